@@ -1,0 +1,38 @@
+#pragma once
+// A raster image that writes itself as a PNG stream: 8-bit RGB, no interlace,
+// gamma 0.5, a time stamp (tIME and a "Creation Time" text of one instant) and
+// four fixed text chunks.
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <vector>
+
+#include "korvel/raster_image.hpp"
+#include "korvel/result_code.hpp"
+
+namespace korvel {
+
+class PngCreator : public RasterImage {
+public:
+    // compressionLevel: a zlib level 0..9, or -2 for level 6.
+    PngCreator(std::int32_t width, std::int32_t height, Color initialColor, std::int32_t compressionLevel) noexcept;
+
+    // Writes the whole PNG stream to an open binary stream, which stays open.
+    // The time stamp is `when` (UTC), or the current time when none is given.
+    // Returns 0, or 2 ("Error: Fail.") when the image is not allocated or the
+    // PNG library reports an error (its message then stands on stderr).
+    [[nodiscard]] ResultCode write(std::FILE* stream, std::optional<std::time_t> when = std::nullopt) const;
+
+    // The same stream appended to a byte buffer.
+    [[nodiscard]] ResultCode write(std::vector<std::uint8_t>& out,
+                                   std::optional<std::time_t> when = std::nullopt) const;
+
+    [[nodiscard]] std::int32_t compressionLevel() const noexcept { return compressionLevel_; }
+
+private:
+    std::int32_t compressionLevel_;
+};
+
+}  // namespace korvel

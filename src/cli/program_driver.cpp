@@ -1,0 +1,239 @@
+#include "cli/program_driver.hpp"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "cli/option_scanner.hpp"
+#include "cli/option_values.hpp"
+#include "cli/usage_text.hpp"
+#include "korvel/data_matrix_barcode.hpp"
+#include "korvel/png_creator.hpp"
+
+namespace korvel {
+namespace {
+
+constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:";
+
+constexpr std::array<LongOption, 18> kLongOptions{{
+    {"help", false, 'h'},  {"xsize", true, 'x'},  {"ysize", true, 'y'},  {"xdim", true, 'n'},
+    {"data", true, 'd'},   {"fmt", true, 'f'},    {"mode", true, 'm'},   {"orient", true, 'o'},
+    {"bcolor", true, 'b'}, {"fcolor", true, 'r'}, {"qzone", true, 'q'},  {"alignh", true, 'z'},
+    {"alignv", true, 'v'}, {"sapp", true, 's'},   {"spos", true, 'p'},   {"stot", true, 't'},
+    {"sid", true, 'i'},    {"qsize", true, 'e'},
+}};
+
+constexpr std::int32_t kDefaultCompression = -2;
+
+// One setting per option, each at its default until an accepted value arrives.
+struct Settings {
+    std::int32_t width = 100;
+    std::int32_t height = 100;
+    bool sizeGiven = false;
+    double xDimension = 5.0;
+    std::string data = "1234567";
+    std::int32_t preferredFormat = 0;
+    std::int32_t encodingMode = Automatic;
+    std::int32_t orientation = 0;
+    Color backgroundColor = kWhite;
+    Color foregroundColor = kBlack;
+    bool quietZone = true;
+    std::int32_t horizontalAlignment = 1;
+    std::int32_t verticalAlignment = 1;
+    bool structuredAppend = false;
+    std::int32_t structuredAppendPosition = 1;
+    std::int32_t structuredAppendTotal = 2;
+    std::int32_t structuredAppendId = 1;
+    std::int32_t quietZoneSize = 1;
+};
+
+bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
+
+// Stores an option's value when it is accepted; others are dropped silently.
+void applyOption(int letter, const char* value, Settings& s)
+{
+    switch (letter) {
+    case 'x':
+        if (const std::int32_t v = parseInteger(value); v > 0) {
+            s.width = v;
+            s.sizeGiven = true;
+        }
+        break;
+    case 'y':
+        if (const std::int32_t v = parseInteger(value); v > 0) {
+            s.height = v;
+            s.sizeGiven = true;
+        }
+        break;
+    case 'n':
+        if (const double v = parseDecimal(value); v > 0.0) {
+            s.xDimension = v;
+        }
+        break;
+    case 'd': s.data = value; break;
+    case 'f':
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
+            s.preferredFormat = v;
+        }
+        break;
+    case 'm':
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 6)) {
+            s.encodingMode = v;
+        }
+        break;
+    case 'o':
+        if (const std::int32_t v = parseInteger(value); v == 0 || v == 90 || v == 180 || v == 270) {
+            s.orientation = v;
+        }
+        break;
+    case 'b': s.backgroundColor = parseColor(value); break;
+    case 'r': s.foregroundColor = parseColor(value); break;
+    case 'q': s.quietZone = parseInteger(value) != 0; break;
+    case 'z':
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 2)) {
+            s.horizontalAlignment = v;
+        }
+        break;
+    case 'v':
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 2)) {
+            s.verticalAlignment = v;
+        }
+        break;
+    case 's': s.structuredAppend = parseInteger(value) != 0; break;
+    case 'p': s.structuredAppendPosition = parseInteger(value); break;
+    case 't': s.structuredAppendTotal = parseInteger(value); break;
+    case 'i': s.structuredAppendId = parseInteger(value); break;
+    case 'e': s.quietZoneSize = parseInteger(value); break;
+    default: break;
+    }
+}
+
+// Applies every setting in a fixed order, stopping at the first refusal.
+ResultCode applySettings(const Settings& s, DataMatrixBarcode& barcode)
+{
+    const std::array<ResultCode (*)(const Settings&, DataMatrixBarcode&), 14> setters{{
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setData(v.data); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setPreferredFormat(v.preferredFormat); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setEncodingMode(v.encodingMode); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setOrientation(v.orientation); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setBackgroundColor(v.backgroundColor); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setForegroundColor(v.foregroundColor); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setQuietZone(v.quietZone); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setHorizontalAlignment(v.horizontalAlignment); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setVerticalAlignment(v.verticalAlignment); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setStructuredAppend(v.structuredAppend); },
+        [](const Settings& v, DataMatrixBarcode& b) {
+            return b.setStructuredAppendPosition(v.structuredAppendPosition);
+        },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setStructuredAppendTotal(v.structuredAppendTotal); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setStructuredAppendId(v.structuredAppendId); },
+        [](const Settings& v, DataMatrixBarcode& b) { return b.setQuietZoneSize(v.quietZoneSize); },
+    }};
+    for (const auto& setter : setters) {
+        if (const ResultCode result = setter(s, barcode); result != ResultCode::Ok) {
+            return result;
+        }
+    }
+    return ResultCode::Ok;
+}
+
+int report(ResultCode code)
+{
+    std::fputs(kBannerLine, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    std::fputs(resultMessage(code), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    return toExitStatus(code);
+}
+
+bool isRegularFile(std::FILE* file)
+{
+    struct stat info {};
+    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Writes the PNG to the named file. A write or close that fails leaves no
+// partial regular file behind.
+ResultCode writeFile(const PngCreator& image, const char* path)
+{
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        return ResultCode::CantOpenOutputFile;
+    }
+    const bool regular = isRegularFile(file);
+    const bool written = image.write(file) == ResultCode::Ok;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) {
+        return ResultCode::Ok;
+    }
+    if (regular) {
+        std::remove(path);
+    }
+    return ResultCode::CantCloseOutputFile;
+}
+
+// Everything after the options: the barcode, the image and the file.
+ResultCode produceSymbol(const Settings& settings, const char* outputPath)
+{
+    DataMatrixBarcode barcode;
+    static_cast<void>(barcode.suspendUpdates(true));
+    if (const ResultCode result = applySettings(settings, barcode); result != ResultCode::Ok) {
+        return result;
+    }
+    if (const ResultCode result = barcode.suspendUpdates(false); result != ResultCode::Ok) {
+        return result;
+    }
+
+    ImageSize size{settings.width, settings.height};
+    if (!settings.sizeGiven) {
+        if (const ResultCode result = barcode.getImageSize(settings.xDimension, size); result != ResultCode::Ok) {
+            return result;
+        }
+    }
+    PngCreator image(size.width, size.height, kWhite, kDefaultCompression);
+    if (!image.allocate()) {
+        return ResultCode::CantInitializePngCreator;
+    }
+    const TargetRect target{0, size.width, 0, size.height};
+    if (const ResultCode result = barcode.draw(image, target); result != ResultCode::Ok) {
+        return result;
+    }
+    return writeFile(image, outputPath);
+}
+
+}  // namespace
+
+int runProgram(int argc, const char* const* argv)
+{
+    try {
+        Settings settings;
+        OptionScanner scanner(kShortOptions, kLongOptions);
+        for (int letter = scanner.nextOption(argc, argv); letter != OptionScanner::kEnd;
+             letter = scanner.nextOption(argc, argv)) {
+            if (letter == 'h') {
+                printUsage(stdout);
+                return 0;
+            }
+            if (letter == OptionScanner::kError) {
+                printUsage(stderr);
+                return 1;
+            }
+            applyOption(letter, scanner.optionValue(), settings);
+        }
+        if (scanner.argIndex() >= argc || argv[scanner.argIndex()] == nullptr) {
+            return report(ResultCode::EmptyOutputFileName);
+        }
+        const ResultCode result = produceSymbol(settings, argv[scanner.argIndex()]);
+        return result == ResultCode::Ok ? 0 : report(result);
+    } catch (const std::bad_alloc&) {
+        return report(ResultCode::UnknownException);
+    }
+}
+
+}  // namespace korvel

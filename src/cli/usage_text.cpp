@@ -1,0 +1,67 @@
+#include "cli/usage_text.hpp"
+
+#include <array>
+
+namespace korvel {
+namespace {
+
+struct OptionHelp {
+    const char* shortForm;
+    const char* longForm;
+    const char* description;
+    const char* example;  // nullptr: no example line
+};
+
+constexpr std::array<OptionHelp, 18> kOptionHelp{{
+    {"-h", "--help", "Display this usage information.", nullptr},
+    {"-x", "--xsize", "Barcode image width.", "-x 120"},
+    {"-y", "--ysize", "Barcode image height.", "-y 120"},
+    {"-n", "--xdim", "X-Dimension.", "-n 5"},
+    {"-d", "--data", "Set the data that is to be encoded in the barcode.", "-d 1234567890Data"},
+    {"-f", "--fmt", "Set the the preferred format. Possible Values: 0..30", "-f 11"},
+    {"-m", "--mode", "Set the encoding mode. Possible Values: 0..6", "-m 4"},
+    {"-o", "--orient", "Set the orientation. Possible Values: 0, 90, 180, 270", "-o 90"},
+    {"-b", "--bcolor", "Set the background color. Possible Values: 0x000000..0xffffff",
+     "-b ffff00, means yellow color in RGB"},
+    {"-r", "--fcolor", "Set the foreground color. Possible Values: 0x000000..0xffffff",
+     "-r 000000, means black color"},
+    {"-q", "--qzone", "Show or not the quiet zones. Possible Values: 0 or 1", "-q 1"},
+    {"-z", "--alignh", "Set a horizontal barcode alignment. Possible Values: 0..2", "-z 1"},
+    {"-v", "--alignv", "Set a vertical  barcode alignment. Possible Values: 0..2", "-v 1"},
+    {"-s", "--sapp", "Enable the structured append. Possible Values: 0 or 1", "-s 0"},
+    {"-p", "--spos", "Position in the structured append. Possible Values: 1..16", "-p 1"},
+    {"-t", "--stot", "Set total number of the symbols. Possible Values: 2..16", "-t 3"},
+    {"-i", "--sid", "Set the Structured Append identification.", "-i 1234"},
+    {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
+}};
+
+constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21
+
+}  // namespace
+
+std::string usageText()
+{
+    std::string text;
+    text += kBannerLine;
+    text += "\nUsage:  korvel [OPTIONS] filename\n";
+    text += "Example:  korvel -x 120 -y 120 -d 1234567890 c:\\datamatrix.png\n";
+    text += "Options:\n";
+    for (const OptionHelp& option : kOptionHelp) {
+        std::string line = std::string("   ") + option.shortForm + " " + option.longForm;
+        line.resize(kDescriptionColumn, ' ');
+        text += line + option.description + "\n";
+        if (option.example != nullptr) {
+            text += std::string(kDescriptionColumn, ' ') + "Example: " + option.example + "\n";
+        }
+    }
+    return text;
+}
+
+void printUsage(std::FILE* stream)
+{
+    const std::string text = usageText();
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace korvel

@@ -1,0 +1,224 @@
+#include "encodation/encodation_driver.hpp"
+
+#include "barcode/format_selection.hpp"
+#include "ecc/reed_solomon.hpp"
+#include "encodation/automatic_selection.hpp"
+#include "encodation/codeword_randomizing.hpp"
+#include "encodation/data_preparation.hpp"
+#include "encodation/encodation_run.hpp"
+#include "encodation/scheme_encoders.hpp"
+
+namespace korvel {
+namespace {
+
+constexpr Codeword kPad = 129;
+constexpr std::size_t kReservedCodewords = 1000;
+
+// No symbol holds more than 1558 data codewords, and no data item takes less
+// than half a codeword, so a longer item list cannot be encoded at all.
+constexpr std::size_t kMaxEncodableItems = 2 * 1558;
+
+// Explicit modes: a ready codeword inside the data cannot stand inside a C40,
+// Text, X12, EDIFACT or Base 256 run, so it closes the run, goes in ASCII, and
+// the scheme is latched again for the characters after it.
+RunPlan planExplicitRuns(EncodingMode mode, const DataItemList& items)
+{
+    RunPlan plan;
+    if (mode == Ascii) {
+        plan.push_back({Ascii, items});
+        return plan;
+    }
+    for (const DataItem& item : items) {
+        const EncodingMode scheme = item.isCodeword ? Ascii : mode;
+        if (plan.empty() || plan.back().scheme != scheme) {
+            plan.push_back({scheme, {}});
+        }
+        plan.back().items.push_back(item);
+    }
+    return plan;
+}
+
+// How each run is closed. Readers return to ASCII on their own when the
+// symbol has at most one (X12) or two (EDIFACT) data codewords left after a
+// run's last packed group; the endings are chosen so that they agree.
+struct RunEnding {
+    bool finalSegment = false;
+    bool dropLoneUnlatch = false;  // EDIFACT: leave out the single unlatch codeword
+};
+
+struct RunLayout {
+    std::size_t packedEnd = 0;  // codewords up to and including the last packed group
+};
+
+std::size_t dataCharacterCount(const DataItemList& items)
+{
+    std::size_t count = 0;
+    for (const DataItem& item : items) {
+        count += item.isCodeword ? 0 : 1;
+    }
+    return count;
+}
+
+// Characters left over after the last full pair/triple (X12) or quadruple (EDIFACT).
+std::size_t leftoverCount(const EncodationRun& run)
+{
+    const std::size_t group = run.scheme == X12 ? 3 : 4;
+    return dataCharacterCount(run.items) % group;
+}
+
+std::size_t packedEndOf(const EncodationRun& run, std::size_t start)
+{
+    const std::size_t characters = dataCharacterCount(run.items);
+    const std::size_t codewordItems = run.items.size() - characters;
+    const std::size_t packed = run.scheme == X12 ? 2 * (characters / 3) : 3 * (characters / 4);
+    return start + 1 + codewordItems + packed;
+}
+
+bool encodeRuns(const RunPlan& plan, const std::vector<RunEnding>& endings, CodewordString& out,
+                std::vector<RunLayout>& layout)
+{
+    layout.assign(plan.size(), {});
+    for (std::size_t j = 0; j < plan.size(); ++j) {
+        const EncodationRun& run = plan[j];
+        const std::size_t start = out.size();
+        if (!encodeRun(run.scheme, run.items, endings[j].finalSegment, out)) {
+            return false;
+        }
+        if (run.scheme == X12 || run.scheme == Edifact) {
+            layout[j].packedEnd = packedEndOf(run, start);
+        }
+        if (endings[j].dropLoneUnlatch) {
+            out.pop_back();
+        }
+    }
+    return true;
+}
+
+// A lone EDIFACT unlatch that readers would already take for ASCII data.
+bool markLoneUnlatches(const RunPlan& plan, const std::vector<RunLayout>& layout, std::size_t capacity,
+                       std::vector<RunEnding>& endings)
+{
+    bool changed = false;
+    for (std::size_t j = 0; j + 1 < plan.size(); ++j) {
+        if (plan[j].scheme == Edifact && leftoverCount(plan[j]) == 0 && capacity - layout[j].packedEnd <= 2) {
+            endings[j].dropLoneUnlatch = true;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// A final X12 or EDIFACT run that ends without an unlatch while readers would
+// still be reading that scheme gets the explicit ending of a run that does not
+// end the data.
+bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>& layout, std::size_t capacity,
+                              std::vector<RunEnding>& endings)
+{
+    if (plan.empty()) {
+        return false;
+    }
+    const std::size_t last = plan.size() - 1;
+    const EncodationRun& run = plan[last];
+    const std::size_t k = run.scheme == X12 || run.scheme == Edifact ? leftoverCount(run) : 0;
+    const bool endsWithoutUnlatch = (run.scheme == X12 && k <= 1) || (run.scheme == Edifact && k <= 2);
+    if (!endsWithoutUnlatch) {
+        return false;
+    }
+    const std::size_t readerLimit = run.scheme == X12 ? 1 : 2;
+    if (capacity - layout[last].packedEnd <= readerLimit) {
+        return false;
+    }
+    endings[last].finalSegment = false;
+    return true;
+}
+
+}  // namespace
+
+void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out)
+{
+    out.push_back(kStructuredAppend);
+    out.push_back(static_cast<Codeword>(((position - 1) << 4) | (17 - total)));
+    // The file identification is written as id / 255 and id mod 255; sequences
+    // already printed rely on these values.
+    out.push_back(static_cast<Codeword>(id / 255));
+    out.push_back(static_cast<Codeword>(id % 255));
+}
+
+std::size_t takeLeadingCodewords(const DataItemList& items, CodewordString& out)
+{
+    std::size_t count = 0;
+    while (count < items.size() && items[count].isCodeword) {
+        out.push_back(items[count].value);
+        ++count;
+    }
+    return count;
+}
+
+void padCodewords(std::uint16_t count, CodewordString& out)
+{
+    if (count == 0) {
+        return;
+    }
+    out.push_back(kPad);
+    for (std::uint16_t i = 1; i < count; ++i) {
+        out.push_back(randomize253(kPad, nextPosition(out.size())));
+    }
+}
+
+ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewords, SymbolFormat& format)
+{
+    codewords.clear();
+    codewords.reserve(kReservedCodewords);
+
+    DataItemList items = prepareData(settings.data);
+    if (settings.structuredAppend) {
+        appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
+                                     settings.structuredAppendId, codewords);
+    }
+    const std::size_t leading = takeLeadingCodewords(items, codewords);
+    items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(leading));
+
+    const auto mode = static_cast<std::uint32_t>(settings.encodingMode);
+    if (mode > static_cast<std::uint32_t>(X12)) {
+        return ResultCode::InvalidEncodingMode;
+    }
+    if (mode == Automatic && items.size() > kMaxEncodableItems) {
+        // No symbol could hold it; spare the quadratic look-ahead.
+        return selectFormat(settings.preferredFormat, codewords.size() + items.size(), format);
+    }
+
+    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items)
+                                           : planExplicitRuns(static_cast<EncodingMode>(mode), items);
+    std::vector<RunEnding> endings(plan.size());
+    if (!endings.empty()) {
+        endings.back().finalSegment = true;
+    }
+    const std::size_t headerLength = codewords.size();
+    std::vector<RunLayout> layout;
+    if (!encodeRuns(plan, endings, codewords, layout)) {
+        return ResultCode::InvalidData;
+    }
+
+    if (const ResultCode selected = selectFormat(settings.preferredFormat, codewords.size(), format);
+        selected != ResultCode::Ok) {
+        return selected;
+    }
+
+    const std::size_t capacity = format.dataCodewords;
+    if (markLoneUnlatches(plan, layout, capacity, endings)) {
+        codewords.resize(headerLength);
+        encodeRuns(plan, endings, codewords, layout);
+    }
+    if (markExplicitFinalUnlatch(plan, layout, capacity, endings)) {
+        codewords.resize(headerLength);
+        encodeRuns(plan, endings, codewords, layout);
+    }
+
+    padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
+    if (!appendErrorCorrection(format, codewords)) {
+        return ResultCode::ReedSolomonFailed;
+    }
+    return ResultCode::Ok;
+}
+
+}  // namespace korvel

@@ -1,0 +1,153 @@
+// The only file that talks to libpng.
+
+#include "korvel/png_creator.hpp"
+
+#include <png.h>
+
+#include <array>
+#include <csetjmp>
+#include <new>
+#include <vector>
+
+namespace korvel {
+namespace {
+
+constexpr int kBitDepth = 8;
+constexpr double kGamma = 0.5;
+constexpr std::int32_t kDefaultCompressionMarker = -2;
+constexpr int kDefaultCompressionLevel = 6;
+
+// Where the PNG bytes go: a C stream, or a caller-supplied write function.
+struct Destination {
+    std::FILE* stream = nullptr;
+    png_rw_ptr writeFunction = nullptr;
+    void* writeTarget = nullptr;
+};
+
+void appendToBuffer(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* buffer = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    bool stored = true;
+    try {
+        buffer->insert(buffer->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        stored = false;
+    }
+    if (!stored) {
+        png_error(png, "out of memory");
+    }
+}
+
+void flushNothing(png_structp) {}
+
+// Describes the image and the fixed chunks to libpng. Text chunks keep
+// pointers into `creationTime`, which must outlive the write.
+void describeImage(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
+                   std::array<char, 29>& creationTime)
+{
+    png_set_compression_level(png, level);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()),
+                 kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_gAMA(png, info, kGamma);
+
+    png_time stamp{};
+    png_convert_from_time_t(&stamp, when);
+    png_set_tIME(png, info, &stamp);
+    if (png_convert_to_rfc1123_buffer(creationTime.data(), &stamp) == 0) {
+        creationTime[0] = '\0';
+    }
+
+    static char kTitle[] = "Title";
+    static char kAuthor[] = "Author";
+    static char kDescription[] = "Description";
+    static char kCreationTime[] = "Creation Time";
+    static char kSoftware[] = "Software";
+    static char kTitleText[] = "Title_Text";
+    static char kAuthorText[] = "Author_Text";
+    static char kDescriptionText[] = "Description_Text";
+    static char kSoftwareText[] = "Software_Text";
+    std::array<png_text, 5> texts{};
+    const std::array<std::pair<char*, char*>, 5> entries{{{kTitle, kTitleText},
+                                                          {kAuthor, kAuthorText},
+                                                          {kDescription, kDescriptionText},
+                                                          {kCreationTime, creationTime.data()},
+                                                          {kSoftware, kSoftwareText}}};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        texts[i].key = entries[i].first;
+        texts[i].text = entries[i].second;
+    }
+    png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
+}
+
+// Runs the libpng calls between setjmp and any error longjmp. Only plain data
+// lives in this frame, so a longjmp out of libpng skips no destructor.
+bool writeStream(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
+                 const Destination& destination, png_bytepp rows)
+{
+    std::array<char, 29> creationTime{};
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        return false;
+    }
+    if (destination.stream != nullptr) {
+        png_init_io(png, destination.stream);
+    } else {
+        png_set_write_fn(png, destination.writeTarget, destination.writeFunction, flushNothing);
+    }
+    describeImage(png, info, image, level, when, creationTime);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    return true;
+}
+
+ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std::optional<std::time_t> when,
+                    const Destination& destination)
+{
+    if (!image.isAllocated()) {
+        return ResultCode::Fail;
+    }
+    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height()));
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.row(y));
+    }
+    const int level = compressionLevel == kDefaultCompressionMarker ? kDefaultCompressionLevel : compressionLevel;
+    const std::time_t stamp = when.value_or(std::time(nullptr));
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (png == nullptr) {
+        return ResultCode::Fail;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        return ResultCode::Fail;
+    }
+    const bool written = writeStream(png, info, image, level, stamp, destination, rows.data());
+    png_destroy_write_struct(&png, &info);
+    return written ? ResultCode::Ok : ResultCode::Fail;
+}
+
+}  // namespace
+
+PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialColor,
+                       std::int32_t compressionLevel) noexcept
+    : RasterImage(width, height, initialColor), compressionLevel_(compressionLevel)
+{
+}
+
+ResultCode PngCreator::write(std::FILE* stream, std::optional<std::time_t> when) const
+{
+    if (stream == nullptr) {
+        return ResultCode::Fail;
+    }
+    return writePng(*this, compressionLevel_, when, Destination{stream, nullptr, nullptr});
+}
+
+ResultCode PngCreator::write(std::vector<std::uint8_t>& out, std::optional<std::time_t> when) const
+{
+    return writePng(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
+}
+
+}  // namespace korvel

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <iosfwd>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     // The same stream appended to a byte buffer.
     [[nodiscard]] ResultCode write(std::vector<std::uint8_t>& out,
                                    std::optional<std::time_t> when = std::nullopt) const;
+
+    // The same stream written to an output stream; 2 also when the stream fails.
+    [[nodiscard]] ResultCode write(std::ostream& out, std::optional<std::time_t> when = std::nullopt) const;
 
     [[nodiscard]] std::int32_t compressionLevel() const noexcept { return compressionLevel_; }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <csetjmp>
 #include <new>
+#include <ostream>
 #include <vector>
 
 namespace korvel {
@@ -35,6 +36,20 @@ void appendToBuffer(png_structp png, png_bytep data, png_size_t length)
     }
     if (!stored) {
         png_error(png, "out of memory");
+    }
+}
+
+void writeToStream(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* out = static_cast<std::ostream*>(png_get_io_ptr(png));
+    bool good = false;
+    try {
+        good = static_cast<bool>(out->write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length)));
+    } catch (...) {
+        good = false;
+    }
+    if (!good) {
+        png_error(png, "write error");
     }
 }
 
@@ -148,6 +163,15 @@ ResultCode PngCreator::write(std::FILE* stream, std::optional<std::time_t> when)
 ResultCode PngCreator::write(std::vector<std::uint8_t>& out, std::optional<std::time_t> when) const
 {
     return writePng(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
+}
+
+ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when) const
+{
+    const ResultCode result = writePng(*this, compressionLevel_, when, Destination{nullptr, writeToStream, &out});
+    if (result == ResultCode::Ok && !out.flush()) {
+        return ResultCode::Fail;
+    }
+    return result;
 }
 
 }  // namespace korvel

@@ -10,22 +10,13 @@
 
 #include "cli/option_scanner.hpp"
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
 #include "cli/usage_text.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
 
 namespace korvel {
 namespace {
-
-constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:";
-
-constexpr std::array<LongOption, 18> kLongOptions{{
-    {"help", false, 'h'},  {"xsize", true, 'x'},  {"ysize", true, 'y'},  {"xdim", true, 'n'},
-    {"data", true, 'd'},   {"fmt", true, 'f'},    {"mode", true, 'm'},   {"orient", true, 'o'},
-    {"bcolor", true, 'b'}, {"fcolor", true, 'r'}, {"qzone", true, 'q'},  {"alignh", true, 'z'},
-    {"alignv", true, 'v'}, {"sapp", true, 's'},   {"spos", true, 'p'},   {"stot", true, 't'},
-    {"sid", true, 'i'},    {"qsize", true, 'e'},
-}};
 
 constexpr std::int32_t kDefaultCompression = -2;
 

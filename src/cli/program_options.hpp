@@ -1,0 +1,22 @@
+#pragma once
+// The options the korvel command understands: the single-letter forms (a
+// letter followed by ':' takes a value) and the long names, in the order in
+// which a prefix of a long name is matched.
+
+#include <array>
+
+#include "cli/option_scanner.hpp"
+
+namespace korvel {
+
+inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:";
+
+inline constexpr std::array<LongOption, 18> kLongOptions{{
+    {"help", false, 'h'},  {"xsize", true, 'x'},  {"ysize", true, 'y'},  {"xdim", true, 'n'},
+    {"data", true, 'd'},   {"fmt", true, 'f'},    {"mode", true, 'm'},   {"orient", true, 'o'},
+    {"bcolor", true, 'b'}, {"fcolor", true, 'r'}, {"qzone", true, 'q'},  {"alignh", true, 'z'},
+    {"alignv", true, 'v'}, {"sapp", true, 's'},   {"spos", true, 'p'},   {"stot", true, 't'},
+    {"sid", true, 'i'},    {"qsize", true, 'e'},
+}};
+
+}  // namespace korvel

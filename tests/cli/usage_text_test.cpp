@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/usage_text.hpp"
+#include "korvel/result_code.hpp"
+
+namespace korvel {
+namespace {
+
+const std::string kGolden = R"(korvel Version 1.3
+Usage:  korvel [OPTIONS] filename
+Example:  korvel -x 120 -y 120 -d 1234567890 c:\datamatrix.png
+Options:
+   -h --help        Display this usage information.
+   -x --xsize       Barcode image width.
+                    Example: -x 120
+   -y --ysize       Barcode image height.
+                    Example: -y 120
+   -n --xdim        X-Dimension.
+                    Example: -n 5
+   -d --data        Set the data that is to be encoded in the barcode.
+                    Example: -d 1234567890Data
+   -f --fmt         Set the the preferred format. Possible Values: 0..30
+                    Example: -f 11
+   -m --mode        Set the encoding mode. Possible Values: 0..6
+                    Example: -m 4
+   -o --orient      Set the orientation. Possible Values: 0, 90, 180, 270
+                    Example: -o 90
+   -b --bcolor      Set the background color. Possible Values: 0x000000..0xffffff
+                    Example: -b ffff00, means yellow color in RGB
+   -r --fcolor      Set the foreground color. Possible Values: 0x000000..0xffffff
+                    Example: -r 000000, means black color
+   -q --qzone       Show or not the quiet zones. Possible Values: 0 or 1
+                    Example: -q 1
+   -z --alignh      Set a horizontal barcode alignment. Possible Values: 0..2
+                    Example: -z 1
+   -v --alignv      Set a vertical  barcode alignment. Possible Values: 0..2
+                    Example: -v 1
+   -s --sapp        Enable the structured append. Possible Values: 0 or 1
+                    Example: -s 0
+   -p --spos        Position in the structured append. Possible Values: 1..16
+                    Example: -p 1
+   -t --stot        Set total number of the symbols. Possible Values: 2..16
+                    Example: -t 3
+   -i --sid         Set the Structured Append identification.
+                    Example: -i 1234
+   -e --qsize       Set quiet zone size.
+                    Example: -e 2
+)";
+
+// Index of the first byte where the two texts differ, or npos.
+std::size_t firstDifference(const std::string& a, const std::string& b)
+{
+    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return ia == a.end() && ib == b.end() ? std::string::npos : static_cast<std::size_t>(ia - a.begin());
+}
+
+void expectGolden(const std::string& text)
+{
+    const std::size_t at = firstDifference(text, kGolden);
+    EXPECT_EQ(at, std::string::npos) << "first difference at byte " << at << ": got \""
+                                     << text.substr(at == std::string::npos ? 0 : at, 40) << "\", want \""
+                                     << kGolden.substr(at == std::string::npos ? 0 : at, 40) << '"';
+}
+
+TEST(UsageText, MatchesTheGoldenTextByteForByte)
+{
+    expectGolden(usageText());
+    const std::size_t options = kGolden.find("Options:\n") + 9;
+    EXPECT_EQ(std::count(kGolden.begin() + static_cast<std::ptrdiff_t>(options), kGolden.end(), '\n'), 35);
+}
+
+TEST(UsageText, PrintUsageWritesExactlyTheText)
+{
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::tmpfile(), std::fclose);
+    ASSERT_TRUE(stream);
+    printUsage(stream.get());
+    std::rewind(stream.get());
+    std::string written;
+    for (int c = std::fgetc(stream.get()); c != EOF; c = std::fgetc(stream.get())) {
+        written += static_cast<char>(c);
+    }
+    expectGolden(written);
+}
+
+TEST(ResultMessages, EveryCodeHasItsMessage)
+{
+    const char* const expected[] = {
+        "Ok.",
+        "Error: Invalid argument.",
+        "Error: Fail.",
+        "Error: Cant initialize PNG creator.",
+        "Error: Invalid barcode size.",
+        "Error: Invalid data to encode.",
+        "Error: Invalid encoding mode.",
+        "Error: Invalid PreferredFormat property.",
+        "Error: Cant find the needed matrix format.",
+        "Error: Cant append the Reed-Solomon codes.",
+        "Error: The data to encode cant be placed in the current matrix format.",
+        "Error: Output file name cant be empty.",
+        "Error: Cant open output file.",
+        "Error: Cant close output file.",
+        "Error: Unknown exception.",
+    };
+    for (unsigned code = 0; code < std::size(expected); ++code) {
+        EXPECT_STREQ(resultMessage(code), expected[code]) << code;
+    }
+    for (const unsigned code : {15U, 255U, 4294967295U}) {
+        EXPECT_STREQ(resultMessage(code), "Error: Unknown error.") << code;
+    }
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,113 @@
+#include "support/process_runner.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+#include <system_error>
+
+namespace korvel::testing {
+namespace {
+
+[[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+// Reads both pipes until each reaches its end, so that neither child stream
+// can block on a full pipe while the other is being read.
+void drain(int outFd, int errFd, ProcessResult& result)
+{
+    std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
+    std::array<std::string*, 2> sinks{&result.out, &result.err};
+    int open = 2;
+    std::array<char, 4096> buffer{};
+    while (open > 0) {
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail("poll");
+        }
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            const ssize_t n = read(fds[i].fd, buffer.data(), buffer.size());
+            if (n > 0) {
+                sinks[i]->append(buffer.data(), static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::filesystem::path& workingDirectory)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    const std::string directory = workingDirectory.string();
+
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+        fail("pipe2");
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        fail("fork");
+    }
+    if (child == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (in < 0 || dup2(in, STDIN_FILENO) < 0 || dup2(outPipe[1], STDOUT_FILENO) < 0 ||
+            dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
+            _exit(127);
+        }
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    ProcessResult result;
+    drain(outPipe[0], errPipe[0], result);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            fail("waitpid");
+        }
+    }
+    result.exited = WIFEXITED(status);
+    result.exitStatus = result.exited ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return result;
+}
+
+ScratchDirectory::ScratchDirectory()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "korvel-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        fail("mkdtemp");
+    }
+    path_ = pattern;
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace korvel::testing

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Whole-process timings of korvel with hyperfine, side by side with a process
+# that does nothing (/bin/true) and with the same code built to hand the raster
+# to libpng with libpng's default filters and zlib strategy.
+#
+#   bench/run.sh            build both configurations (Release) and measure
+#   RUNS=500 bench/run.sh   more runs per workload
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=../scripts/common.sh
+source "$here/scripts/common.sh"
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev hyperfine time python3
+
+fast="$here/build/bench-fast"
+defaults="$here/build/bench-libpng-defaults"
+configure_and_build "$fast" Release -DKORVEL_BUILD_TESTS=OFF >/dev/null
+configure_and_build "$defaults" Release -DKORVEL_BUILD_TESTS=OFF -DKORVEL_PNG_LIBPNG_DEFAULTS=ON >/dev/null
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+runs="${RUNS:-300}"
+
+# Workload data, the same on every run (fixed seeds).
+alnum44="THE0QUICK1BROWN2FOX3JUMPS4OVER5THE6LAZY7DOG8"
+RANDOM=1500
+caps1500=""
+alphabet="ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+for _ in $(seq 1500); do caps1500+="${alphabet:$((RANDOM % 36)):1}"; done
+RANDOM=1555
+bytes1555=""
+for _ in $(seq 1555); do bytes1555+="$(printf '~X%02X' $((RANDOM % 256)))"; done
+
+declare -a names=(W1 W2 W3 W4 W5)
+declare -A args
+args[W1]=""
+args[W2]="-n 5 -d $alnum44"
+args[W3]="-n 5 -f 24 -d $caps1500"
+args[W4]="-n 20 -f 24 -d $caps1500"
+args[W5]="-n 5 -m 4 -d $bytes1555"
+declare -A what
+what[W1]="default run"
+what[W2]="44 alphanumerics, -n 5"
+what[W3]="1500 capitals+digits, -f 24, 730x730"
+what[W4]="1500 capitals+digits, -f 24, 2920x2920"
+what[W5]="1555 bytes as ~X, mode 4, 730x730"
+
+measure() {  # measure NAME JSON COMMAND...
+    local json="$2"
+    shift 2
+    hyperfine -N --style none --warmup 10 --min-runs "$runs" --export-json "$json" "$@" >/dev/null 2>&1
+}
+median_ms() {
+    python3 -c 'import json,sys; print("%.3f" % (json.load(open(sys.argv[1]))["results"][0]["median"]*1000))' "$1"
+}
+
+cd "$work"
+measure true "$work/true.json" /bin/true
+true_ms="$(median_ms "$work/true.json")"
+
+printf '%-4s %-40s %10s %10s %9s %10s %10s %12s\n' "" "workload" "median ms" "defaults" "ratio" "/bin/true" "peak KiB" "PNG bytes"
+for w in "${names[@]}"; do
+    # shellcheck disable=SC2206
+    a=(${args[$w]})
+    measure "$w" "$work/$w.json" "$fast/korvel ${a[*]} $work/$w.png"
+    measure "$w" "$work/$w-d.json" "$defaults/korvel ${a[*]} $work/$w-d.png"
+    m="$(median_ms "$work/$w.json")"
+    d="$(median_ms "$work/$w-d.json")"
+    peak="$(/usr/bin/time -f '%M' "$fast/korvel" "${a[@]}" "$work/$w.png" 2>&1 >/dev/null | tail -1)"
+    size="$(stat -c %s "$work/$w.png")"
+    printf '%-4s %-40s %10s %10s %9s %10s %10s %12s\n' "$w" "${what[$w]}" "$m" "$d" \
+        "$(python3 -c "print('%.2fx' % ($m/$d))")" "$(python3 -c "print('%.2fx' % ($m/$true_ms))")" "$peak" \
+        "$size (defaults $(stat -c %s "$work/$w-d.png"))"
+done
+printf '/bin/true median: %s ms; %s runs per command; %s\n' "$true_ms" "$runs" "$(nproc) cores, $(uname -m)"

@@ -143,7 +143,12 @@ ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std
     if (!image.isAllocated()) {
         return ResultCode::Fail;
     }
-    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height()));
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(static_cast<std::size_t>(image.height()));
+    } catch (const std::bad_alloc&) {
+        return ResultCode::Fail;
+    }
     for (std::int32_t y = 0; y < image.height(); ++y) {
         rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.row(y));
     }

@@ -43,9 +43,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/korvel.1 DESTINATION ${CMAKE_INSTALL_MA
 # CMake package. A static library carries libpng in its link interface, so
 # the package then looks libpng up itself.
 if(_korvel_lib_type STREQUAL "STATIC_LIBRARY")
-  set(KORVEL_FIND_PNG ON)
+  set(KORVEL_CONFIG_DEPENDENCIES "# The static library links libpng, which the consumer's link needs too.\nfind_dependency(PNG 1.6)")
 else()
-  set(KORVEL_FIND_PNG OFF)
+  set(KORVEL_CONFIG_DEPENDENCIES "# The shared library carries its libpng dependency itself.")
 endif()
 install(EXPORT korvelTargets NAMESPACE korvel:: FILE korvelTargets.cmake DESTINATION ${KORVEL_INSTALL_CMAKEDIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/korvelConfig.cmake.in
@@ -63,6 +63,7 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
   set(KORVEL_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
 else()
   file(RELATIVE_PATH _korvel_pc_to_prefix "/prefix/${_korvel_pcdir}" "/prefix")
+  string(REGEX REPLACE "/$" "" _korvel_pc_to_prefix "${_korvel_pc_to_prefix}")
   set(KORVEL_PC_PREFIX "\${pcfiledir}/${_korvel_pc_to_prefix}")
 endif()
 foreach(_dir LIBDIR INCLUDEDIR)

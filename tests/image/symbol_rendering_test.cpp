@@ -58,6 +58,8 @@ struct SizeCase {
     std::int32_t height = 0;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
 class ImageSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(ImageSizeTest, RoundsMultipliesAndWraps)
@@ -145,6 +147,8 @@ struct DrawCase {
     Color background = kWhite;
     Color foreground = kBlack;
 };
+
+void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.name; }
 
 class DrawTest : public ::testing::TestWithParam<DrawCase> {};
 

@@ -86,6 +86,8 @@ constexpr std::array<FormatWalk, kFormatCount> kWalks{{
     {25, 4, false}, {26, 3, false}, {27, 0, false}, {28, 0, false}, {29, 4, false}, {30, 3, false},
 }};
 
+void PrintTo(const FormatWalk& w, std::ostream* os) { *os << "format " << w.id; }
+
 class EveryFormatWalk : public ::testing::TestWithParam<FormatWalk> {};
 
 TEST_P(EveryFormatWalk, PlacesEachBitOfEachCodewordOnce)

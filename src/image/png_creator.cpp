@@ -7,6 +7,7 @@
 
 #include <array>
 #include <csetjmp>
+#include <ctime>
 #include <new>
 #include <ostream>
 #include <vector>
@@ -74,6 +75,27 @@ void writeToStream(png_structp png, png_bytep data, png_size_t length)
 
 void flushNothing(png_structp) {}
 
+// The time stamp in UTC. libpng's own conversion (png_convert_from_time_t)
+// goes through gmtime, whose result buffer is shared by the whole process, so
+// two images written at once in different threads could swap or mix their
+// times; gmtime_r keeps each conversion to its own buffer. A time that cannot
+// be converted, or whose year does not fit the chunk's 16 bits, gives the
+// all-zero stamp, which libpng leaves out.
+png_time utcStamp(std::time_t when)
+{
+    png_time stamp{};
+    std::tm utc{};
+    if (gmtime_r(&when, &utc) != nullptr && utc.tm_year >= -1900 && utc.tm_year <= 65535 - 1900) {
+        stamp.year = static_cast<png_uint_16>(utc.tm_year + 1900);
+        stamp.month = static_cast<png_byte>(utc.tm_mon + 1);
+        stamp.day = static_cast<png_byte>(utc.tm_mday);
+        stamp.hour = static_cast<png_byte>(utc.tm_hour);
+        stamp.minute = static_cast<png_byte>(utc.tm_min);
+        stamp.second = static_cast<png_byte>(utc.tm_sec);
+    }
+    return stamp;
+}
+
 // Describes the image and the fixed chunks to libpng. Text chunks keep
 // pointers into `creationTime`, which must outlive the write.
 void describeImage(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
@@ -86,8 +108,7 @@ void describeImage(png_structp png, png_infop info, const RasterImage& image, in
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_gAMA(png, info, kGamma);
 
-    png_time stamp{};
-    png_convert_from_time_t(&stamp, when);
+    const png_time stamp = utcStamp(when);
     png_set_tIME(png, info, &stamp);
     if (png_convert_to_rfc1123_buffer(creationTime.data(), &stamp) == 0) {
         creationTime[0] = '\0';

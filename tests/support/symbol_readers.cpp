@@ -1,5 +1,8 @@
 #include "support/symbol_readers.hpp"
 
+#include <algorithm>
+#include <cstddef>
+
 #include <dmtx.h>
 
 #include <ZXing/ReadBarcode.h>
@@ -43,7 +46,7 @@ ZxingReading readWithZxing(const RasterImage& image)
     return reading;
 }
 
-DmtxReading readWithDmtx(const RasterImage& image)
+DmtxReading readWithDmtx(const RasterImage& image, int symbolSize)
 {
     DmtxReading reading;
     std::vector<unsigned char> pixels(image.rowBytes() * static_cast<std::size_t>(image.height()));
@@ -57,6 +60,9 @@ DmtxReading readWithDmtx(const RasterImage& image)
     dmtxImageSetProp(img, DmtxPropImageFlip, DmtxFlipNone);
     DmtxDecode* dec = dmtxDecodeCreate(img, 1);
     if (dec != nullptr) {
+        // FNC1 shows as GS in the output, as zxing-cpp shows it inside the data.
+        dmtxDecodeSetProp(dec, DmtxPropFnc1, 0x1D);
+        dmtxDecodeSetProp(dec, DmtxPropSymbolSize, symbolSize);
         DmtxTime timeout = dmtxTimeAdd(dmtxTimeNow(), 5000);
         DmtxRegion* reg = dmtxRegionFindNext(dec, &timeout);
         if (reg != nullptr) {
@@ -74,6 +80,19 @@ DmtxReading readWithDmtx(const RasterImage& image)
     }
     dmtxImageDestroy(&img);
     return reading;
+}
+
+std::unique_ptr<RasterImage> withMargin(const RasterImage& image, int margin)
+{
+    auto framed = std::make_unique<RasterImage>(image.width() + 2 * margin, image.height() + 2 * margin, kWhite);
+    if (!framed->allocate()) {
+        return nullptr;
+    }
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        std::copy(image.row(y), image.row(y) + image.rowBytes(),
+                  framed->row(y + margin) + static_cast<std::ptrdiff_t>(margin) * 3);
+    }
+    return framed;
 }
 
 }  // namespace korvel::testing

@@ -26,12 +26,16 @@ struct ZxingReading {
 
 struct DmtxReading {
     bool found = false;
-    std::string output;                 // decoded bytes
+    std::string output;                 // decoded bytes, FNC1 as GS (0x1D)
     std::vector<std::uint8_t> codewords;  // data and error codewords as read
 };
 
 [[nodiscard]] ZxingReading readWithZxing(const RasterImage& image);
-[[nodiscard]] DmtxReading readWithDmtx(const RasterImage& image);
+// `symbolSize` tells libdmtx which size to look for: the format number - 1
+// (its size index), or -1 for any. Left to guess, it now and then takes a
+// corner of a large symbol for a small one, or misses a turned symbol at one
+// particular module size.
+[[nodiscard]] DmtxReading readWithDmtx(const RasterImage& image, int symbolSize = -1);
 
 // The barcode's symbol drawn with `moduleSize` pixels per module into an image
 // of exactly its size (quiet zone as set on the barcode).
@@ -40,5 +44,8 @@ struct RenderedSymbol {
     bool ok = false;
     std::unique_ptr<RasterImage> image;
 };
+
+// A copy of `image` inside a white frame `margin` pixels wide.
+[[nodiscard]] std::unique_ptr<RasterImage> withMargin(const RasterImage& image, int margin);
 
 }  // namespace korvel::testing

@@ -1,0 +1,26 @@
+#pragma once
+// Entry functions of the fuzz targets. Each takes one input of arbitrary
+// bytes, drives korvel with it and checks what must hold for every input.
+// It returns nullptr when all held, or a short description of the property
+// that did not. Crashes, leaks and undefined behaviour are left to the
+// sanitizers.
+//
+// libFuzzer calls them through LLVMFuzzerTestOneInput (built by fuzz/build.sh);
+// the regular test suite runs them over every file of fuzz/corpus/.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korvel::fuzz {
+
+// Bytes -> barcode settings and data; encodes, sizes, draws into small
+// rasters and writes small images as PNG into memory.
+[[nodiscard]] const char* fuzzBarcode(const std::uint8_t* data, std::size_t size);
+
+// Bytes -> argument vector (arguments separated by NUL bytes); scans it,
+// converts every option value and, when the image it asks for is small, runs
+// the whole program with the output file forced to /dev/null. The caller
+// should point stdout and stderr somewhere quiet.
+[[nodiscard]] const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size);
+
+}  // namespace korvel::fuzz

@@ -1,0 +1,117 @@
+// Faults while the PNG is written: a full device and a file size limit, both
+// where the failure shows when the file is closed (the PNG still sits in the
+// stream's buffer) and where it shows inside the PNG library's own writes.
+// Every case must end like any other failure: status 13, the banner and
+// "Error: Cant close output file.", no signal, and no partial regular file.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hardening/program_run.hpp"
+
+namespace korvel {
+namespace {
+
+using testing::failureText;
+using testing::isCompletePng;
+using testing::readWholeFile;
+using testing::runKorvel;
+using testing::ScratchDirectory;
+
+// Larger than any stream buffer: the PNG library itself sees the write fail.
+constexpr std::size_t kStreamBuffer = 4096;
+
+struct WriteFaultCase {
+    const char* name;
+    std::vector<std::string> options;
+    bool toDevFull;                    // else a regular file under a size limit
+    std::optional<rlim_t> fileLimit;   // bytes
+    bool failsInsideLibrary;           // the PNG is larger than the stream buffer
+};
+
+const WriteFaultCase kWriteFaultCases[] = {
+    {"SmallImageToDevFull", {}, true, std::nullopt, false},
+    {"LargeImageToDevFull", {"-x", "2000", "-y", "2000"}, true, std::nullopt, true},
+    {"SmallImageOverFileSizeLimit", {}, false, 256, false},
+    {"SmallImageWithNoFileSizeAllowed", {"-d", "~X00~Xff"}, false, 0, false},
+    {"LargeImageOverFileSizeLimit", {"-x", "2000", "-y", "2000"}, false, 2 * kStreamBuffer, true},
+    {"LargeSymbolOverFileSizeLimit", {"-n", "12", "-d", std::string(1200, 'x')}, false, 3 * kStreamBuffer, true},
+};
+
+class WriteFault : public ::testing::TestWithParam<WriteFaultCase> {};
+
+// The same options without the fault write a complete PNG of the size the
+// case relies on, so the fault is what makes the difference.
+TEST_P(WriteFault, WithoutTheFaultTheImageIsWritten)
+{
+    const WriteFaultCase& c = GetParam();
+    const ScratchDirectory dir;
+    std::vector<std::string> args = c.options;
+    args.push_back(dir.file("out.png"));
+    const auto run = runKorvel(args);
+    ASSERT_TRUE(run.exited) << "signal " << run.signal;
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string png = readWholeFile(dir.file("out.png"));
+    EXPECT_TRUE(isCompletePng(png));
+    if (c.failsInsideLibrary) {
+        EXPECT_GT(png.size(), c.fileLimit.value_or(kStreamBuffer));
+        EXPECT_GT(png.size(), kStreamBuffer);
+    } else {
+        EXPECT_LT(png.size(), kStreamBuffer);
+        EXPECT_GT(png.size(), c.fileLimit.value_or(0));
+    }
+}
+
+TEST_P(WriteFault, EndsWithResult13AndLeavesNoFile)
+{
+    const WriteFaultCase& c = GetParam();
+    const ScratchDirectory dir;
+    std::vector<std::string> args = c.options;
+    args.push_back(c.toDevFull ? "/dev/full" : dir.file("out.png"));
+    testing::RunLimits limits;
+    limits.fileSize = c.fileLimit;
+    const auto run = runKorvel(args, limits);
+
+    ASSERT_TRUE(run.started);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.status, 13);
+    EXPECT_EQ(run.out, "");
+    const std::string expected = failureText("Error: Cant close output file.");
+    if (c.failsInsideLibrary) {
+        // The PNG library's own message may stand before the program's.
+        ASSERT_GE(run.err.size(), expected.size()) << run.err;
+        EXPECT_EQ(run.err.substr(run.err.size() - expected.size()), expected);
+        const std::string before = run.err.substr(0, run.err.size() - expected.size());
+        EXPECT_TRUE(before.empty() || before.rfind("libpng error: ", 0) == 0) << before;
+    } else {
+        EXPECT_EQ(run.err, expected);
+    }
+    EXPECT_EQ(dir.entryCount(), 0U) << "a partial file was left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(Hardening, WriteFault, ::testing::ValuesIn(kWriteFaultCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file that existed before the run is overwritten while writing; when the
+// write fails it is removed rather than left truncated.
+TEST(WriteFaultOnExistingFile, TheTruncatedFileIsRemoved)
+{
+    const ScratchDirectory dir;
+    const std::string path = dir.file("label.png");
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << std::string(100, 'o');
+    }
+    testing::RunLimits limits;
+    limits.fileSize = 2 * kStreamBuffer;
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", path}, limits);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.status, 13);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
+}  // namespace korvel

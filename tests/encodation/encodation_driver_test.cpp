@@ -99,6 +99,16 @@ TEST(EncodeData, DataCodewords)
     }
 }
 
+// Each encodation starts from an empty codeword string, whatever it held.
+TEST(EncodeData, StartsFromEmpty)
+{
+    CodewordString codewords(40, 7);
+    SymbolFormat format;
+    ASSERT_EQ(encodeData(settingsFor("", Ascii), codewords, format), ResultCode::Ok);
+    ASSERT_EQ(codewords.size(), 8U);
+    EXPECT_EQ(CodewordString(codewords.begin(), codewords.begin() + 3), (CodewordString{129, 175, 70}));
+}
+
 struct HeaderCase {
     std::int32_t position;
     std::int32_t total;

@@ -9,10 +9,12 @@
 namespace korvel {
 namespace {
 
-// Where the plain recipe would write symbols that readers misread, the
-// driver ends or splits runs differently. Every case pins the data codewords
-// and has the symbol read back by zxing-cpp and, where it reads such symbols
-// reliably, by libdmtx.
+// How runs end and split so that readers see exactly the data: X12 and
+// EDIFACT runs that end the data, lone EDIFACT unlatches, ready codewords
+// inside the data of an explicit mode, and characters automatic mode cannot
+// leave in X12 or EDIFACT. Every case pins the data codewords and has the
+// symbol read back by zxing-cpp and, where it reads such symbols reliably,
+// by libdmtx.
 struct ReadBackCase {
     const char* name;
     const char* data;
@@ -122,7 +124,7 @@ std::vector<int> dataCodewords(const DataMatrixBarcode& barcode)
     return {all.begin(), all.begin() + barcode.format().dataCodewords};
 }
 
-TEST(EncodationMends, CodewordsAndReaders)
+TEST(RunEndings, CodewordsAndReaders)
 {
     for (const ReadBackCase& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -147,7 +149,7 @@ TEST(EncodationMends, CodewordsAndReaders)
 
 // Splitting a run around a ready codeword costs codewords; a preferred format
 // that no longer holds them is reported, not overfilled.
-TEST(EncodationMends, SplitRunThatNoLongerFitsThePreferredFormat)
+TEST(RunEndings, SplitRunThatNoLongerFitsThePreferredFormat)
 {
     DataMatrixBarcode barcode;
     EXPECT_EQ(configure(barcode, "AB~1CD", C40, 3), ResultCode::DataDoesNotFitFormat);
@@ -156,7 +158,7 @@ TEST(EncodationMends, SplitRunThatNoLongerFitsThePreferredFormat)
 
 // Automatic mode over random text rich in X12 and EDIFACT punctuation with a
 // few small letters: every symbol is written and reads back exactly.
-TEST(EncodationMends, AutomaticRandomPunctuationReadsBack)
+TEST(RunEndings, AutomaticRandomPunctuationReadsBack)
 {
     const std::string alphabets[] = {"ABC*> \r0a", "!\"#$%&AB1 a", "AB*>!a0 :"};
     std::mt19937 random(31337);

@@ -21,7 +21,7 @@ namespace {
 using testing::DataElement;
 using Kind = DataElement::Kind;
 
-constexpr int kDefaultCount = 700;
+constexpr int kDefaultCount = 1500;
 constexpr std::size_t kLargestCapacity = 1558;
 
 int iterationCount()

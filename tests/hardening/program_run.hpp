@@ -35,6 +35,7 @@ struct ProgramRun {
 struct RunLimits {
     std::optional<rlim_t> fileSize;  // RLIMIT_FSIZE in bytes, SIGXFSZ then ignored
     unsigned timeoutSeconds = 120;   // the child is killed by SIGALRM after this
+    bool stdoutReaderGone = false;   // standard output is a pipe nobody reads
 };
 
 inline ProgramRun runKorvel(const std::vector<std::string>& arguments, const RunLimits& limits = {})
@@ -53,6 +54,12 @@ inline ProgramRun runKorvel(const std::vector<std::string>& arguments, const Run
     }
     argv.push_back(nullptr);
 
+    if (limits.stdoutReaderGone) {
+        // Closed before the child exists, so no process can ever read it.
+        close(outPipe[0]);
+        outPipe[0] = -1;
+    }
+
     const pid_t child = fork();
     if (child < 0) {
         return run;
@@ -60,10 +67,15 @@ inline ProgramRun runKorvel(const std::vector<std::string>& arguments, const Run
     if (child == 0) {
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
-        close(outPipe[0]);
+        if (outPipe[0] >= 0) {
+            close(outPipe[0]);
+        }
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
+        // Dispositions set to "ignore" survive exec: start from the defaults.
+        signal(SIGPIPE, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);
         if (limits.fileSize) {
             signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
             const rlimit limit{*limits.fileSize, *limits.fileSize};
@@ -79,7 +91,7 @@ inline ProgramRun runKorvel(const std::vector<std::string>& arguments, const Run
 
     std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&run.out, &run.err};
-    int openPipes = 2;
+    int openPipes = limits.stdoutReaderGone ? 1 : 2;
     while (openPipes > 0) {
         if (poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,6 +113,41 @@ TEST(WriteFaultOnExistingFile, TheTruncatedFileIsRemoved)
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.status, 13);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A PNG written through a symbolic link goes into the file the link names;
+// when the write fails, no partial PNG may be left there either.
+TEST(WriteFaultThroughSymbolicLink, LeavesNoPartialPngAtTheTarget)
+{
+    const ScratchDirectory dir;
+    const std::string target = dir.file("target.png");
+    const std::string link = dir.file("link.png");
+    {
+        std::ofstream old(target, std::ios::binary);
+        old << "an earlier label";
+    }
+    std::filesystem::create_symlink(target, link);
+    testing::RunLimits limits;
+    limits.fileSize = 2 * kStreamBuffer;
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", link}, limits);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.status, 13);
+    const std::string left = std::filesystem::exists(target) ? readWholeFile(target) : std::string();
+    EXPECT_NE(left.rfind("\x89PNG", 0), 0U) << "a truncated PNG of " << left.size() << " bytes was left at the target";
+}
+
+// Writing into a pipe whose reader has gone is a write fault like a full
+// disk: result 13, not death by SIGPIPE.
+TEST(WriteFaultOnBrokenPipe, EndsWithResult13)
+{
+    testing::RunLimits limits;
+    limits.stdoutReaderGone = true;
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", "/dev/stdout"}, limits);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.status, 13);
+    const std::string expected = failureText("Error: Cant close output file.");
+    ASSERT_GE(run.err.size(), expected.size()) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - expected.size()), expected);
 }
 
 }  // namespace

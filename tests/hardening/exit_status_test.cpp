@@ -28,6 +28,12 @@ const FailureCase kFailureCases[] = {
     {"NegativeQuietZone", {"-e", "-1"}, 1, "Error: Invalid argument."},
     {"XDimensionBelowHalfAPixel", {"-n", "0.4"}, 1, "Error: Invalid argument."},
     {"RasterTooLarge", {"-x", "2147483647", "-y", "2147483647"}, 3, "Error: Cant initialize PNG creator."},
+    // Integer values beyond 32 bits saturate instead of wrapping to a small
+    // value that would be accepted (4294967297 would wrap to 1, 4294967396 to 100).
+    {"IdBeyond32Bits", {"-s", "1", "-i", "4294967297"}, 1, "Error: Invalid argument."},
+    {"PositionBelow32Bits", {"-p", "-4294967295"}, 1, "Error: Invalid argument."},
+    {"QuietZoneBeyond32Bits", {"-e", "4294967296"}, 1, "Error: Invalid argument."},
+    {"WidthBeyond32Bits", {"-x", "4294967396"}, 3, "Error: Cant initialize PNG creator."},
     {"SymbolDoesNotFit", {"-x", "5", "-y", "5"}, 4, "Error: Invalid barcode size."},
     {"EdifactCannotEncode", {"-m", "5", "-d", "lower case"}, 5, "Error: Invalid data to encode."},
     {"TooLongForAnyFormat", {"-m", "1", "-d", std::string(3200, 'A')}, 8,

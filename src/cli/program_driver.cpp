@@ -208,11 +208,11 @@ int runProgram(int argc, const char* const* argv)
         for (int letter = scanner.nextOption(argc, argv); letter != OptionScanner::kEnd;
              letter = scanner.nextOption(argc, argv)) {
             if (letter == 'h') {
-                printUsage(stdout);
-                return 0;
+                // Help that never reached its reader is not a success.
+                return printUsage(stdout) ? 0 : report(ResultCode::Fail);
             }
             if (letter == OptionScanner::kError) {
-                printUsage(stderr);
+                static_cast<void>(printUsage(stderr));
                 return 1;
             }
             applyOption(letter, scanner.optionValue(), settings);

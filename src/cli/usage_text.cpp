@@ -57,11 +57,11 @@ std::string usageText()
     return text;
 }
 
-void printUsage(std::FILE* stream)
+bool printUsage(std::FILE* stream)
 {
     const std::string text = usageText();
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
 }
 
 }  // namespace korvel

@@ -309,5 +309,17 @@ TEST(ProgramProcess, SuccessReplacesAnEarlierFile)
     EXPECT_TRUE(testing::decodePng(testing::readFileBytes(scratch.path() / "out.png")).has_value());
 }
 
+// Help written to a full device is a failure: the banner and "Error: Fail."
+// on stderr and status 2, never 0.
+TEST(ProgramProcess, HelpThatCannotBeWrittenFails)
+{
+    ScratchDirectory scratch;
+    const std::string command = std::string("exec '") + KORVEL_BINARY + "' -h > /dev/full";
+    const ProcessResult result = testing::runProcess("/bin/sh", {"-c", command}, scratch.path());
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "korvel Version 1.3\nError: Fail.\n");
+}
+
 }  // namespace
 }  // namespace korvel

@@ -78,13 +78,21 @@ TEST(UsageText, PrintUsageWritesExactlyTheText)
 {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::tmpfile(), std::fclose);
     ASSERT_TRUE(stream);
-    printUsage(stream.get());
+    ASSERT_TRUE(printUsage(stream.get()));
     std::rewind(stream.get());
     std::string written;
     for (int c = std::fgetc(stream.get()); c != EOF; c = std::fgetc(stream.get())) {
         written += static_cast<char>(c);
     }
     expectGolden(written);
+}
+
+// Help that cannot be written is reported, not passed off as success.
+TEST(UsageText, PrintUsageReportsAFullDevice)
+{
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> full(std::fopen("/dev/full", "w"), std::fclose);
+    ASSERT_TRUE(full);
+    EXPECT_FALSE(printUsage(full.get()));
 }
 
 TEST(ResultMessages, EveryCodeHasItsMessage)

@@ -16,8 +16,9 @@ struct ProcessResult {
     std::string err;       // everything written to the standard error stream
 };
 
-// Runs `program` with `arguments` (argv[0] is the program path) in
-// `workingDirectory`, standard input from /dev/null, and waits for it.
+// Runs `program` with `arguments` in
+// `workingDirectory`, standard input from /dev/null, and waits for it. The
+// program path itself is passed as argv[0]; `arguments` follow it.
 [[nodiscard]] ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                                        const std::filesystem::path& workingDirectory);
 

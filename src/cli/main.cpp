@@ -1,3 +1,11 @@
+#include <csignal>
+
 #include "cli/program_driver.hpp"
 
-int main(int argc, char** argv) { return korvel::runProgram(argc, argv); }
+int main(int argc, char** argv)
+{
+    // Writing to a pipe whose reader has gone is a write failure to report
+    // like a full disk, not a reason to die by signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    return korvel::runProgram(argc, argv);
+}

@@ -1,9 +1,12 @@
 #include "cli/program_driver.hpp"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -143,10 +146,39 @@ int report(ResultCode code)
     return toExitStatus(code);
 }
 
-bool isRegularFile(std::FILE* file)
+// Identity of the file a stream writes to, when that is a regular file.
+struct OutputFileIdentity {
+    bool regular = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+OutputFileIdentity identify(std::FILE* file)
 {
     struct stat info {};
-    return fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return {};
+    }
+    return {true, info.st_dev, info.st_ino};
+}
+
+// Removes the partly written file, also when the path is a symbolic link to
+// it; if it cannot be removed it is at least emptied, so that nothing is left
+// that looks like a finished image. Devices, pipes and the like are left alone.
+void discardPartialFile(const char* path, const OutputFileIdentity& written)
+{
+    if (!written.regular) {
+        return;
+    }
+    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path, nullptr), std::free);
+    const char* target = resolved ? resolved.get() : path;
+    struct stat info {};
+    if (stat(target, &info) != 0 || info.st_dev != written.device || info.st_ino != written.inode) {
+        return;
+    }
+    if (unlink(target) != 0) {
+        static_cast<void>(truncate(target, 0));
+    }
 }
 
 // Writes the PNG to the named file. A write or close that fails leaves no
@@ -157,15 +189,13 @@ ResultCode writeFile(const PngCreator& image, const char* path)
     if (file == nullptr) {
         return ResultCode::CantOpenOutputFile;
     }
-    const bool regular = isRegularFile(file);
+    const OutputFileIdentity identity = identify(file);
     const bool written = image.write(file) == ResultCode::Ok;
     const bool closed = std::fclose(file) == 0;
     if (written && closed) {
         return ResultCode::Ok;
     }
-    if (regular) {
-        std::remove(path);
-    }
+    discardPartialFile(path, identity);
     return ResultCode::CantCloseOutputFile;
 }
 

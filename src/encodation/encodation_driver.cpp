@@ -171,6 +171,12 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     codewords.reserve(kReservedCodewords);
 
     DataItemList items = prepareData(settings.data);
+    if (settings.structuredAppend && !items.empty() && items.front().isCodeword &&
+        items.front().value == kReaderProgramming) {
+        // Reader programming has to be the symbol's very first codeword, and
+        // readers reject a symbol where the header comes before it.
+        return ResultCode::InvalidData;
+    }
     if (settings.structuredAppend) {
         appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
                                      settings.structuredAppendId, codewords);

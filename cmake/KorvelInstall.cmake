@@ -21,9 +21,11 @@ set_target_properties(korvel_lib PROPERTIES EXPORT_NAME korvel)
 target_compile_features(korvel_lib PUBLIC cxx_std_20)
 if(_korvel_lib_type STREQUAL "SHARED_LIBRARY")
   set_target_properties(korvel_lib PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
-  # The installed program finds the installed shared library next to it.
-  file(RELATIVE_PATH _korvel_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
-  set_target_properties(korvel PROPERTIES INSTALL_RPATH "$ORIGIN/${_korvel_bin_to_lib}")
+  if(NOT KORVEL_PROGRAM_IS_STATIC)
+    # The installed program finds the installed shared library next to it.
+    file(RELATIVE_PATH _korvel_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+    set_target_properties(korvel PROPERTIES INSTALL_RPATH "$ORIGIN/${_korvel_bin_to_lib}")
+  endif()
 endif()
 
 set(KORVEL_INSTALL_CMAKEDIR "${CMAKE_INSTALL_LIBDIR}/cmake/korvel"

@@ -3,8 +3,10 @@
 # that does nothing (/bin/true) and with the same code built to hand the raster
 # to libpng with libpng's default filters and zlib strategy.
 #
-#   bench/run.sh            build both configurations (Release) and measure
-#   RUNS=500 bench/run.sh   more runs per workload
+#   bench/run.sh                      build both configurations (Release) and measure
+#   RUNS=500 bench/run.sh             more runs per workload
+#   KORVEL_BIN=path bench/run.sh      measure another korvel binary (an older
+#                                     build, say) against the same baseline
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
@@ -15,6 +17,7 @@ fast="$here/build/bench-fast"
 defaults="$here/build/bench-libpng-defaults"
 configure_and_build "$fast" Release -DKORVEL_BUILD_TESTS=OFF >/dev/null
 configure_and_build "$defaults" Release -DKORVEL_BUILD_TESTS=OFF -DKORVEL_PNG_LIBPNG_DEFAULTS=ON >/dev/null
+korvel="${KORVEL_BIN:-$fast/korvel}"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -61,14 +64,15 @@ printf '%-4s %-40s %10s %10s %9s %10s %10s %12s\n' "" "workload" "median ms" "de
 for w in "${names[@]}"; do
     # shellcheck disable=SC2206
     a=(${args[$w]})
-    measure "$w" "$work/$w.json" "$fast/korvel ${a[*]} $work/$w.png"
+    measure "$w" "$work/$w.json" "$korvel ${a[*]} $work/$w.png"
     measure "$w" "$work/$w-d.json" "$defaults/korvel ${a[*]} $work/$w-d.png"
     m="$(median_ms "$work/$w.json")"
     d="$(median_ms "$work/$w-d.json")"
-    peak="$(/usr/bin/time -f '%M' "$fast/korvel" "${a[@]}" "$work/$w.png" 2>&1 >/dev/null | tail -1)"
+    peak="$(/usr/bin/time -f '%M' "$korvel" "${a[@]}" "$work/$w.png" 2>&1 >/dev/null | tail -1)"
     size="$(stat -c %s "$work/$w.png")"
     printf '%-4s %-40s %10s %10s %9s %10s %10s %12s\n' "$w" "${what[$w]}" "$m" "$d" \
         "$(python3 -c "print('%.2fx' % ($m/$d))")" "$(python3 -c "print('%.2fx' % ($m/$true_ms))")" "$peak" \
         "$size (defaults $(stat -c %s "$work/$w-d.png"))"
 done
-printf '/bin/true median: %s ms; %s runs per command; %s\n' "$true_ms" "$runs" "$(nproc) cores, $(uname -m)"
+printf 'korvel: %s; /bin/true median: %s ms; %s runs per command; %s\n' "$korvel" "$true_ms" "$runs" \
+    "$(nproc) cores, $(uname -m)"

@@ -4,8 +4,8 @@
 #
 #   fuzz/build.sh [BUILD_DIR]      (default: build/fuzz)
 #
-# gives BUILD_DIR/barcode_fuzzer and BUILD_DIR/command_line_fuzzer. Run one
-# over its corpus, for example:
+# gives BUILD_DIR/barcode_fuzzer, BUILD_DIR/command_line_fuzzer and
+# BUILD_DIR/readback_fuzzer. Run one over its corpus, for example:
 #
 #   BUILD_DIR/barcode_fuzzer -max_total_time=600 -timeout=10 -rss_limit_mb=2048 \
 #       NEW_INPUTS_DIR fuzz/corpus/barcode
@@ -42,4 +42,7 @@ for target in barcode command_line; do
     "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/${target}_target.cpp" "${objects[@]}" -lpng \
         -o "$out/${target}_fuzzer"
 done
-echo "built: $out/barcode_fuzzer $out/command_line_fuzzer"
+# The read-back target also needs zxing-cpp (reader side only).
+"$cxx" "${flags[@]}" -DZX_USE_UTF8 -fsanitize=fuzzer "$here/readback_target.cpp" "${objects[@]}" -lZXing -lpng \
+    -o "$out/readback_fuzzer"
+echo "built: $out/barcode_fuzzer $out/command_line_fuzzer $out/readback_fuzzer"

@@ -1,7 +1,7 @@
 // Fuzz target over the command line: the input is an argument vector, its
 // arguments separated by NUL bytes (the program name is added in front).
 //
-// The vector is first scanned here with the program's option tables, every
+// The vector is first scanned here with the program's own option tables, every
 // option value is converted, and the results are checked. Then the whole
 // program runs on the same vector, with the output file name replaced by
 // /dev/null so that nothing is written anywhere, unless the image it would
@@ -18,6 +18,7 @@
 
 #include "cli/option_scanner.hpp"
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
 #include "cli/program_driver.hpp"
 #include "fuzz_targets.hpp"
 
@@ -32,16 +33,8 @@ constexpr std::int64_t kMaxSide = 1024;
 constexpr std::int64_t kLargestSymbol = 144;
 constexpr std::int64_t kSmallestSymbol = 10;
 
-constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:";
+// The option letters the scanner may return for the program's options.
 constexpr std::string_view kLetters = "hxyndfmobrqzvsptie";
-
-constexpr std::array<LongOption, 18> kLongOptions{{
-    {"help", false, 'h'},  {"xsize", true, 'x'},  {"ysize", true, 'y'},  {"xdim", true, 'n'},
-    {"data", true, 'd'},   {"fmt", true, 'f'},    {"mode", true, 'm'},   {"orient", true, 'o'},
-    {"bcolor", true, 'b'}, {"fcolor", true, 'r'}, {"qzone", true, 'q'},  {"alignh", true, 'z'},
-    {"alignv", true, 'v'}, {"sapp", true, 's'},   {"spos", true, 'p'},   {"stot", true, 't'},
-    {"sid", true, 'i'},    {"qsize", true, 'e'},
-}};
 
 std::FILE* quietStream()
 {

@@ -23,4 +23,8 @@ namespace korvel::fuzz {
 // should point stdout and stderr somewhere quiet.
 [[nodiscard]] const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> mode, preferred format, orientation and data; every accepted
+// symbol is drawn and read back with zxing-cpp.
+[[nodiscard]] const char* fuzzReadback(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

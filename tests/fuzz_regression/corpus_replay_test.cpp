@@ -97,5 +97,7 @@ TEST(FuzzCorpus, BarcodeTarget) { replay("barcode", fuzz::fuzzBarcode); }
 
 TEST(FuzzCorpus, CommandLineTarget) { replay("command_line", fuzz::fuzzCommandLine); }
 
+TEST(FuzzCorpus, ReadbackTarget) { replay("readback", fuzz::fuzzReadback); }
+
 }  // namespace
 }  // namespace korvel

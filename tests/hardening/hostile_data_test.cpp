@@ -161,8 +161,9 @@ void checkAllModes(const std::string& data, const std::vector<std::int32_t>& for
             if (result != ResultCode::Ok || format != formats.front()) {
                 continue;
             }
-            // The smallest symbol that holds the data is drawn, and read back.
-            const testing::RenderedSymbol symbol(barcode, 2);
+            // The smallest symbol that holds the data is drawn, and read back
+            // (zxing-cpp misses some small symbols at 2 pixels a module).
+            const testing::RenderedSymbol symbol(barcode, readBack ? 4 : 2);
             ASSERT_TRUE(symbol.ok);
             if (readBack) {
                 const auto reading = testing::readWithZxing(*symbol.image);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "encodation/data_preparation.hpp"
+#include "hardening/program_run.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "support/symbol_readers.hpp"
 
@@ -248,6 +249,49 @@ TEST(HostileData, CapacityEdgeOfTheLargestSymbol)
         const testing::RenderedSymbol symbol(barcode, 2);
         ASSERT_TRUE(symbol.ok);
         EXPECT_EQ(testing::readWithZxing(*symbol.image).bytes, prepare(data).bytes);
+    }
+}
+
+// The same through the command line, where the data arrives as an argument
+// (no NUL byte can be part of it; the kernel limits one argument to 128 KiB).
+TEST(HostileData, ThroughTheCommandLine)
+{
+    std::string control;
+    for (int c = 1; c < 32; ++c) {
+        control.push_back(static_cast<char>(c));
+    }
+    control.push_back('\x7f');
+    std::string high;
+    for (int c = 128; c < 256; ++c) {
+        high.push_back(static_cast<char>(c));
+    }
+    const std::vector<std::vector<std::string>> cases{
+        {"-d", control},
+        {"-d", high},
+        {"-d", high, "-m", "2"},
+        {"-d", std::string(5000, '~')},
+        {"-d", std::string(5001, '~'), "-m", "1"},
+        {"-d", std::string(130000, 'x')},
+        {"-d", std::string(130000, '~'), "-m", "5"},
+        {"-d", "~7", "-m", "4"},
+        {"-d", "~"},
+        {"-d", "~X", "-f", "1"},
+        {"-d", "~71234567~X4~", "-m", "6"},
+        {"-d", "\xe8\xe9\xea\xf1~3~5~6", "-s", "1"},
+    };
+    for (const auto& options : cases) {
+        SCOPED_TRACE(options[1].substr(0, 20) + " (" + std::to_string(options[1].size()) + " bytes)");
+        const testing::ScratchDirectory dir;
+        std::vector<std::string> args = options;
+        args.push_back(dir.file("out.png"));
+        const auto run = testing::runKorvel(args);
+        ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+        EXPECT_TRUE(run.status == 0 || run.status == 5 || run.status == 8 || run.status == 10) << run.status;
+        if (run.status == 0) {
+            EXPECT_TRUE(testing::isCompletePng(testing::readWholeFile(dir.file("out.png"))));
+        } else {
+            EXPECT_EQ(dir.entryCount(), 0U);
+        }
     }
 }
 

@@ -12,6 +12,7 @@ namespace korvel {
 namespace {
 
 constexpr Codeword kPad = 129;
+constexpr std::size_t kStructuredAppendHeaderLength = 4;
 constexpr std::size_t kReservedCodewords = 1000;
 
 // No symbol holds more than 1558 data codewords, and no data item takes less
@@ -171,12 +172,6 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     codewords.reserve(kReservedCodewords);
 
     DataItemList items = prepareData(settings.data);
-    if (settings.structuredAppend && !items.empty() && items.front().isCodeword &&
-        items.front().value == kReaderProgramming) {
-        // Reader programming has to be the symbol's very first codeword, and
-        // readers reject a symbol where the header comes before it.
-        return ResultCode::InvalidData;
-    }
     if (settings.structuredAppend) {
         appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
                                      settings.structuredAppendId, codewords);
@@ -187,6 +182,11 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     const auto mode = static_cast<std::uint32_t>(settings.encodingMode);
     if (mode > static_cast<std::uint32_t>(X12)) {
         return ResultCode::InvalidEncodingMode;
+    }
+    if (settings.structuredAppend && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
+        // Reader programming has to be the symbol's very first codeword, and
+        // readers reject a symbol where the header comes before it.
+        return ResultCode::InvalidData;
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.

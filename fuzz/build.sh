@@ -11,8 +11,14 @@
 #       NEW_INPUTS_DIR fuzz/corpus/barcode
 #   BUILD_DIR/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 \
 #       NEW_INPUTS_DIR fuzz/corpus/command_line
+#   BUILD_DIR/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
 #
-# and fold what it found back into the kept corpus with -merge=1. The regular
+# (fuzz/barcode.dict and fuzz/command_line.dict can be given with -dict=), and
+# fold what it found back into the kept corpus, which covers every edge once:
+#
+#   BUILD_DIR/barcode_fuzzer -merge=1 -use_counters=0 MERGED_DIR fuzz/corpus/barcode NEW_INPUTS_DIR
+#
+# Every input that made a target fail stays in the corpus. The regular
 # test suite replays every file of fuzz/corpus/ through the same entry
 # functions (tests/fuzz_regression).
 set -euo pipefail

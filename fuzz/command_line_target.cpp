@@ -20,6 +20,7 @@
 #include "cli/option_values.hpp"
 #include "cli/program_options.hpp"
 #include "cli/program_driver.hpp"
+#include "cli/program_settings.hpp"
 #include "fuzz_targets.hpp"
 
 namespace korvel::fuzz {
@@ -79,47 +80,11 @@ bool pointsInto(const char* value, const std::vector<std::string>& arguments)
     return false;
 }
 
-// The settings that decide the image size, accepted as the program accepts them.
-struct SizeSettings {
-    std::int64_t width = 100;
-    std::int64_t height = 100;
-    bool sizeGiven = false;
-    double xDimension = 5.0;
-    bool quietZone = true;
-    std::int64_t quietZoneSize = 1;
-};
-
-void track(int letter, const char* value, SizeSettings& s)
-{
-    switch (letter) {
-    case 'x':
-        if (const std::int32_t v = parseInteger(value); v > 0) {
-            s.width = v;
-            s.sizeGiven = true;
-        }
-        break;
-    case 'y':
-        if (const std::int32_t v = parseInteger(value); v > 0) {
-            s.height = v;
-            s.sizeGiven = true;
-        }
-        break;
-    case 'n':
-        if (const double v = parseDecimal(value); v > 0.0) {
-            s.xDimension = v;
-        }
-        break;
-    case 'q': s.quietZone = parseInteger(value) != 0; break;
-    case 'e': s.quietZoneSize = parseInteger(value); break;
-    default: break;
-    }
-}
-
 // True when the program is sure to refuse the size or to draw a small image.
-bool imageIsSmall(const SizeSettings& s)
+bool imageIsSmall(const Settings& s)
 {
     if (s.sizeGiven) {
-        return s.width * s.height <= kMaxPixels;
+        return std::int64_t{s.width} * s.height <= kMaxPixels;
     }
     if (s.quietZoneSize < 0) {
         return true;  // refused as an invalid argument before any sizing
@@ -128,7 +93,7 @@ bool imageIsSmall(const SizeSettings& s)
     if (!std::isfinite(pixels) || pixels >= 4294967296.0 || pixels < 1.0) {
         return true;  // refused by the sizing
     }
-    const std::int64_t quietZones = s.quietZone ? 2 * s.quietZoneSize : 0;
+    const std::int64_t quietZones = s.quietZone ? 2 * std::int64_t{s.quietZoneSize} : 0;
     if (kSmallestSymbol + quietZones > 65535) {
         return true;  // refused by the sizing, whatever the symbol
     }
@@ -164,7 +129,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
     const int argc = static_cast<int>(arguments.size());
 
     OptionScanner scanner(kShortOptions, kLongOptions, quietStream());
-    SizeSettings sizes;
+    Settings sizes;  // as the program accepts them: they decide the image size
     int expected = -1;  // the status the scan alone decides, or -1
     std::size_t calls = 0;
     std::size_t totalLength = 0;
@@ -204,7 +169,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
             return "parseDecimal differs from strtod";
         }
-        track(letter, value, sizes);
+        applyOption(letter, value, sizes);
     }
     if (expected < 0) {
         const int index = scanner.argIndex();

@@ -14,6 +14,7 @@
 #include "cli/option_scanner.hpp"
 #include "cli/option_values.hpp"
 #include "cli/program_options.hpp"
+#include "cli/program_settings.hpp"
 #include "cli/usage_text.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
@@ -22,89 +23,6 @@ namespace korvel {
 namespace {
 
 constexpr std::int32_t kDefaultCompression = -2;
-
-// One setting per option, each at its default until an accepted value arrives.
-struct Settings {
-    std::int32_t width = 100;
-    std::int32_t height = 100;
-    bool sizeGiven = false;
-    double xDimension = 5.0;
-    std::string data = "1234567";
-    std::int32_t preferredFormat = 0;
-    std::int32_t encodingMode = Automatic;
-    std::int32_t orientation = 0;
-    Color backgroundColor = kWhite;
-    Color foregroundColor = kBlack;
-    bool quietZone = true;
-    std::int32_t horizontalAlignment = 1;
-    std::int32_t verticalAlignment = 1;
-    bool structuredAppend = false;
-    std::int32_t structuredAppendPosition = 1;
-    std::int32_t structuredAppendTotal = 2;
-    std::int32_t structuredAppendId = 1;
-    std::int32_t quietZoneSize = 1;
-};
-
-bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
-
-// Stores an option's value when it is accepted; others are dropped silently.
-void applyOption(int letter, const char* value, Settings& s)
-{
-    switch (letter) {
-    case 'x':
-        if (const std::int32_t v = parseInteger(value); v > 0) {
-            s.width = v;
-            s.sizeGiven = true;
-        }
-        break;
-    case 'y':
-        if (const std::int32_t v = parseInteger(value); v > 0) {
-            s.height = v;
-            s.sizeGiven = true;
-        }
-        break;
-    case 'n':
-        if (const double v = parseDecimal(value); v > 0.0) {
-            s.xDimension = v;
-        }
-        break;
-    case 'd': s.data = value; break;
-    case 'f':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
-            s.preferredFormat = v;
-        }
-        break;
-    case 'm':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 6)) {
-            s.encodingMode = v;
-        }
-        break;
-    case 'o':
-        if (const std::int32_t v = parseInteger(value); v == 0 || v == 90 || v == 180 || v == 270) {
-            s.orientation = v;
-        }
-        break;
-    case 'b': s.backgroundColor = parseColor(value); break;
-    case 'r': s.foregroundColor = parseColor(value); break;
-    case 'q': s.quietZone = parseInteger(value) != 0; break;
-    case 'z':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 2)) {
-            s.horizontalAlignment = v;
-        }
-        break;
-    case 'v':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 2)) {
-            s.verticalAlignment = v;
-        }
-        break;
-    case 's': s.structuredAppend = parseInteger(value) != 0; break;
-    case 'p': s.structuredAppendPosition = parseInteger(value); break;
-    case 't': s.structuredAppendTotal = parseInteger(value); break;
-    case 'i': s.structuredAppendId = parseInteger(value); break;
-    case 'e': s.quietZoneSize = parseInteger(value); break;
-    default: break;
-    }
-}
 
 // Applies every setting in a fixed order, stopping at the first refusal.
 ResultCode applySettings(const Settings& s, DataMatrixBarcode& barcode)

@@ -2,6 +2,8 @@
 
 #include "korvel/png_creator.hpp"
 
+#include "image/utc_calendar.hpp"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -75,23 +77,22 @@ void writeToStream(png_structp png, png_bytep data, png_size_t length)
 
 void flushNothing(png_structp) {}
 
-// The time stamp in UTC. libpng's own conversion (png_convert_from_time_t)
-// goes through gmtime, whose result buffer is shared by the whole process, so
-// two images written at once in different threads could swap or mix their
-// times; gmtime_r keeps each conversion to its own buffer. A time that cannot
-// be converted, or whose year does not fit the chunk's 16 bits, gives the
-// all-zero stamp, which libpng leaves out.
+// The time stamp in UTC, converted without the C library's gmtime (whose
+// result buffer is shared by the whole process, so that images written at
+// once in different threads could swap or mix their times) and without
+// loading the local time zone. A year that does not fit the chunk's 16 bits
+// gives the all-zero stamp, which libpng leaves out.
 png_time utcStamp(std::time_t when)
 {
     png_time stamp{};
-    std::tm utc{};
-    if (gmtime_r(&when, &utc) != nullptr && utc.tm_year >= -1900 && utc.tm_year <= 65535 - 1900) {
-        stamp.year = static_cast<png_uint_16>(utc.tm_year + 1900);
-        stamp.month = static_cast<png_byte>(utc.tm_mon + 1);
-        stamp.day = static_cast<png_byte>(utc.tm_mday);
-        stamp.hour = static_cast<png_byte>(utc.tm_hour);
-        stamp.minute = static_cast<png_byte>(utc.tm_min);
-        stamp.second = static_cast<png_byte>(utc.tm_sec);
+    const UtcDateTime utc = toUtcDateTime(when);
+    if (utc.year >= 0 && utc.year <= 65535) {
+        stamp.year = static_cast<png_uint_16>(utc.year);
+        stamp.month = static_cast<png_byte>(utc.month);
+        stamp.day = static_cast<png_byte>(utc.day);
+        stamp.hour = static_cast<png_byte>(utc.hour);
+        stamp.minute = static_cast<png_byte>(utc.minute);
+        stamp.second = static_cast<png_byte>(utc.second);
     }
     return stamp;
 }

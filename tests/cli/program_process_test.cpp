@@ -300,14 +300,41 @@ INSTANTIATE_TEST_SUITE_P(
                                      {"-d", "ABC", "out.png"}}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(ProgramProcess, SuccessReplacesAnEarlierFile)
+bool endsWithImageEnd(const std::vector<std::uint8_t>& bytes)
+{
+    static constexpr std::array<std::uint8_t, 12> kEnd{0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    return bytes.size() >= kEnd.size() && std::equal(kEnd.begin(), kEnd.end(), bytes.end() - kEnd.size());
+}
+
+// An earlier file at the output path, shorter or longer than the new image,
+// ends up holding exactly the new image: nothing of the old bytes stays after
+// it, and every name of the file (a hard link here) sees it.
+class ReplacedFile : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(ReplacedFile, HoldsExactlyTheNewImage)
 {
     ScratchDirectory scratch;
-    std::ofstream(scratch.path() / "out.png", std::ios::binary) << kSentinel;
-    const ProcessResult result = runKorvel({"out.png"}, scratch.path());
-    ASSERT_EQ(result.exitStatus, 0);
-    EXPECT_TRUE(testing::decodePng(testing::readFileBytes(scratch.path() / "out.png")).has_value());
+    const std::string earlier = std::string(GetParam(), 'o');
+    std::ofstream(scratch.path() / "out.png", std::ios::binary) << earlier;
+    fs::create_hard_link(scratch.path() / "out.png", scratch.path() / "other-name.png");
+
+    const ProcessResult result = runKorvel({"-d", "Replaced", "out.png"}, scratch.path());
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const auto bytes = testing::readFileBytes(scratch.path() / "out.png");
+    EXPECT_TRUE(endsWithImageEnd(bytes)) << bytes.size() << " bytes, the earlier file had " << earlier.size();
+    const auto png = testing::decodePng(bytes);
+    ASSERT_TRUE(png.has_value());
+    EXPECT_EQ(testing::readFileBytes(scratch.path() / "other-name.png"), bytes);
+
+    const ProcessResult fresh = runKorvel({"-d", "Replaced", "fresh.png"}, scratch.path());
+    ASSERT_EQ(fresh.exitStatus, 0) << fresh.err;
+    const auto freshPng = testing::decodePng(testing::readFileBytes(scratch.path() / "fresh.png"));
+    ASSERT_TRUE(freshPng.has_value());
+    EXPECT_EQ(png->pixels, freshPng->pixels);
 }
+
+INSTANTIATE_TEST_SUITE_P(EarlierSizes, ReplacedFile,
+                         ::testing::Values(std::size_t{0}, std::size_t{45}, std::size_t{1} << 20));
 
 // Help written to a full device is a failure: the banner and "Error: Fail."
 // on stderr and status 2, never 0.

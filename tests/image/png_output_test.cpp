@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
 #include "support/png_file.hpp"
 #include "support/process_runner.hpp"
@@ -142,6 +143,89 @@ INSTANTIATE_TEST_SUITE_P(Instants, PngStamp,
                                            StampCase{946684798, {1999, 12, 31, 23, 59, 58},
                                                      "31 Dec 1999 23:59:58 +0000"},
                                            StampCase{1917043200, {2030, 10, 1, 0, 0, 0}, "1 Oct 2030 00:00:00 +0000"}));
+
+// Rows are handed to the PNG library with one fixed filter and a compression
+// strategy chosen for module rasters; whatever the content, scale and
+// compression level, the image must decode to exactly the raster it was
+// written from.
+struct PixelCase {
+    const char* name;
+    const char* data;    // a symbol's data, or nullptr for a raster of noise
+    double pixelsPerModule;
+    std::int32_t compressionLevel;
+    Color background, foreground;
+};
+
+const PixelCase kPixelCases[] = {
+    {"DefaultSymbol70", "1234567890", 5, -2, kWhite, kBlack},
+    {"Alphanumerics130", "THE0QUICK1BROWN2FOX3JUMPS4OVER5THE6LAZY7DOG8", 5, -2, kWhite, kBlack},
+    {"ColouredAtLevel0", "colours, stored", 3, 0, 0x00FFFF, 0x800000},
+    {"ColouredAtLevel1", "colours, fastest", 7, 1, 0x20C040, 0x102030},
+    {"OnePixelModulesAtLevel9", "one pixel per module, best", 1, 9, kWhite, kBlack},
+    {"LargeSymbol2920", nullptr, 20, -2, kWhite, kBlack},  // data filled in below
+    {"Noise", nullptr, 0, -2, kWhite, kBlack},
+};
+
+void drawSymbol(const PixelCase& c, std::unique_ptr<PngCreator>& image)
+{
+    DataMatrixBarcode barcode;
+    static_cast<void>(barcode.suspendUpdates(true));
+    const std::string data = c.data != nullptr ? c.data : std::string(1500, 'K') + "7";
+    ASSERT_EQ(barcode.setData(data), ResultCode::Ok);
+    if (c.data == nullptr) {
+        ASSERT_EQ(barcode.setPreferredFormat(24), ResultCode::Ok);
+    }
+    ASSERT_EQ(barcode.setBackgroundColor(c.background), ResultCode::Ok);
+    ASSERT_EQ(barcode.setForegroundColor(c.foreground), ResultCode::Ok);
+    ASSERT_EQ(barcode.suspendUpdates(false), ResultCode::Ok);
+    ImageSize size;
+    ASSERT_EQ(barcode.getImageSize(c.pixelsPerModule, size), ResultCode::Ok);
+    image = std::make_unique<PngCreator>(size.width, size.height, kWhite, c.compressionLevel);
+    ASSERT_TRUE(image->allocate());
+    ASSERT_EQ(barcode.draw(*image, {0, size.width, 0, size.height}), ResultCode::Ok);
+}
+
+void drawNoise(std::unique_ptr<PngCreator>& image)
+{
+    image = std::make_unique<PngCreator>(257, 31, kWhite, -2);
+    ASSERT_TRUE(image->allocate());
+    std::uint32_t state = 12345;
+    for (std::int32_t y = 0; y < image->height(); ++y) {
+        for (std::int32_t x = 0; x < image->width(); ++x) {
+            state = state * 1664525U + 1013904223U;
+            image->fillRect(x, y, 1, 1, state >> 8);
+        }
+    }
+}
+
+class PngPixels : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(PngPixels, DecodeToTheRasterTheyWereWrittenFrom)
+{
+    const PixelCase& c = GetParam();
+    std::unique_ptr<PngCreator> image;
+    if (c.pixelsPerModule == 0) {
+        drawNoise(image);
+    } else {
+        drawSymbol(c, image);
+    }
+    ASSERT_TRUE(image);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(image->write(bytes, 0), ResultCode::Ok);
+    const auto decoded = testing::decodePng(bytes);
+    ASSERT_TRUE(decoded.has_value());
+    ASSERT_EQ(decoded->width, static_cast<std::uint32_t>(image->width()));
+    ASSERT_EQ(decoded->height, static_cast<std::uint32_t>(image->height()));
+    ASSERT_EQ(decoded->rowBytes, image->rowBytes());
+    for (std::int32_t y = 0; y < image->height(); ++y) {
+        ASSERT_TRUE(std::equal(image->row(y), image->row(y) + image->rowBytes(),
+                               decoded->pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * image->rowBytes())))
+            << "row " << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rasters, PngPixels, ::testing::ValuesIn(kPixelCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PngOutput, UnallocatedImageWritesNothing)
 {

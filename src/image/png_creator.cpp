@@ -9,6 +9,7 @@
 
 #include <array>
 #include <csetjmp>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <ostream>
@@ -23,19 +24,36 @@ constexpr std::int32_t kDefaultCompressionMarker = -2;
 constexpr int kDefaultCompressionLevel = 6;
 constexpr std::size_t kCompressionBufferBytes = 64 * 1024;
 
-// The symbol's pixel rows repeat the row above them s - 1 times out of s (s
+// Whether at least two pixel rows out of three equal the row above them, as
+// in a symbol drawn with three or more pixels per module.
+bool rowsMostlyRepeat(const RasterImage& image)
+{
+    const auto height = static_cast<std::size_t>(image.height());
+    std::size_t repeated = 0;
+    for (std::int32_t y = 1; y < image.height(); ++y) {
+        if (std::memcmp(image.row(y), image.row(y - 1), image.rowBytes()) == 0) {
+            ++repeated;
+        }
+    }
+    return 3 * repeated >= 2 * (height - 1);
+}
+
+// A symbol's pixel rows repeat the row above them s - 1 times out of s (s
 // pixels per module), and the rest differ from it only in runs of whole
 // modules. Filtering every row with UP turns repeated rows into zeros and
 // changed ones into short runs; zlib's run-length strategy compresses both
 // with a fraction of the work of the adaptive filter search and a full
-// match search, at a modest cost in file size.
-void chooseFilterAndStrategy(png_structp png)
+// match search, at a modest cost in file size. With one or two pixels per
+// module few rows repeat, run lengths alone give files up to 1.8 times the
+// size, and such images are small: there zlib keeps its full match search.
+void chooseFilterAndStrategy(png_structp png, const RasterImage& image)
 {
 #ifdef KORVEL_PNG_LIBPNG_DEFAULTS
     static_cast<void>(png);
+    static_cast<void>(image);
 #else
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_compression_strategy(png, Z_RLE);
+    png_set_compression_strategy(png, rowsMostlyRepeat(image) ? Z_RLE : Z_DEFAULT_STRATEGY);
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
 #endif
 }
@@ -103,7 +121,7 @@ void describeImage(png_structp png, png_infop info, const RasterImage& image, in
                    std::array<char, 29>& creationTime)
 {
     png_set_compression_level(png, level);
-    chooseFilterAndStrategy(png);
+    chooseFilterAndStrategy(png, image);
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()),
                  kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

@@ -23,6 +23,13 @@ constexpr double kGamma = 0.5;
 constexpr std::int32_t kDefaultCompressionMarker = -2;
 constexpr int kDefaultCompressionLevel = 6;
 constexpr std::size_t kCompressionBufferBytes = 64 * 1024;
+// A build made to measure the writer against libpng's own choices of row
+// filters and zlib strategy.
+#ifdef KORVEL_PNG_LIBPNG_DEFAULTS
+constexpr bool kLibpngChoosesFilters = true;
+#else
+constexpr bool kLibpngChoosesFilters = false;
+#endif
 
 // Whether at least two pixel rows out of three equal the row above them, as
 // in a symbol drawn with three or more pixels per module.
@@ -48,14 +55,12 @@ bool rowsMostlyRepeat(const RasterImage& image)
 // size, and such images are small: there zlib keeps its full match search.
 void chooseFilterAndStrategy(png_structp png, const RasterImage& image)
 {
-#ifdef KORVEL_PNG_LIBPNG_DEFAULTS
-    static_cast<void>(png);
-    static_cast<void>(image);
-#else
+    if (kLibpngChoosesFilters) {
+        return;
+    }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_compression_strategy(png, rowsMostlyRepeat(image) ? Z_RLE : Z_DEFAULT_STRATEGY);
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
-#endif
 }
 
 // Where the PNG bytes go: a C stream, or a caller-supplied write function.

@@ -52,7 +52,7 @@ TEST_P(FailedRun, CreatesNoFile)
     args.push_back(dir.file("out.png"));
     const auto run = runKorvel(args);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.exitStatus, c.status);
     EXPECT_EQ(run.err, failureText(c.message));
     EXPECT_EQ(dir.entryCount(), 0U);
 }
@@ -71,7 +71,7 @@ TEST_P(FailedRun, LeavesAnExistingFileUntouched)
     args.push_back(path);
     const auto run = runKorvel(args);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.exitStatus, c.status);
     EXPECT_EQ(readWholeFile(path), before);
 }
 
@@ -83,7 +83,7 @@ TEST(FailedRun, OutputDirectoryMissing)
     const ScratchDirectory dir;
     const auto run = runKorvel({dir.file("missing/out.png")});
     ASSERT_TRUE(run.exited);
-    EXPECT_EQ(run.status, 12);
+    EXPECT_EQ(run.exitStatus, 12);
     EXPECT_EQ(run.err, failureText("Error: Cant open output file."));
     EXPECT_EQ(dir.entryCount(), 0U);
 }
@@ -93,7 +93,7 @@ TEST(SucceededRun, WritesACompletePngAndPrintsNothing)
     const ScratchDirectory dir;
     const auto run = runKorvel({"-d", "Hardening", dir.file("out.png")});
     ASSERT_TRUE(run.exited);
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(testing::isCompletePng(readWholeFile(dir.file("out.png"))));

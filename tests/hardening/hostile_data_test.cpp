@@ -286,8 +286,8 @@ TEST(HostileData, ThroughTheCommandLine)
         args.push_back(dir.file("out.png"));
         const auto run = testing::runKorvel(args);
         ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-        EXPECT_TRUE(run.status == 0 || run.status == 5 || run.status == 8 || run.status == 10) << run.status;
-        if (run.status == 0) {
+        EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 5 || run.exitStatus == 8 || run.exitStatus == 10) << run.exitStatus;
+        if (run.exitStatus == 0) {
             EXPECT_TRUE(testing::isCompletePng(testing::readWholeFile(dir.file("out.png"))));
         } else {
             EXPECT_EQ(dir.entryCount(), 0U);

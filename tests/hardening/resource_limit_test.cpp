@@ -135,7 +135,7 @@ TEST_P(ImageSizeLimit, IsDrawnOrRefused)
     args.push_back(dir.file("out.png"));
     const auto run = runKorvel(args);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    ASSERT_EQ(run.status, c.status) << run.err;
+    ASSERT_EQ(run.exitStatus, c.status) << run.err;
     if (c.status == 0) {
         const RasterSize size = pngSize(readWholeFile(dir.file("out.png")));
         EXPECT_EQ(size.width, c.drawn.width);

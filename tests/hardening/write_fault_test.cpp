@@ -55,7 +55,7 @@ TEST_P(WriteFault, WithoutTheFaultTheImageIsWritten)
     args.push_back(dir.file("out.png"));
     const auto run = runKorvel(args);
     ASSERT_TRUE(run.exited) << "signal " << run.signal;
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::string png = readWholeFile(dir.file("out.png"));
     EXPECT_TRUE(isCompletePng(png));
     if (c.failsInsideLibrary) {
@@ -77,9 +77,8 @@ TEST_P(WriteFault, EndsWithResult13AndLeavesNoFile)
     limits.fileSize = c.fileLimit;
     const auto run = runKorvel(args, limits);
 
-    ASSERT_TRUE(run.started);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, 13);
+    EXPECT_EQ(run.exitStatus, 13);
     EXPECT_EQ(run.out, "");
     const std::string expected = failureText("Error: Cant close output file.");
     if (c.failsInsideLibrary) {
@@ -111,7 +110,7 @@ TEST(WriteFaultOnExistingFile, TheTruncatedFileIsRemoved)
     limits.fileSize = 2 * kStreamBuffer;
     const auto run = runKorvel({"-x", "2000", "-y", "2000", path}, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, 13);
+    EXPECT_EQ(run.exitStatus, 13);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
@@ -131,7 +130,7 @@ TEST(WriteFaultThroughSymbolicLink, LeavesNoPartialPngAtTheTarget)
     limits.fileSize = 2 * kStreamBuffer;
     const auto run = runKorvel({"-x", "2000", "-y", "2000", link}, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, 13);
+    EXPECT_EQ(run.exitStatus, 13);
     const std::string left = std::filesystem::exists(target) ? readWholeFile(target) : std::string();
     EXPECT_NE(left.rfind("\x89PNG", 0), 0U) << "a truncated PNG of " << left.size() << " bytes was left at the target";
 }
@@ -144,7 +143,7 @@ TEST(WriteFaultOnBrokenPipe, EndsWithResult13)
     limits.stdoutReaderGone = true;
     const auto run = runKorvel({"-x", "2000", "-y", "2000", "/dev/stdout"}, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
-    EXPECT_EQ(run.status, 13);
+    EXPECT_EQ(run.exitStatus, 13);
     const std::string expected = failureText("Error: Cant close output file.");
     ASSERT_GE(run.err.size(), expected.size()) << run.err;
     EXPECT_EQ(run.err.substr(run.err.size() - expected.size()), expected);

@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -17,12 +19,13 @@ namespace {
 [[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
 // Reads both pipes until each reaches its end, so that neither child stream
-// can block on a full pipe while the other is being read.
+// can block on a full pipe while the other is being read. A pipe given as -1
+// is not read.
 void drain(int outFd, int errFd, ProcessResult& result)
 {
     std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&result.out, &result.err};
-    int open = 2;
+    int open = (outFd >= 0 ? 1 : 0) + (errFd >= 0 ? 1 : 0);
     std::array<char, 4096> buffer{};
     while (open > 0) {
         if (poll(fds.data(), fds.size(), -1) < 0) {
@@ -47,10 +50,24 @@ void drain(int outFd, int errFd, ProcessResult& result)
     }
 }
 
+// In the child, between fork and exec: only async-signal-safe calls.
+void setUpChild(const RunLimits& limits)
+{
+    // Dispositions set to "ignore" survive exec: start from the defaults.
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+    if (limits.fileSize) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{*limits.fileSize, *limits.fileSize};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    alarm(limits.timeoutSeconds);
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::filesystem::path& workingDirectory)
+                         const std::filesystem::path& workingDirectory, const RunLimits& limits)
 {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -65,12 +82,17 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
         fail("pipe2");
     }
+    if (limits.stdoutReaderGone) {
+        // Closed before the child exists, so no process can ever read it.
+        close(outPipe[0]);
+        outPipe[0] = -1;
+    }
     const pid_t child = fork();
     if (child < 0) {
         fail("fork");
     }
     if (child == 0) {
-        // Only async-signal-safe calls between fork and exec.
+        setUpChild(limits);
         const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (in < 0 || dup2(in, STDIN_FILENO) < 0 || dup2(outPipe[1], STDOUT_FILENO) < 0 ||
             dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
@@ -102,6 +124,12 @@ ScratchDirectory::ScratchDirectory()
         fail("mkdtemp");
     }
     path_ = pattern;
+}
+
+std::size_t ScratchDirectory::entryCount() const
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator{}));
 }
 
 ScratchDirectory::~ScratchDirectory()

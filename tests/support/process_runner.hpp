@@ -2,7 +2,11 @@
 // Runs a program as a child process with its output captured, and gives
 // tests a scratch directory of their own to run it in.
 
+#include <sys/resource.h>
+
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,11 +20,19 @@ struct ProcessResult {
     std::string err;       // everything written to the standard error stream
 };
 
-// Runs `program` with `arguments` in
-// `workingDirectory`, standard input from /dev/null, and waits for it. The
+// What the child may do, and what it finds.
+struct RunLimits {
+    std::optional<rlim_t> fileSize;  // RLIMIT_FSIZE in bytes; SIGXFSZ is then ignored, so a
+                                     // write beyond the limit fails with EFBIG instead of killing
+    unsigned timeoutSeconds = 120;   // the child is killed by SIGALRM after this
+    bool stdoutReaderGone = false;   // standard output is a pipe nobody reads
+};
+
+// Runs `program` with `arguments` in `workingDirectory`, standard input from
+// /dev/null, SIGPIPE and SIGXFSZ at their defaults, and waits for it. The
 // program path itself is passed as argv[0]; `arguments` follow it.
 [[nodiscard]] ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                                       const std::filesystem::path& workingDirectory);
+                                       const std::filesystem::path& workingDirectory, const RunLimits& limits = {});
 
 // A fresh, empty directory under the system's temporary directory, removed
 // with everything in it on destruction.
@@ -32,6 +44,8 @@ public:
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
+    [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+    [[nodiscard]] std::size_t entryCount() const;
 
 private:
     std::filesystem::path path_;

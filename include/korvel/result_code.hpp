@@ -4,6 +4,8 @@
 // status.
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 namespace korvel {
 
@@ -23,9 +25,13 @@ enum class ResultCode : unsigned {
     CantOpenOutputFile = 12,
     CantCloseOutputFile = 13,
     UnknownException = 14,
+    InvalidGs1Data = 15,
+    VerificationFailed = 16,
+    VerifierNotAvailable = 17,
+    CantReadInputFile = 18,
 };
 
-// The message of a code: "Ok." for 0, "Error: ..." for 1..14 and
+// The message of a code: "Ok." for 0, "Error: ..." for 1..18 and
 // "Error: Unknown error." for any larger value. The text is static.
 [[nodiscard]] const char* resultMessage(unsigned code) noexcept;
 [[nodiscard]] inline const char* resultMessage(ResultCode code) noexcept
@@ -33,10 +39,24 @@ enum class ResultCode : unsigned {
     return resultMessage(static_cast<unsigned>(code));
 }
 
-// The numeric value of a code, as used for the process exit status.
-[[nodiscard]] constexpr int toExitStatus(ResultCode code) noexcept
-{
-    return static_cast<int>(code);
-}
+// A result with what went wrong in words, for failures that have detail
+// (which AI, which character, what differed, which file). The detail is one
+// line without a final period; it is empty for success and for failures that
+// the code alone describes.
+struct Outcome {
+    ResultCode code = ResultCode::Ok;
+    std::string detail;
+
+    Outcome() = default;
+    Outcome(ResultCode c) : code(c) {}  // NOLINT(google-explicit-constructor): a plain code is an outcome
+    Outcome(ResultCode c, std::string d) : code(c), detail(std::move(d)) {}
+
+    [[nodiscard]] bool ok() const noexcept { return code == ResultCode::Ok; }
+};
+
+// The message line of an outcome: the code's message, or with detail the
+// message without its final period, ": ", the detail and a period
+// ("Error: Invalid GS1 data: AI (01) at character 5: check digit 0, expected 3.").
+[[nodiscard]] std::string outcomeMessage(const Outcome& outcome);
 
 }  // namespace korvel

@@ -25,6 +25,9 @@ namespace {
 
 constexpr std::int32_t kDefaultCompression = -2;
 
+// The exit status of a failed step is its result code's number.
+int toExitStatus(ResultCode code) { return static_cast<int>(code); }
+
 // Applies every setting in a fixed order, stopping at the first refusal.
 ResultCode applySettings(const Settings& s, DataMatrixBarcode& barcode)
 {

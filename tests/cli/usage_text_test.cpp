@@ -113,13 +113,24 @@ TEST(ResultMessages, EveryCodeHasItsMessage)
         "Error: Cant open output file.",
         "Error: Cant close output file.",
         "Error: Unknown exception.",
+        "Error: Invalid GS1 data.",
+        "Error: Verification failed.",
+        "Error: Verifier not available.",
+        "Error: Cant read input file.",
     };
     for (unsigned code = 0; code < std::size(expected); ++code) {
         EXPECT_STREQ(resultMessage(code), expected[code]) << code;
     }
-    for (const unsigned code : {15U, 255U, 4294967295U}) {
+    for (const unsigned code : {19U, 255U, 4294967295U}) {
         EXPECT_STREQ(resultMessage(code), "Error: Unknown error.") << code;
     }
+}
+
+TEST(ResultMessages, DetailStandsAfterTheMessageWithoutItsPeriod)
+{
+    EXPECT_EQ(outcomeMessage({ResultCode::InvalidGs1Data, "AI (01) at character 5: check digit 0, expected 3"}),
+              "Error: Invalid GS1 data: AI (01) at character 5: check digit 0, expected 3.");
+    EXPECT_EQ(outcomeMessage({ResultCode::InvalidData}), "Error: Invalid data to encode.");
 }
 
 }  // namespace

@@ -17,8 +17,9 @@
 #include "cli/program_options.hpp"
 #include "cli/program_settings.hpp"
 #include "cli/usage_text.hpp"
+#include "image/png_stream.hpp"
+#include "image/symbol_rows.hpp"
 #include "korvel/data_matrix_barcode.hpp"
-#include "korvel/png_creator.hpp"
 
 namespace korvel {
 namespace {
@@ -133,14 +134,15 @@ bool finishRegularFile(std::FILE* file)
 
 // Writes the PNG to the named file. A write or close that fails leaves no
 // partial regular file behind.
-ResultCode writeFile(const PngCreator& image, const char* path)
+ResultCode writeFile(const RowStructure& image, const char* path)
 {
     std::FILE* file = openOutput(path);
     if (file == nullptr) {
         return ResultCode::CantOpenOutputFile;
     }
     const OutputFileIdentity identity = identify(file);
-    const bool written = image.write(file) == ResultCode::Ok && (!identity.regular || finishRegularFile(file));
+    const bool written = writePngRows(image, kDefaultCompression, std::nullopt, file) == ResultCode::Ok &&
+                         (!identity.regular || finishRegularFile(file));
     const bool closed = std::fclose(file) == 0;
     if (written && closed) {
         return ResultCode::Ok;
@@ -167,15 +169,16 @@ ResultCode produceSymbol(const Settings& settings, const char* outputPath)
             return result;
         }
     }
-    PngCreator image(size.width, size.height, kWhite, kDefaultCompression);
-    if (!image.allocate()) {
+    // The image is written from the symbol's rows without a raster; the size
+    // limit of a raster still holds.
+    if (!RasterImage::sizeAccepted(size.width, size.height)) {
         return ResultCode::CantInitializePngCreator;
     }
-    const TargetRect target{0, size.width, 0, size.height};
-    if (const ResultCode result = barcode.draw(image, target); result != ResultCode::Ok) {
+    std::optional<RowStructure> image;
+    if (const ResultCode result = describeSymbol(barcode, size, image); result != ResultCode::Ok) {
         return result;
     }
-    return writeFile(image, outputPath);
+    return writeFile(*image, outputPath);
 }
 
 }  // namespace

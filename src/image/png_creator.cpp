@@ -2,6 +2,9 @@
 
 #include "korvel/png_creator.hpp"
 
+#include "image/png_image_data.hpp"
+#include "image/png_stream.hpp"
+#include "image/row_structure.hpp"
 #include "image/utc_calendar.hpp"
 
 #include <png.h>
@@ -31,18 +34,32 @@ constexpr bool kLibpngChoosesFilters = true;
 constexpr bool kLibpngChoosesFilters = false;
 #endif
 
-// Whether at least two pixel rows out of three equal the row above them, as
-// in a symbol drawn with three or more pixels per module.
-bool rowsMostlyRepeat(const RasterImage& image)
+// Image data in parts of this size (at least), one IDAT chunk each.
+constexpr std::size_t kImageDataChunkBytes = 64 * 1024;
+constexpr png_byte kIdat[5] = "IDAT";
+constexpr png_byte kIend[5] = "IEND";
+
+// The rows of the image: a raster's, or rows described by their structure.
+// When `imageData` is set it makes the compressed image data itself and
+// libpng only frames it; otherwise libpng filters and compresses the rows.
+struct ImageRows {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const RasterImage* raster = nullptr;
+    const RowStructure* structure = nullptr;
+    bool mostlyRepeat = false;
+    PngImageData* imageData = nullptr;
+    std::vector<std::uint8_t>* part = nullptr;   // a part of the image data
+    std::uint8_t* paintedRow = nullptr;          // a row painted from its runs
+};
+
+// Compression levels at which the image data may be made from the rows'
+// structure: the default and every level that compresses. Level 0 (stored)
+// and values zlib refuses stay with libpng.
+bool codesRunsAtLevel(std::int32_t level)
 {
-    const auto height = static_cast<std::size_t>(image.height());
-    std::size_t repeated = 0;
-    for (std::int32_t y = 1; y < image.height(); ++y) {
-        if (std::memcmp(image.row(y), image.row(y - 1), image.rowBytes()) == 0) {
-            ++repeated;
-        }
-    }
-    return 3 * repeated >= 2 * (height - 1);
+    return !kLibpngChoosesFilters && (level == kDefaultCompressionMarker || level == Z_DEFAULT_COMPRESSION ||
+                                      (level >= Z_BEST_SPEED && level <= Z_BEST_COMPRESSION));
 }
 
 // A symbol's pixel rows repeat the row above them s - 1 times out of s (s
@@ -53,13 +70,13 @@ bool rowsMostlyRepeat(const RasterImage& image)
 // match search, at a modest cost in file size. With one or two pixels per
 // module few rows repeat, run lengths alone give files up to 1.8 times the
 // size, and such images are small: there zlib keeps its full match search.
-void chooseFilterAndStrategy(png_structp png, const RasterImage& image)
+void chooseFilterAndStrategy(png_structp png, bool rowsMostlyRepeat)
 {
     if (kLibpngChoosesFilters) {
         return;
     }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_compression_strategy(png, rowsMostlyRepeat(image) ? Z_RLE : Z_DEFAULT_STRATEGY);
+    png_set_compression_strategy(png, rowsMostlyRepeat ? Z_RLE : Z_DEFAULT_STRATEGY);
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
 }
 
@@ -122,12 +139,12 @@ png_time utcStamp(std::time_t when)
 
 // Describes the image and the fixed chunks to libpng. Text chunks keep
 // pointers into `creationTime`, which must outlive the write.
-void describeImage(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
+void describeImage(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
                    std::array<char, 29>& creationTime)
 {
     png_set_compression_level(png, level);
-    chooseFilterAndStrategy(png, image);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()),
+    chooseFilterAndStrategy(png, image.mostlyRepeat);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
                  kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_gAMA(png, info, kGamma);
@@ -161,10 +178,37 @@ void describeImage(png_structp png, png_infop info, const RasterImage& image, in
     png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
 }
 
+// The image data: made here and framed as IDAT chunks (libpng's
+// png_write_end would refuse an image whose IDAT it did not write, so IEND
+// is framed the same way), or the rows handed to libpng.
+void writeImageData(png_structp png, png_infop info, const ImageRows& image)
+{
+    if (image.imageData != nullptr) {
+        while (image.imageData->next(*image.part, kImageDataChunkBytes)) {
+            png_write_chunk(png, kIdat, image.part->data(), image.part->size());
+        }
+        png_write_chunk(png, kIend, nullptr, 0);
+        return;
+    }
+    if (image.raster != nullptr) {
+        for (std::int32_t y = 0; y < image.height; ++y) {
+            png_write_row(png, image.raster->row(y));
+        }
+    } else {
+        for (std::size_t g = 0; g < image.structure->groupCount(); ++g) {
+            paintRow(image.structure->runsOf(g), image.paintedRow);
+            for (std::uint32_t r = 0; r < image.structure->rowsOf(g); ++r) {
+                png_write_row(png, image.paintedRow);
+            }
+        }
+    }
+    png_write_end(png, info);
+}
+
 // Runs the libpng calls between setjmp and any error longjmp. Only plain data
 // lives in this frame, so a longjmp out of libpng skips no destructor.
-bool writeStream(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
-                 const Destination& destination, png_bytepp rows)
+bool writeStream(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
+                 const Destination& destination)
 {
     std::array<char, 29> creationTime{};
     if (setjmp(png_jmpbuf(png)) != 0) {
@@ -177,26 +221,13 @@ bool writeStream(png_structp png, png_infop info, const RasterImage& image, int 
     }
     describeImage(png, info, image, level, when, creationTime);
     png_write_info(png, info);
-    png_write_image(png, rows);
-    png_write_end(png, info);
+    writeImageData(png, info, image);
     return true;
 }
 
-ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std::optional<std::time_t> when,
+ResultCode writePng(ImageRows& image, std::int32_t compressionLevel, std::optional<std::time_t> when,
                     const Destination& destination)
 {
-    if (!image.isAllocated()) {
-        return ResultCode::Fail;
-    }
-    std::vector<png_bytep> rows;
-    try {
-        rows.resize(static_cast<std::size_t>(image.height()));
-    } catch (const std::bad_alloc&) {
-        return ResultCode::Fail;
-    }
-    for (std::int32_t y = 0; y < image.height(); ++y) {
-        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.row(y));
-    }
     const int level = compressionLevel == kDefaultCompressionMarker ? kDefaultCompressionLevel : compressionLevel;
     const std::time_t stamp = when.value_or(std::time(nullptr));
 
@@ -209,9 +240,61 @@ ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std
         png_destroy_write_struct(&png, nullptr);
         return ResultCode::Fail;
     }
-    const bool written = writeStream(png, info, image, level, stamp, destination, rows.data());
+    bool written = false;
+    try {
+        written = writeStream(png, info, image, level, stamp, destination);
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
     png_destroy_write_struct(&png, &info);
     return written ? ResultCode::Ok : ResultCode::Fail;
+}
+
+// Writes rows described by their structure: as runs when that suits them,
+// else painted one at a time for libpng.
+ResultCode writeStructure(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
+                          const Destination& destination)
+{
+    ImageRows image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height())};
+    image.structure = &rows;
+    image.mostlyRepeat = rowsMostlyRepeat(rows.groupCount(), rows.height());
+    try {
+        std::vector<std::uint8_t> part;
+        if (codesRunsAtLevel(compressionLevel) && suitsRunCoding(rows)) {
+            PngImageData imageData(rows);
+            image.imageData = &imageData;
+            image.part = &part;
+            return writePng(image, compressionLevel, when, destination);
+        }
+        std::vector<std::uint8_t> paintedRow(std::size_t{rows.width()} * 3);
+        image.paintedRow = paintedRow.data();
+        return writePng(image, compressionLevel, when, destination);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::Fail;
+    }
+}
+
+ResultCode writeRaster(const RasterImage& raster, std::int32_t compressionLevel, std::optional<std::time_t> when,
+                       const Destination& destination)
+{
+    if (!raster.isAllocated()) {
+        return ResultCode::Fail;
+    }
+    ImageRows image{raster.width(), raster.height(), &raster};
+    if (kLibpngChoosesFilters) {
+        return writePng(image, compressionLevel, when, destination);
+    }
+    RasterRows analysis;
+    try {
+        analysis = analyseRaster(raster);
+    } catch (const std::bad_alloc&) {
+        analysis = {};
+    }
+    if (analysis.structure && codesRunsAtLevel(compressionLevel)) {
+        return writeStructure(*analysis.structure, compressionLevel, when, destination);
+    }
+    image.mostlyRepeat = analysis.mostlyRepeat;
+    return writePng(image, compressionLevel, when, destination);
 }
 
 }  // namespace
@@ -227,17 +310,32 @@ ResultCode PngCreator::write(std::FILE* stream, std::optional<std::time_t> when)
     if (stream == nullptr) {
         return ResultCode::Fail;
     }
-    return writePng(*this, compressionLevel_, when, Destination{stream, nullptr, nullptr});
+    return writeRaster(*this, compressionLevel_, when, Destination{stream, nullptr, nullptr});
 }
 
 ResultCode PngCreator::write(std::vector<std::uint8_t>& out, std::optional<std::time_t> when) const
 {
-    return writePng(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
+    return writeRaster(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
+}
+
+ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
+                        std::FILE* stream)
+{
+    if (stream == nullptr) {
+        return ResultCode::Fail;
+    }
+    return writeStructure(rows, compressionLevel, when, Destination{stream, nullptr, nullptr});
+}
+
+ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
+                        std::vector<std::uint8_t>& out)
+{
+    return writeStructure(rows, compressionLevel, when, Destination{nullptr, appendToBuffer, &out});
 }
 
 ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when) const
 {
-    const ResultCode result = writePng(*this, compressionLevel_, when, Destination{nullptr, writeToStream, &out});
+    const ResultCode result = writeRaster(*this, compressionLevel_, when, Destination{nullptr, writeToStream, &out});
     if (result == ResultCode::Ok && !out.flush()) {
         return ResultCode::Fail;
     }
@@ -245,3 +343,4 @@ ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when)
 }
 
 }  // namespace korvel
+

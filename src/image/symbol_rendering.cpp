@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "encodation/automatic_selection.hpp"
+#include "image/symbol_layout.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 
 namespace korvel {
@@ -72,11 +73,12 @@ ResultCode DataMatrixBarcode::getImageSize(double xDimension, ImageSize& size) c
     return ResultCode::Ok;
 }
 
-ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target)
+ResultCode layoutSymbol(const DataMatrixBarcode& barcode, const TargetRect& target, SymbolLayout& layout)
 {
     const std::int64_t targetWidth = std::int64_t{target.right} - target.left;
     const std::int64_t targetHeight = std::int64_t{target.bottom} - target.top;
-    const auto extent = symbolExtent(format_, orientation_, quietZone_, quietZoneSize_);
+    const auto extent =
+        symbolExtent(barcode.format(), barcode.orientation(), barcode.quietZone(), barcode.quietZoneSize());
     if (!extent || extent->columns > targetWidth || extent->rows > targetHeight) {
         return ResultCode::InvalidBarcodeSize;
     }
@@ -84,29 +86,36 @@ ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target)
     if (s < 1) {
         return ResultCode::InvalidBarcodeSize;
     }
-    if (!encoded_) {
+    if (!barcode.isEncoded()) {
         return ResultCode::InvalidData;
     }
+    const std::int64_t h = alignmentOffset(barcode.horizontalAlignment(), targetWidth - extent->columns * s);
+    const std::int64_t v = alignmentOffset(barcode.verticalAlignment(), targetHeight - extent->rows * s);
+    const std::int64_t q = barcode.quietZone() ? barcode.quietZoneSize() * s : 0;
+    layout = {s, target.left + q + h, target.top + q + v};
+    return ResultCode::Ok;
+}
 
-    if (backgroundColor_ != image.initialColor()) {
-        image.fillRect(target.left, target.top, static_cast<std::int32_t>(targetWidth),
-                       static_cast<std::int32_t>(targetHeight), backgroundColor_);
+ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target)
+{
+    SymbolLayout layout;
+    if (const ResultCode result = layoutSymbol(*this, target, layout); result != ResultCode::Ok) {
+        return result;
     }
-    const std::int64_t h = alignmentOffset(horizontalAlignment_, targetWidth - extent->columns * s);
-    const std::int64_t v = alignmentOffset(verticalAlignment_, targetHeight - extent->rows * s);
-    const std::int64_t q = quietZone_ ? quietZoneSize_ * s : 0;
-    const std::int64_t x0 = target.left + q + h;
-    const std::int64_t y0 = target.top + q + v;
-
+    if (backgroundColor_ != image.initialColor()) {
+        image.fillRect(target.left, target.top, static_cast<std::int32_t>(std::int64_t{target.right} - target.left),
+                       static_cast<std::int32_t>(std::int64_t{target.bottom} - target.top), backgroundColor_);
+    }
     matrix_.setViewOrientation(orientation_);
     const int viewRows = matrix_.viewRows();
     const int viewColumns = matrix_.viewColumns();
+    const std::int64_t s = layout.modulePixels;
     const auto size = static_cast<std::int32_t>(s);
     for (int i = 0; i < viewRows; ++i) {
         for (int j = 0; j < viewColumns; ++j) {
             if (matrix_.moduleAt(i, j) == 1) {
-                image.fillRect(static_cast<std::int32_t>(x0 + j * s), static_cast<std::int32_t>(y0 + i * s), size,
-                               size, foregroundColor_);
+                image.fillRect(static_cast<std::int32_t>(layout.left + j * s),
+                               static_cast<std::int32_t>(layout.top + i * s), size, size, foregroundColor_);
             }
         }
     }

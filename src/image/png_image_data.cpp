@@ -1,0 +1,167 @@
+#include "image/png_image_data.hpp"
+
+#include <algorithm>
+
+namespace korvel {
+namespace {
+
+constexpr std::uint8_t kFilterUp = 2;
+// zlib header: deflate with a 32 KiB window, default level, no dictionary.
+constexpr std::array<std::uint8_t, 2> kZlibHeader{0x78, 0x9C};
+
+constexpr std::uint32_t kRgbBits = 0xFFFFFF;
+// Bytes reserved for the stream at first: what a small symbol needs.
+constexpr std::size_t kFirstReserve = 4096;
+
+// What the UP filter makes of a pixel below another: the difference of each
+// of the three bytes, modulo 256, computed for all three at once (the top
+// bit of each byte is set aside so that no borrow crosses into the next).
+std::uint32_t difference(Color below, Color above)
+{
+    constexpr std::uint32_t kHigh = 0x808080;
+    return (((below | kHigh) - (above & ~kHigh & kRgbBits)) ^ ((below ^ ~above) & kHigh)) & kRgbBits;
+}
+
+std::uint8_t byteOf(std::uint32_t packed, unsigned index) { return static_cast<std::uint8_t>(packed >> (8 * index)); }
+
+}  // namespace
+
+PngImageData::PngImageData(const RowStructure& rows)
+    : rows_(rows), rowBytes_(std::uint64_t{rows.width()} * 3), blocks_(pending_)
+{
+    pending_.reserve(kFirstReserve);
+    pending_.assign(kZlibHeader.begin(), kZlibHeader.end());
+    // A row equal to the one above: its filter byte and zeros.
+    blocks_.beginPhrase();
+    literal(kFilterUp);
+    literal(0);
+    copyBack(rowBytes_ - 1, 1);
+    blocks_.endPhrase();
+    recentCount_ = 0;  // the phrase is not part of the stream yet
+}
+
+bool PngImageData::next(std::vector<std::uint8_t>& out, std::size_t minimum)
+{
+    out.clear();
+    if (finished_ && pending_.empty()) {
+        return false;
+    }
+    while (!finished_ && pending_.size() < minimum) {
+        if (group_ < rows_.groupCount()) {
+            codeGroup(group_++);
+        } else {
+            finish();
+        }
+    }
+    out.swap(pending_);
+    return true;
+}
+
+void PngImageData::codeGroup(std::size_t g)
+{
+    static constexpr ColorRun kZeroRow[] = {{0xFFFFFFFFU, 0}};  // above the first row
+    const std::span<const ColorRun> above = g == 0 ? std::span<const ColorRun>(kZeroRow) : rows_.runsOf(g - 1);
+    const std::span<const ColorRun> row = rows_.runsOf(g);
+
+    literal(kFilterUp);
+    adler_.appendByte(kFilterUp);
+    // Runs where neither row changes colour, equal neighbours joined.
+    std::uint32_t pending = 0;
+    std::uint64_t pendingCount = 0;
+    std::uint32_t x = 0;
+    for (std::size_t i = 0, j = 0; j < row.size();) {
+        const std::uint32_t end = std::min(above[i].end, row[j].end);
+        const std::uint32_t pixel = difference(row[j].color & kRgbBits, above[i].color & kRgbBits);
+        if (pendingCount > 0 && pixel != pending) {
+            codePixels(pending, pendingCount);
+            pendingCount = 0;
+        }
+        pending = pixel;
+        pendingCount += end - x;
+        x = end;
+        if (above[i].end == end) {
+            ++i;
+        }
+        if (row[j].end == end) {
+            ++j;
+        }
+    }
+    codePixels(pending, pendingCount);
+
+    const std::uint32_t repeats = rows_.rowsOf(g) - 1;
+    if (repeats > 0) {
+        blocks_.repeatPhrase(repeats);
+        // the filter byte, first of rowBytes + 1, and zeros
+        adler_.appendRepeated(rowBytes_ + 1, kFilterUp, kFilterUp * (rowBytes_ + 1), repeats);
+        recent_ = 0;
+        recentCount_ = 3;
+    }
+}
+
+// Codes `count` copies of a pixel (bytes packed from the lowest): its bytes
+// as literals unless they are the last bytes already, then copies of them.
+void PngImageData::codePixels(std::uint32_t pixel, std::uint64_t count)
+{
+    const std::uint8_t first = byteOf(pixel, 0);
+    const std::uint8_t second = byteOf(pixel, 1);
+    const std::uint8_t third = byteOf(pixel, 2);
+    adler_.appendPattern(first, second, third, count);
+    const std::uint64_t length = 3 * count;
+    if (first == second && second == third) {
+        if (recentCount_ >= 1 && byteOf(recent_, 0) == first) {
+            copyBack(length, 1);
+        } else {
+            literal(first);
+            copyBack(length - 1, 1);
+        }
+    } else if (recentCount_ == 3 && recent_ == ((std::uint32_t{first} << 16) | (std::uint32_t{second} << 8) | third)) {
+        copyBack(length, 3);
+    } else {
+        literal(first);
+        literal(second);
+        literal(third);
+        copyBack(length - 3, 3);
+    }
+}
+
+// Codes `length` bytes that each repeat the byte `distance` (1 or 3) before
+// them: matches of up to 258 bytes, the last at least 3, and literals for
+// fewer than 3 bytes.
+void PngImageData::copyBack(std::uint64_t length, std::uint32_t distance)
+{
+    std::uint64_t matched = 0;
+    while (length - matched >= DeflateBlocks::kMinMatch) {
+        const std::uint64_t left = length - matched;
+        auto part = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, DeflateBlocks::kMaxMatch));
+        if (left - part > 0 && left - part < DeflateBlocks::kMinMatch) {
+            part = static_cast<std::uint32_t>(left - DeflateBlocks::kMinMatch);
+        }
+        blocks_.match(part, distance);
+        matched += part;
+    }
+    if (matched > 0) {
+        if (distance == 3) {
+            // each byte copied brings the oldest of the three to the front
+            const auto turn = static_cast<unsigned>(8 * (matched % 3));
+            recent_ = ((recent_ << turn) | (recent_ >> (24 - turn))) & kRgbBits;
+        } else {
+            recent_ = byteOf(recent_, 0) * 0x010101U;
+        }
+        recentCount_ = 3;
+    }
+    for (; matched < length; ++matched) {
+        literal(byteOf(recent_, distance - 1));
+    }
+}
+
+void PngImageData::finish()
+{
+    blocks_.finish();
+    const std::uint32_t adler = adler_.value();
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        pending_.push_back(static_cast<std::uint8_t>(adler >> shift));
+    }
+    finished_ = true;
+}
+
+}  // namespace korvel

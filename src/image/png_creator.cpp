@@ -6,16 +6,19 @@
 #include "image/png_stream.hpp"
 #include "image/row_structure.hpp"
 #include "image/utc_calendar.hpp"
+#include "korvel/png_writer.hpp"
 
 #include <png.h>
 #include <zlib.h>
 
 #include <array>
 #include <csetjmp>
-#include <cstring>
+#include <cstdio>
 #include <ctime>
 #include <new>
 #include <ostream>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace korvel {
@@ -23,8 +26,6 @@ namespace {
 
 constexpr int kBitDepth = 8;
 constexpr double kGamma = 0.5;
-constexpr std::int32_t kDefaultCompressionMarker = -2;
-constexpr int kDefaultCompressionLevel = 6;
 constexpr std::size_t kCompressionBufferBytes = 64 * 1024;
 // A build made to measure the writer against libpng's own choices of row
 // filters and zlib strategy.
@@ -49,18 +50,14 @@ struct ImageRows {
     const RowStructure* structure = nullptr;
     bool mostlyRepeat = false;
     PngImageData* imageData = nullptr;
-    std::vector<std::uint8_t>* part = nullptr;   // a part of the image data
-    std::uint8_t* paintedRow = nullptr;          // a row painted from its runs
+    std::vector<std::uint8_t>* part = nullptr;  // a part of the image data
+    std::uint8_t* paintedRow = nullptr;         // a row painted from its runs
 };
 
-// Compression levels at which the image data may be made from the rows'
-// structure: the default and every level that compresses. Level 0 (stored)
-// and values zlib refuses stay with libpng.
-bool codesRunsAtLevel(std::int32_t level)
-{
-    return !kLibpngChoosesFilters && (level == kDefaultCompressionMarker || level == Z_DEFAULT_COMPRESSION ||
-                                      (level >= Z_BEST_SPEED && level <= Z_BEST_COMPRESSION));
-}
+// Levels at which the image data may be made from the rows' structure:
+// every level that compresses. Level 0 (stored) stays with libpng, and so
+// does the build that measures libpng's own choices.
+bool codesRunsAtLevel(int level) { return !kLibpngChoosesFilters && level >= 1 && level <= 9; }
 
 // A symbol's pixel rows repeat the row above them s - 1 times out of s (s
 // pixels per module), and the rest differ from it only in runs of whole
@@ -80,40 +77,38 @@ void chooseFilterAndStrategy(png_structp png, bool rowsMostlyRepeat)
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
 }
 
-// Where the PNG bytes go: a C stream, or a caller-supplied write function.
-struct Destination {
-    std::FILE* stream = nullptr;
-    png_rw_ptr writeFunction = nullptr;
-    void* writeTarget = nullptr;
+// What a write collects on its way: the sink the bytes go to, and the PNG
+// library's error message, kept instead of printed.
+struct WriteState {
+    const ByteSink* sink = nullptr;
+    std::array<char, 160> error{};
 };
 
-void appendToBuffer(png_structp png, png_bytep data, png_size_t length)
+void sendToSink(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* buffer = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    bool stored = true;
+    auto* state = static_cast<WriteState*>(png_get_io_ptr(png));
+    bool stored = false;
     try {
-        buffer->insert(buffer->end(), data, data + length);
-    } catch (const std::bad_alloc&) {
+        stored = (*state->sink)(std::span<const std::uint8_t>(data, length));
+    } catch (...) {
         stored = false;
     }
     if (!stored) {
-        png_error(png, "out of memory");
+        png_error(png, "the output refused the bytes");
     }
 }
 
-void writeToStream(png_structp png, png_bytep data, png_size_t length)
+// Keeps the message and leaves through the jump buffer, as libpng requires
+// of an error handler.
+[[noreturn]] void keepError(png_structp png, png_const_charp message)
 {
-    auto* out = static_cast<std::ostream*>(png_get_io_ptr(png));
-    bool good = false;
-    try {
-        good = static_cast<bool>(out->write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length)));
-    } catch (...) {
-        good = false;
-    }
-    if (!good) {
-        png_error(png, "write error");
-    }
+    auto* state = static_cast<WriteState*>(png_get_error_ptr(png));
+    std::snprintf(state->error.data(), state->error.size(), "%s", message != nullptr ? message : "");
+    png_longjmp(png, 1);
 }
+
+// Warnings concern only what the library adjusted itself; they are dropped.
+void dropWarning(png_structp, png_const_charp) {}
 
 void flushNothing(png_structp) {}
 
@@ -179,8 +174,8 @@ void describeImage(png_structp png, png_infop info, const ImageRows& image, int 
 }
 
 // The image data: made here and framed as IDAT chunks (libpng's
-// png_write_end would refuse an image whose IDAT it did not write, so IEND
-// is framed the same way), or the rows handed to libpng.
+// png_write_end refuses an image whose IDAT it did not write, so IEND is
+// framed the same way), or the rows handed to libpng.
 void writeImageData(png_structp png, png_infop info, const ImageRows& image)
 {
     if (image.imageData != nullptr) {
@@ -208,96 +203,97 @@ void writeImageData(png_structp png, png_infop info, const ImageRows& image)
 // Runs the libpng calls between setjmp and any error longjmp. Only plain data
 // lives in this frame, so a longjmp out of libpng skips no destructor.
 bool writeStream(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
-                 const Destination& destination)
+                 WriteState& state)
 {
     std::array<char, 29> creationTime{};
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    if (destination.stream != nullptr) {
-        png_init_io(png, destination.stream);
-    } else {
-        png_set_write_fn(png, destination.writeTarget, destination.writeFunction, flushNothing);
-    }
+    png_set_write_fn(png, &state, sendToSink, flushNothing);
     describeImage(png, info, image, level, when, creationTime);
     png_write_info(png, info);
     writeImageData(png, info, image);
     return true;
 }
 
-ResultCode writePng(ImageRows& image, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                    const Destination& destination)
+Outcome writeImage(const ImageRows& image, int level, std::time_t when, const ByteSink& sink)
 {
-    const int level = compressionLevel == kDefaultCompressionMarker ? kDefaultCompressionLevel : compressionLevel;
-    const std::time_t stamp = when.value_or(std::time(nullptr));
-
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    WriteState state{&sink, {}};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, keepError, dropWarning);
     if (png == nullptr) {
-        return ResultCode::Fail;
+        return {ResultCode::Fail, "the PNG library could not start"};
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        return ResultCode::Fail;
+        return {ResultCode::Fail, "the PNG library could not start"};
     }
     bool written = false;
     try {
-        written = writeStream(png, info, image, level, stamp, destination);
+        written = writeStream(png, info, image, level, when, state);
     } catch (const std::bad_alloc&) {
-        written = false;
+        std::snprintf(state.error.data(), state.error.size(), "%s", "out of memory");
     }
     png_destroy_write_struct(&png, &info);
-    return written ? ResultCode::Ok : ResultCode::Fail;
+    if (!written) {
+        return {ResultCode::Fail, std::string("PNG library: ") + state.error.data()};
+    }
+    return ResultCode::Ok;
 }
 
-// Writes rows described by their structure: as runs when that suits them,
-// else painted one at a time for libpng.
-ResultCode writeStructure(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                          const Destination& destination)
+// Rows given by their structure: made into image data here when that suits
+// them, else painted one at a time for libpng.
+Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink)
 {
     ImageRows image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height())};
     image.structure = &rows;
     image.mostlyRepeat = rowsMostlyRepeat(rows.groupCount(), rows.height());
     try {
         std::vector<std::uint8_t> part;
-        if (codesRunsAtLevel(compressionLevel) && suitsRunCoding(rows)) {
+        if (codesRunsAtLevel(level) && suitsRunCoding(rows)) {
             PngImageData imageData(rows);
             image.imageData = &imageData;
             image.part = &part;
-            return writePng(image, compressionLevel, when, destination);
+            return writeImage(image, level, when, sink);
         }
         std::vector<std::uint8_t> paintedRow(std::size_t{rows.width()} * 3);
         image.paintedRow = paintedRow.data();
-        return writePng(image, compressionLevel, when, destination);
+        return writeImage(image, level, when, sink);
     } catch (const std::bad_alloc&) {
-        return ResultCode::Fail;
+        return {ResultCode::Fail, "out of memory"};
     }
-}
-
-ResultCode writeRaster(const RasterImage& raster, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                       const Destination& destination)
-{
-    if (!raster.isAllocated()) {
-        return ResultCode::Fail;
-    }
-    ImageRows image{raster.width(), raster.height(), &raster};
-    if (kLibpngChoosesFilters) {
-        return writePng(image, compressionLevel, when, destination);
-    }
-    RasterRows analysis;
-    try {
-        analysis = analyseRaster(raster);
-    } catch (const std::bad_alloc&) {
-        analysis = {};
-    }
-    if (analysis.structure && codesRunsAtLevel(compressionLevel)) {
-        return writeStructure(*analysis.structure, compressionLevel, when, destination);
-    }
-    image.mostlyRepeat = analysis.mostlyRepeat;
-    return writePng(image, compressionLevel, when, destination);
 }
 
 }  // namespace
+
+Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink)
+{
+    if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
+        return ResultCode::Fail;
+    }
+    ImageRows rows{image.width(), image.height(), &image};
+    if (!kLibpngChoosesFilters) {
+        RasterRows analysis;
+        try {
+            analysis = analyseRaster(image);
+        } catch (const std::bad_alloc&) {
+            analysis = {};  // libpng and zlib then take the rows as they are
+        }
+        if (analysis.structure && codesRunsAtLevel(compressionLevel)) {
+            return writeStructure(*analysis.structure, compressionLevel, when, sink);
+        }
+        rows.mostlyRepeat = analysis.mostlyRepeat;
+    }
+    return writeImage(rows, compressionLevel, when, sink);
+}
+
+Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when, const ByteSink& sink)
+{
+    if (rows.height() == 0 || compressionLevel < 0 || compressionLevel > 9) {
+        return ResultCode::Fail;
+    }
+    return writeStructure(rows, compressionLevel, when, sink);
+}
 
 PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialColor,
                        std::int32_t compressionLevel) noexcept
@@ -305,37 +301,28 @@ PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialCol
 {
 }
 
+ResultCode PngCreator::write(const ByteSink& sink, std::optional<std::time_t> when) const
+{
+    const int level = compressionLevel_ == kDefaultCompression ? kDefaultPngCompression : compressionLevel_;
+    return writePngStream(*this, level, when.value_or(std::time(nullptr)), sink).code;
+}
+
 ResultCode PngCreator::write(std::FILE* stream, std::optional<std::time_t> when) const
 {
     if (stream == nullptr) {
         return ResultCode::Fail;
     }
-    return writeRaster(*this, compressionLevel_, when, Destination{stream, nullptr, nullptr});
+    return write(fileSink(stream), when);
 }
 
 ResultCode PngCreator::write(std::vector<std::uint8_t>& out, std::optional<std::time_t> when) const
 {
-    return writeRaster(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
-}
-
-ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                        std::FILE* stream)
-{
-    if (stream == nullptr) {
-        return ResultCode::Fail;
-    }
-    return writeStructure(rows, compressionLevel, when, Destination{stream, nullptr, nullptr});
-}
-
-ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                        std::vector<std::uint8_t>& out)
-{
-    return writeStructure(rows, compressionLevel, when, Destination{nullptr, appendToBuffer, &out});
+    return write(bufferSink(out), when);
 }
 
 ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when) const
 {
-    const ResultCode result = writeRaster(*this, compressionLevel_, when, Destination{nullptr, writeToStream, &out});
+    const ResultCode result = write(streamSink(out), when);
     if (result == ResultCode::Ok && !out.flush()) {
         return ResultCode::Fail;
     }
@@ -343,4 +330,3 @@ ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when)
 }
 
 }  // namespace korvel
-

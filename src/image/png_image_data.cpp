@@ -16,7 +16,7 @@ constexpr std::size_t kFirstReserve = 4096;
 // What the UP filter makes of a pixel below another: the difference of each
 // of the three bytes, modulo 256, computed for all three at once (the top
 // bit of each byte is set aside so that no borrow crosses into the next).
-std::uint32_t difference(Color below, Color above)
+std::uint32_t difference(std::uint32_t below, std::uint32_t above)
 {
     constexpr std::uint32_t kHigh = 0x808080;
     return (((below | kHigh) - (above & ~kHigh & kRgbBits)) ^ ((below ^ ~above) & kHigh)) & kRgbBits;
@@ -71,7 +71,7 @@ void PngImageData::codeGroup(std::size_t g)
     std::uint32_t x = 0;
     for (std::size_t i = 0, j = 0; j < row.size();) {
         const std::uint32_t end = std::min(above[i].end, row[j].end);
-        const std::uint32_t pixel = difference(row[j].color & kRgbBits, above[i].color & kRgbBits);
+        const std::uint32_t pixel = difference(row[j].pixel, above[i].pixel);
         if (pendingCount > 0 && pixel != pending) {
             codePixels(pending, pendingCount);
             pendingCount = 0;

@@ -1,25 +1,25 @@
 #pragma once
-// PNG streams of images given as rows described by their structure, so that
-// no raster is needed: the same chunks as PngCreator writes (8-bit RGB,
-// gamma 0.5, the time stamp and the four fixed texts), and the same pixels.
+// The PNG stream of a raster, or of an image given by the structure of its
+// rows: the one entry into the PNG library.
 
-#include <cstdint>
-#include <cstdio>
 #include <ctime>
-#include <optional>
-#include <vector>
 
 #include "image/row_structure.hpp"
+#include "korvel/output.hpp"
+#include "korvel/raster_image.hpp"
 #include "korvel/result_code.hpp"
 
 namespace korvel {
 
-// compressionLevel: a zlib level 0..9, or -2 for level 6. The time stamp is
-// `when` (UTC), or the current time. 2 ("Error: Fail.") when the PNG library
-// reports an error or memory runs out.
-[[nodiscard]] ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel,
-                                      std::optional<std::time_t> when, std::FILE* stream);
-[[nodiscard]] ResultCode writePngRows(const RowStructure& rows, std::int32_t compressionLevel,
-                                      std::optional<std::time_t> when, std::vector<std::uint8_t>& out);
+// Writes the image as a PNG stream (8-bit RGB, gamma, time stamp `when`,
+// the fixed text chunks) to the sink. 2 when the image is not allocated, the
+// level is outside 0..9, or the PNG library fails (its message is the detail).
+[[nodiscard]] Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when,
+                                     const ByteSink& sink);
+
+// The same stream for an image given by its rows' structure, without a
+// raster. 2 when the level is outside 0..9 or the PNG library fails.
+[[nodiscard]] Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when,
+                                     const ByteSink& sink);
 
 }  // namespace korvel

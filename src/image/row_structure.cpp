@@ -10,10 +10,10 @@ namespace {
 // Runs reserved for one row at first: a symbol of up to 144 modules across.
 constexpr std::size_t kFirstReserve = 256;
 
-Color pixelAt(const std::uint8_t* row, std::uint32_t x) noexcept
+std::uint32_t pixelAt(const std::uint8_t* row, std::uint32_t x) noexcept
 {
     const std::uint8_t* p = row + std::size_t{x} * 3;
-    return Color{p[0]} | (Color{p[1]} << 8) | (Color{p[2]} << 16);
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
 }
 
 // The first pixel after x that differs from the pixel before it, or the
@@ -55,11 +55,11 @@ void scanRuns(const std::uint8_t* row, std::uint32_t width, std::vector<ColorRun
 
 // Writes `count` pixels of one colour: the first, then copies of what is
 // written, doubling each time.
-void fillPixels(std::uint8_t* out, std::size_t count, Color color) noexcept
+void fillPixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) noexcept
 {
-    out[0] = static_cast<std::uint8_t>(color & 0xFF);
-    out[1] = static_cast<std::uint8_t>((color >> 8) & 0xFF);
-    out[2] = static_cast<std::uint8_t>((color >> 16) & 0xFF);
+    out[0] = static_cast<std::uint8_t>(pixel);
+    out[1] = static_cast<std::uint8_t>(pixel >> 8);
+    out[2] = static_cast<std::uint8_t>(pixel >> 16);
     for (std::size_t done = 1; done < count;) {
         const std::size_t more = std::min(done, count - done);
         std::memcpy(out + done * 3, out, more * 3);
@@ -117,7 +117,7 @@ void paintRow(std::span<const ColorRun> runs, std::uint8_t* out) noexcept
 {
     std::uint32_t x = 0;
     for (const ColorRun& run : runs) {
-        fillPixels(out + std::size_t{x} * 3, run.end - x, run.color);
+        fillPixels(out + std::size_t{x} * 3, run.end - x, run.pixel);
         x = run.end;
     }
 }

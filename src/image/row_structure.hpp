@@ -15,11 +15,18 @@
 
 namespace korvel {
 
+// A pixel's three bytes as they are stored: red in bits 0-7, green in 8-15,
+// blue in 16-23.
+[[nodiscard]] constexpr std::uint32_t packedPixel(Color color) noexcept
+{
+    return std::uint32_t{color.red()} | (std::uint32_t{color.green()} << 8) | (std::uint32_t{color.blue()} << 16);
+}
+
 // Pixels from the end of the previous run (0 for the first) up to `end`, of
-// one colour (red in bits 0-7, green 8-15, blue 16-23, bits 24-31 zero).
+// one colour (packedPixel).
 struct ColorRun {
     std::uint32_t end = 0;
-    Color color = 0;
+    std::uint32_t pixel = 0;
 
     friend bool operator==(const ColorRun&, const ColorRun&) = default;
 };

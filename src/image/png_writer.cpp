@@ -1,0 +1,53 @@
+#include "korvel/png_writer.hpp"
+
+#include <optional>
+
+#include "image/png_stream.hpp"
+#include "image/symbol_rows.hpp"
+#include "korvel/rendering.hpp"
+
+namespace korvel {
+
+namespace {
+
+// The symbol as the rows of an image of the size the render options give,
+// without a raster. The raster's size limit still holds.
+Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                      std::optional<RowStructure>& rows)
+{
+    if (png.compressionLevel < 0 || png.compressionLevel > 9) {
+        return ResultCode::InvalidArgument;
+    }
+    ImageSize size;
+    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
+        return sized;
+    }
+    if (!RasterImage::sizeAccepted(size.width, size.height)) {
+        return ResultCode::CantInitializePngCreator;
+    }
+    return describeSymbol(symbol, render, size, rows);
+}
+
+}  // namespace
+
+Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOptions& png, const ByteSink& sink)
+{
+    std::optional<RowStructure> rows;
+    if (Outcome described = describeImage(symbol, render, png, rows); !described.ok()) {
+        return described;
+    }
+    return writePngStream(*rows, png.compressionLevel, png.time.value_or(std::time(nullptr)), sink);
+}
+
+Outcome writePngFile(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                     const std::string& path)
+{
+    std::optional<RowStructure> rows;
+    if (Outcome described = describeImage(symbol, render, png, rows); !described.ok()) {
+        return described;
+    }
+    const std::time_t when = png.time.value_or(std::time(nullptr));
+    return writeFile(path, [&](const ByteSink& sink) { return writePngStream(*rows, png.compressionLevel, when, sink); });
+}
+
+}  // namespace korvel

@@ -185,15 +185,24 @@ struct BlockCodes {
 
 };
 
+// Deflate's fixed codes. They are canonical over all 288 literal/length
+// symbols (286 and 287 are never sent but have codes), which places the
+// 9-bit codes of the literals 144 to 255.
 const BlockCodes& fixedCodes()
 {
     static const BlockCodes codes = [] {
-        BlockCodes c;
-        for (std::size_t s = 0; s < kLiteralLengthSymbols; ++s) {
-            c.literalLengthBits[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+        constexpr std::size_t kFixedSymbols = 288;
+        std::array<std::uint8_t, kFixedSymbols> bits{};
+        for (std::size_t s = 0; s < kFixedSymbols; ++s) {
+            bits[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
         }
+        std::array<std::uint16_t, kFixedSymbols> code{};
+        canonicalCodes(bits, code);
+        BlockCodes c;
+        std::copy_n(bits.begin(), kLiteralLengthSymbols, c.literalLengthBits.begin());
+        std::copy_n(code.begin(), kLiteralLengthSymbols, c.literalLength.begin());
         c.distanceBits.fill(5);
-        c.makeCodes();
+        canonicalCodes(c.distanceBits, c.distance);
         return c;
     }();
     return codes;

@@ -126,7 +126,8 @@ void PngImageData::codePixels(std::uint32_t pixel, std::uint64_t count)
 
 // Codes `length` bytes that each repeat the byte `distance` (1 or 3) before
 // them: matches of up to 258 bytes, the last at least 3, and literals for
-// fewer than 3 bytes.
+// fewer than 3 bytes. At distance 3 the length is whole pixels (a multiple
+// of 3, and so are the parts), so the last three bytes stay the same.
 void PngImageData::copyBack(std::uint64_t length, std::uint32_t distance)
 {
     std::uint64_t matched = 0;
@@ -140,13 +141,7 @@ void PngImageData::copyBack(std::uint64_t length, std::uint32_t distance)
         matched += part;
     }
     if (matched > 0) {
-        if (distance == 3) {
-            // each byte copied brings the oldest of the three to the front
-            const auto turn = static_cast<unsigned>(8 * (matched % 3));
-            recent_ = ((recent_ << turn) | (recent_ >> (24 - turn))) & kRgbBits;
-        } else {
-            recent_ = byteOf(recent_, 0) * 0x010101U;
-        }
+        recent_ = distance == 1 ? byteOf(recent_, 0) * 0x010101U : recent_;
         recentCount_ = 3;
     }
     for (; matched < length; ++matched) {

@@ -7,7 +7,7 @@
 //   - the same rows given as their structure, without a raster, decoded by
 //     libpng;
 //   - the run coder's zlib stream on its own, whatever the writer would have
-//     chosen, inflated by zlib and un-filtered (every row uses UP).
+//     chosen, inflated by zlib and un-filtered (it uses filters None and Up).
 //
 // Input layout (missing bytes read as 0):
 //   0, 1   width: 1 + (16 bits little-endian) % 640
@@ -89,11 +89,12 @@ bool runCodingGivesBack(const RowStructure& rows, const RasterImage& raster)
     }
     std::vector<std::uint8_t> pixels(raster.rowBytes() * static_cast<std::size_t>(raster.height()));
     for (std::size_t y = 0; y < static_cast<std::size_t>(raster.height()); ++y) {
-        if (filtered[y * filteredRow] != 2) {
+        const std::uint8_t filter = filtered[y * filteredRow];
+        if (filter != 0 && filter != 2) {
             return false;
         }
         for (std::size_t i = 0; i < raster.rowBytes(); ++i) {
-            const std::uint8_t above = y == 0 ? 0 : pixels[(y - 1) * raster.rowBytes() + i];
+            const std::uint8_t above = y == 0 || filter == 0 ? 0 : pixels[(y - 1) * raster.rowBytes() + i];
             pixels[y * raster.rowBytes() + i] = static_cast<std::uint8_t>(filtered[y * filteredRow + 1 + i] + above);
         }
     }

@@ -12,6 +12,9 @@ constexpr std::uint64_t kMaxPhraseCount = (1U << 30) - 1;
 // Entries reserved at first: what a small symbol needs, so that it makes no
 // second allocation.
 constexpr std::size_t kFirstReserve = 1024;
+// Entries of a phrase reserved at first: a repeated row up to some 7000
+// pixels wide.
+constexpr std::size_t kPhraseReserve = 96;
 
 constexpr std::uint16_t kEndOfBlock = 256;
 constexpr unsigned kMaxCodeBits = 15;
@@ -213,6 +216,8 @@ const BlockCodes& fixedCodes()
 DeflateBlocks::DeflateBlocks(std::vector<std::uint8_t>& out) : out_(out)
 {
     entries_.reserve(kFirstReserve);
+    phrase_.reserve(kPhraseReserve);
+    phraseSymbols_.reserve(kPhraseReserve);
 }
 
 void DeflateBlocks::beginPhrase()
@@ -338,7 +343,10 @@ void DeflateBlocks::writeBlock(bool last)
 
     std::vector<PieceBits::Piece> phraseBits;
     bool phraseReady = false;
-    for (const Entry entry : entries_) {
+    // A local view: the bytes written through the sink could otherwise be
+    // the vector's own pointers, as far as the compiler knows.
+    const std::span<const Entry> entries(entries_);
+    for (const Entry entry : entries) {
         if ((entry & kTagMask) != kPhraseTag) {
             codes.put(sink, entry);
             continue;

@@ -92,12 +92,13 @@ unsigned reversed(unsigned code, unsigned length)
 
 void huffmanLengths(std::span<const std::uint64_t> frequencies, unsigned maxBits, std::span<std::uint8_t> lengths)
 {
+    // Most symbols of a block are unused: the used ones are gathered
+    // without a branch on each, which the processor could not predict.
     std::array<Leaf, kMaxSymbols> leafStore;
     std::size_t n = 0;
     for (std::size_t s = 0; s < frequencies.size(); ++s) {
-        if (frequencies[s] != 0) {
-            leafStore[n++] = {frequencies[s], static_cast<std::uint16_t>(s)};
-        }
+        leafStore[n] = {frequencies[s], static_cast<std::uint16_t>(s)};
+        n += static_cast<std::size_t>(frequencies[s] != 0);
     }
     for (std::size_t s = 0; n < 2 && s < frequencies.size(); ++s) {
         if (frequencies[s] == 0) {
@@ -139,10 +140,15 @@ void canonicalCodes(std::span<const std::uint8_t> lengths, std::span<std::uint16
         code = (code + countOfLength[length - 1]) << 1;
         next[length] = code;
     }
+    std::array<std::uint16_t, kMaxSymbols> used;  // gathered without a branch, as above
+    std::size_t n = 0;
     for (std::size_t s = 0; s < lengths.size(); ++s) {
-        if (const unsigned length = lengths[s]; length != 0) {
-            codes[s] = static_cast<std::uint16_t>(reversed(next[length]++, length));
-        }
+        used[n] = static_cast<std::uint16_t>(s);
+        n += static_cast<std::size_t>(lengths[s] != 0);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned length = lengths[used[i]];
+        codes[used[i]] = static_cast<std::uint16_t>(reversed(next[length]++, length));
     }
 }
 

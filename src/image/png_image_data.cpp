@@ -5,22 +5,13 @@
 namespace korvel {
 namespace {
 
+constexpr std::uint8_t kFilterNone = 0;
 constexpr std::uint8_t kFilterUp = 2;
 // zlib header: deflate with a 32 KiB window, default level, no dictionary.
 constexpr std::array<std::uint8_t, 2> kZlibHeader{0x78, 0x9C};
 
-constexpr std::uint32_t kRgbBits = 0xFFFFFF;
 // Bytes reserved for the stream at first: what a small symbol needs.
 constexpr std::size_t kFirstReserve = 4096;
-
-// What the UP filter makes of a pixel below another: the difference of each
-// of the three bytes, modulo 256, computed for all three at once (the top
-// bit of each byte is set aside so that no borrow crosses into the next).
-std::uint32_t difference(std::uint32_t below, std::uint32_t above)
-{
-    constexpr std::uint32_t kHigh = 0x808080;
-    return (((below | kHigh) - (above & ~kHigh & kRgbBits)) ^ ((below ^ ~above) & kHigh)) & kRgbBits;
-}
 
 std::uint8_t byteOf(std::uint32_t packed, unsigned index) { return static_cast<std::uint8_t>(packed >> (8 * index)); }
 
@@ -59,35 +50,13 @@ bool PngImageData::next(std::vector<std::uint8_t>& out, std::size_t minimum)
 
 void PngImageData::codeGroup(std::size_t g)
 {
-    static constexpr ColorRun kZeroRow[] = {{0xFFFFFFFFU, 0}};  // above the first row
-    const std::span<const ColorRun> above = g == 0 ? std::span<const ColorRun>(kZeroRow) : rows_.runsOf(g - 1);
-    const std::span<const ColorRun> row = rows_.runsOf(g);
-
-    literal(kFilterUp);
-    adler_.appendByte(kFilterUp);
-    // Runs where neither row changes colour, equal neighbours joined.
-    std::uint32_t pending = 0;
-    std::uint64_t pendingCount = 0;
+    literal(kFilterNone);
+    adler_.appendByte(kFilterNone);
     std::uint32_t x = 0;
-    for (std::size_t i = 0, j = 0; j < row.size();) {
-        const std::uint32_t end = std::min(above[i].end, row[j].end);
-        const std::uint32_t pixel = difference(row[j].pixel, above[i].pixel);
-        if (pendingCount > 0 && pixel != pending) {
-            codePixels(pending, pendingCount);
-            pendingCount = 0;
-        }
-        pending = pixel;
-        pendingCount += end - x;
-        x = end;
-        if (above[i].end == end) {
-            ++i;
-        }
-        if (row[j].end == end) {
-            ++j;
-        }
+    for (const ColorRun& run : rows_.runsOf(g)) {
+        codePixels(run.pixel, run.end - x);
+        x = run.end;
     }
-    codePixels(pending, pendingCount);
-
     const std::uint32_t repeats = rows_.rowsOf(g) - 1;
     if (repeats > 0) {
         blocks_.repeatPhrase(repeats);

@@ -1,10 +1,10 @@
 #pragma once
 // The zlib stream of a PNG's image data, made from the structure of its rows
-// rather than from its pixels. Every row is filtered with UP (the difference
-// to the row above), so a row that repeats the one above is its filter byte
-// and zeros, a few matches at distance 1; a row that differs is runs of one
-// pixel difference each, a literal or three and matches at distance 1 or 3.
-// The checksum is worked out from the runs too.
+// rather than from its pixels. A row that repeats the one above is filtered
+// with UP (the difference to the row above): its filter byte and zeros, a
+// few matches at distance 1 that are worked out once. Any other row is not
+// filtered: runs of one pixel, a literal or three and matches at distance 1
+// or 3. The checksum is worked out from the runs too.
 
 #include <cstdint>
 #include <vector>

@@ -7,7 +7,8 @@
 //   - the same rows given as their structure, without a raster, decoded by
 //     libpng;
 //   - the run coder's zlib stream on its own, whatever the writer would have
-//     chosen, inflated by zlib and un-filtered (it uses filters None and Up).
+//     chosen, inflated by zlib and un-filtered (it uses filters None and Up),
+//     in 8-bit RGB and at one bit per pixel (the first colour as 0).
 //
 // Input layout (missing bytes read as 0):
 //   0, 1   width: 1 + (16 bits little-endian) % 640
@@ -72,33 +73,53 @@ bool decodesTo(const std::vector<std::uint8_t>& png, const RasterImage& raster)
     return decoded.has_value() && samePixels(decoded->pixels, raster);
 }
 
-// The run coder's whole stream, inflated and un-filtered.
-bool runCodingGivesBack(const RowStructure& rows, const RasterImage& raster)
+// The run coder's whole stream, inflated and un-filtered, against the
+// image's rows as stored (`expected`, rowBytes each).
+bool runCodingGivesBack(const RowStructure& rows, std::optional<std::uint32_t> paletteZero,
+                        const std::vector<std::uint8_t>& expected, std::size_t rowBytes)
 {
-    PngImageData imageData(rows);
+    PngImageData imageData(rows, paletteZero);
     std::vector<std::uint8_t> stream;
     for (std::vector<std::uint8_t> part; imageData.next(part, 1000);) {
         stream.insert(stream.end(), part.begin(), part.end());
     }
-    const std::size_t filteredRow = raster.rowBytes() + 1;
-    std::vector<std::uint8_t> filtered(filteredRow * static_cast<std::size_t>(raster.height()) + 1);
+    const std::size_t height = rows.height();
+    std::vector<std::uint8_t> filtered((rowBytes + 1) * height + 1);
     uLongf length = static_cast<uLongf>(filtered.size());
     if (uncompress(filtered.data(), &length, stream.data(), static_cast<uLong>(stream.size())) != Z_OK ||
         length != filtered.size() - 1) {
         return false;
     }
-    std::vector<std::uint8_t> pixels(raster.rowBytes() * static_cast<std::size_t>(raster.height()));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(raster.height()); ++y) {
-        const std::uint8_t filter = filtered[y * filteredRow];
+    std::vector<std::uint8_t> stored(rowBytes * height);
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t filter = filtered[y * (rowBytes + 1)];
         if (filter != 0 && filter != 2) {
             return false;
         }
-        for (std::size_t i = 0; i < raster.rowBytes(); ++i) {
-            const std::uint8_t above = y == 0 || filter == 0 ? 0 : pixels[(y - 1) * raster.rowBytes() + i];
-            pixels[y * raster.rowBytes() + i] = static_cast<std::uint8_t>(filtered[y * filteredRow + 1 + i] + above);
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+            const std::uint8_t above = y == 0 || filter == 0 ? 0 : stored[(y - 1) * rowBytes + i];
+            stored[y * rowBytes + i] = static_cast<std::uint8_t>(filtered[y * (rowBytes + 1) + 1 + i] + above);
         }
     }
-    return samePixels(pixels, raster);
+    return stored == expected;
+}
+
+// The raster packed at one bit per pixel, pixel by pixel: 0 for the colour
+// `zero`, the first pixel in the high bit.
+std::vector<std::uint8_t> packedRows(const RasterImage& raster, std::uint32_t zero)
+{
+    const std::size_t rowBytes = (static_cast<std::size_t>(raster.width()) + 7) / 8;
+    std::vector<std::uint8_t> packed(rowBytes * static_cast<std::size_t>(raster.height()));
+    for (std::int32_t y = 0; y < raster.height(); ++y) {
+        for (std::int32_t x = 0; x < raster.width(); ++x) {
+            const std::uint8_t* p = raster.row(y) + 3 * static_cast<std::size_t>(x);
+            if ((std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8U) | (std::uint32_t{p[2]} << 16U)) != zero) {
+                packed[static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x) / 8] |=
+                    static_cast<std::uint8_t>(0x80U >> (x % 8));
+            }
+        }
+    }
+    return packed;
 }
 
 }  // namespace
@@ -142,8 +163,12 @@ const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size)
     if (!writePngStream(rows, level, 0, bufferSink(png)).ok() || !decodesTo(png, raster)) {
         return "the PNG of the rows' structure does not decode to the raster";
     }
-    if (!runCodingGivesBack(rows, raster)) {
+    const std::vector<std::uint8_t> pixels(raster.row(0), raster.row(0) + raster.rowBytes() * height);
+    if (!runCodingGivesBack(rows, std::nullopt, pixels, raster.rowBytes())) {
         return "the run coder's stream does not inflate to the raster";
+    }
+    if (!runCodingGivesBack(rows, colours[0], packedRows(raster, colours[0]), (std::size_t{width} + 7) / 8)) {
+        return "the run coder's one-bit stream does not inflate to the packed rows";
     }
     return nullptr;
 }

@@ -133,6 +133,11 @@ bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>&
     return true;
 }
 
+FormatRequest formatRequest(const EncodationSettings& settings)
+{
+    return {settings.preferredFormat, settings.shape, settings.dmre};
+}
+
 }  // namespace
 
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out)
@@ -190,7 +195,7 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
-        return selectFormat(settings.preferredFormat, codewords.size() + items.size(), format);
+        return selectFormat(formatRequest(settings), codewords.size() + items.size(), format);
     }
 
     const RunPlan plan = mode == Automatic ? planAutomaticRuns(items)
@@ -205,7 +210,7 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
         return ResultCode::InvalidData;
     }
 
-    if (const ResultCode selected = selectFormat(settings.preferredFormat, codewords.size(), format);
+    if (const ResultCode selected = selectFormat(formatRequest(settings), codewords.size(), format);
         selected != ResultCode::Ok) {
         return selected;
     }

@@ -21,6 +21,10 @@ struct EncodationSettings {
     std::int32_t structuredAppendPosition = 1;  // 1..16
     std::int32_t structuredAppendTotal = 2;     // 2..16
     std::int32_t structuredAppendId = 1;        // 1..64516
+    SymbolShape shape = SymbolShape::Square;    // automatic format selection only
+    bool dmre = false;                          // formats 31..48 allowed
+    bool utf8 = false;                          // the data text (after escapes) is UTF-8
+    bool minimal = false;                       // automatic mode: fewest codewords instead of look-ahead
 };
 
 // Rebuilds `codewords` from empty. On 0 it holds the chosen format's data

@@ -6,6 +6,7 @@
 #include "encodation/codeword_randomizing.hpp"
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_run.hpp"
+#include "encodation/minimal_encodation.hpp"
 #include "encodation/scheme_encoders.hpp"
 
 namespace korvel {
@@ -198,8 +199,20 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
         return selectFormat(formatRequest(settings), codewords.size() + items.size(), format);
     }
 
-    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items)
-                                           : planExplicitRuns(static_cast<EncodingMode>(mode), items);
+    // The minimal encodation knows the capacity its runs need before they are
+    // written; the look-ahead and the explicit modes learn it from their length.
+    const bool minimal = mode == Automatic && settings.minimal;
+    RunPlan plan;
+    if (minimal) {
+        MinimalEncodation found = planMinimalRuns(items, codewords.size());
+        if (const ResultCode selected = selectFormat(formatRequest(settings), found.requiredCapacity, format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
+        plan = std::move(found.plan);
+    } else {
+        plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(static_cast<EncodingMode>(mode), items);
+    }
     std::vector<RunEnding> endings(plan.size());
     if (!endings.empty()) {
         endings.back().finalSegment = true;
@@ -210,9 +223,11 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
         return ResultCode::InvalidData;
     }
 
-    if (const ResultCode selected = selectFormat(formatRequest(settings), codewords.size(), format);
-        selected != ResultCode::Ok) {
-        return selected;
+    if (!minimal) {
+        if (const ResultCode selected = selectFormat(formatRequest(settings), codewords.size(), format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
     }
 
     const std::size_t capacity = format.dataCodewords;
@@ -225,6 +240,11 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
         encodeRuns(plan, endings, codewords, layout);
     }
 
+    if (codewords.size() > capacity) {
+        // The endings chosen for this capacity never make the runs longer
+        // than it; should they, nothing is padded past the symbol's end.
+        return ResultCode::DataDoesNotFitFormat;
+    }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
     if (!appendErrorCorrection(format, codewords)) {
         return ResultCode::ReedSolomonFailed;

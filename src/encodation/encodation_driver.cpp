@@ -8,6 +8,7 @@
 #include "encodation/encodation_run.hpp"
 #include "encodation/minimal_encodation.hpp"
 #include "encodation/scheme_encoders.hpp"
+#include "encodation/utf8_text.hpp"
 
 namespace korvel {
 namespace {
@@ -178,6 +179,13 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     codewords.reserve(kReservedCodewords);
 
     DataItemList items = prepareData(settings.data);
+    if (settings.utf8) {
+        auto text = utf8DataItems(items);
+        if (std::holds_alternative<InvalidUtf8>(text)) {
+            return ResultCode::InvalidData;
+        }
+        items = std::move(std::get<DataItemList>(text));
+    }
     if (settings.structuredAppend) {
         appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
                                      settings.structuredAppendId, codewords);

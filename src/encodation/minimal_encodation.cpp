@@ -48,14 +48,35 @@ enum State : std::uint8_t {
 constexpr int kUnreached = std::numeric_limits<int>::max();
 constexpr int kBase256LongRun = 250;  // bytes from which the length field takes two codewords
 
-struct Node {
+// The cheapest way found into one state: its cost and, for kBase256 only,
+// the bytes of the run so far.
+struct Reached {
     int cost = kUnreached;
-    int base256Bytes = 0;  // kBase256 only: bytes in the run so far
-    State from = kAscii;   // the state this one was reached from
-    bool latched = false;  // the item opened a new run with a latch
+    int base256Bytes = 0;
 };
+using Costs = std::array<Reached, kStateCount>;
 
-using Layer = std::array<Node, kStateCount>;
+// How each state of one layer was reached: the state it came from in the
+// layer before, with kLatched set when the item opened a new run.
+constexpr std::uint8_t kLatched = 0x80;
+using Links = std::array<std::uint8_t, kStateCount>;
+
+// One layer being filled: costs and the links behind them.
+struct Layer {
+    Costs& costs;
+    Links& links;
+
+    // Keeps the cheaper way into `to`; among Base 256 runs of equal cost the
+    // shorter one, which reaches the two-codeword length field later.
+    void relax(State to, int cost, int base256Bytes, State from, bool latched) const
+    {
+        Reached& r = costs[to];
+        if (cost < r.cost || (cost == r.cost && base256Bytes < r.base256Bytes)) {
+            r = {cost, base256Bytes};
+            links[to] = static_cast<std::uint8_t>(from | (latched ? kLatched : 0));
+        }
+    }
+};
 
 EncodingMode schemeOf(State s)
 {
@@ -77,15 +98,6 @@ EncodingMode schemeOf(State s)
     return Ascii;
 }
 
-// Keeps the cheaper way into `to`; among Base 256 runs of equal cost the
-// shorter one, which reaches the two-codeword length field later.
-void relax(Node& to, int cost, int base256Bytes, State from, bool latched)
-{
-    if (cost < to.cost || (cost == to.cost && base256Bytes < to.base256Bytes)) {
-        to = {cost, base256Bytes, from, latched};
-    }
-}
-
 int asciiCost(std::uint8_t c) { return c > 127 ? 2 : 1; }
 
 // Values 0..39 a character takes in C40 or Text: upper shift, set shift, value.
@@ -99,16 +111,17 @@ int c40TextValueCount(bool c40, std::uint8_t c)
 class Search {
 public:
     Search(const DataItemList& items, std::size_t startLength)
-        : items_(items), settled_(items.size() + 1), open_(items.size() + 1)
+        : items_(items), settledLinks_(items.size() + 1), openLinks_(items.size() + 1)
     {
-        settled_[0][kAscii].cost = static_cast<int>(startLength);
+        settled_[kAscii].cost = static_cast<int>(startLength);
     }
 
     MinimalEncodation run()
     {
         for (std::size_t i = 0; i < items_.size(); ++i) {
             closeRuns(i);
-            consume(i);
+            settled_ = Costs{};
+            consume(i, {settled_, settledLinks_[i + 1]});
         }
         closeRuns(items_.size());
         const auto [end, required] = bestEnd();
@@ -120,17 +133,17 @@ private:
     // ASCII in force. The open layer also keeps every state as it was.
     void closeRuns(std::size_t i)
     {
-        const Layer& s = settled_[i];
-        Layer& o = open_[i];
+        const Costs& s = settled_;
+        open_ = Costs{};
+        const Layer o{open_, openLinks_[i]};
         for (std::size_t k = 0; k < kStateCount; ++k) {
-            const auto state = static_cast<State>(k);
             if (s[k].cost != kUnreached) {
-                relax(o[k], s[k].cost, s[k].base256Bytes, state, false);
+                o.relax(static_cast<State>(k), s[k].cost, s[k].base256Bytes, static_cast<State>(k), false);
             }
         }
         const auto close = [&](State from, int written, State to) {
             if (s[from].cost != kUnreached) {
-                relax(o[to], s[from].cost + written, 0, from, false);
+                o.relax(to, s[from].cost + written, 0, from, false);
             }
         };
         // C40 and Text: unlatch; two waiting values are packed first, one
@@ -154,21 +167,20 @@ private:
         close(kTailTwoDigit, 1, kAsciiDigit);
     }
 
-    void consume(std::size_t i)
+    void consume(std::size_t i, const Layer& next) const
     {
         const DataItem& item = items_[i];
-        const Layer& o = open_[i];
-        Layer& next = settled_[i + 1];
+        const Costs& o = open_;
         const State latchFrom = o[kAsciiDigit].cost < o[kAscii].cost ? kAsciiDigit : kAscii;
         const int latchBase = o[latchFrom].cost;
         const auto step = [&](State from, int added, State to) {
             if (o[from].cost != kUnreached) {
-                relax(next[to], o[from].cost + added, 0, from, false);
+                next.relax(to, o[from].cost + added, 0, from, false);
             }
         };
         const auto latch = [&](int added, State to, int base256Bytes = 0) {
             if (latchBase != kUnreached) {
-                relax(next[to], latchBase + added, base256Bytes, latchFrom, true);
+                next.relax(to, latchBase + added, base256Bytes, latchFrom, true);
             }
         };
 
@@ -246,19 +258,19 @@ private:
         latch(1 + 2 * (v / 3), waiting(v % 3));
     }
 
-    static void consumeBase256(const Layer& o, Layer& next)
+    static void consumeBase256(const Costs& o, const Layer& next)
     {
-        const Node& shortRun = o[kBase256];
+        const Reached& shortRun = o[kBase256];
         if (shortRun.cost != kUnreached) {
             const int bytes = shortRun.base256Bytes + 1;
             if (bytes < kBase256LongRun) {
-                relax(next[kBase256], shortRun.cost + 1, bytes, kBase256, false);
+                next.relax(kBase256, shortRun.cost + 1, bytes, kBase256, false);
             } else {
-                relax(next[kBase256Long], shortRun.cost + 1 + 1, 0, kBase256, false);
+                next.relax(kBase256Long, shortRun.cost + 1 + 1, 0, kBase256, false);
             }
         }
         if (o[kBase256Long].cost != kUnreached) {
-            relax(next[kBase256Long], o[kBase256Long].cost + 1, 0, kBase256Long, false);
+            next.relax(kBase256Long, o[kBase256Long].cost + 1, 0, kBase256Long, false);
         }
     }
 
@@ -268,11 +280,10 @@ private:
     // capacity; every other ending was paid when the run was closed.
     [[nodiscard]] std::pair<State, int> bestEnd() const
     {
-        const Layer& o = open_[items_.size()];
         std::pair<State, int> best{kAscii, kUnreached};
         const auto consider = [&](State s, int extra) {
-            if (o[s].cost != kUnreached && o[s].cost + extra < best.second) {
-                best = {s, o[s].cost + extra};
+            if (open_[s].cost != kUnreached && open_[s].cost + extra < best.second) {
+                best = {s, open_[s].cost + extra};
             }
         };
         for (const State s : {kAscii, kAsciiDigit, kTail, kTailOne, kTailOneDigit, kTailTwo, kTailTwoDigit}) {
@@ -290,11 +301,11 @@ private:
         std::vector<bool> opensRun(items_.size());
         State s = end;
         for (std::size_t i = items_.size(); i > 0; --i) {
-            const State settledState = open_[i][s].from;
-            const Node& node = settled_[i][settledState];
+            const auto settledState = static_cast<State>(openLinks_[i][s]);
+            const std::uint8_t link = settledLinks_[i][settledState];
             stateOfItem[i - 1] = settledState;
-            opensRun[i - 1] = node.latched;
-            s = node.from;
+            opensRun[i - 1] = (link & kLatched) != 0;
+            s = static_cast<State>(link & ~kLatched);
         }
         RunPlan plan;
         for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -308,8 +319,10 @@ private:
     }
 
     const DataItemList& items_;
-    std::vector<Layer> settled_;  // after item i - 1, before any run is closed
-    std::vector<Layer> open_;     // before item i, runs closed where that helps
+    Costs settled_;                   // after the last item consumed, before any run is closed
+    Costs open_;                      // before the next item, runs closed where that helps
+    std::vector<Links> settledLinks_;  // [i]: how each settled state after item i - 1 was reached
+    std::vector<Links> openLinks_;     // [i]: how each open state before item i was reached
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "encodation/encodation_driver.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "support/mixed_text.hpp"
 
 namespace {
 
@@ -93,33 +94,12 @@ void BM_UpdateAutomaticByLength(benchmark::State& state)
     runUpdate(state, randomText(static_cast<std::size_t>(state.range(0)), kCapitalsAndDigits, 7), 0, 0);
 }
 
-// Text in runs of one character class at a time (digits, capitals, small
-// letters, X12 punctuation, EDIFACT punctuation, bytes above 127), with every
-// tilde escaped.
-std::string mixedText(std::size_t length, unsigned seed)
-{
-    static const std::vector<std::string> kClasses{
-        "0123456789", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz", "*>\r 0A",
-        "!\"#$%&'()=?@[]^_,.-/", "\x80\xC4\xE8\xFF\xE9"};
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<std::size_t> pickClass(0, kClasses.size() - 1);
-    std::uniform_int_distribution<std::size_t> runLength(1, 12);
-    std::string text;
-    while (text.size() < length) {
-        const std::string& chars = kClasses[pickClass(rng)];
-        std::uniform_int_distribution<std::size_t> pick(0, chars.size() - 1);
-        for (std::size_t k = runLength(rng); k > 0 && text.size() < length; --k) {
-            text += chars[pick(rng)];
-        }
-    }
-    return text;
-}
-
 // The whole encodation (no matrix) of mixed characters, by look-ahead and by
 // the minimal encodation; 144 x 144 holds 1,500 of them either way.
 void runEncode(benchmark::State& state, bool minimal)
 {
-    const std::string data = mixedText(static_cast<std::size_t>(state.range(0)), 1500);
+    std::mt19937 rng(1500);
+    const std::string data = korvel::testing::mixedText(rng, static_cast<std::size_t>(state.range(0)));
     korvel::EncodationSettings settings{data, 0, 0};
     settings.minimal = minimal;
     korvel::CodewordString codewords;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "encodation/encodation_driver.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "korvel/symbol.hpp"
 #include "support/mixed_text.hpp"
 
 namespace {
@@ -94,24 +94,23 @@ void BM_UpdateAutomaticByLength(benchmark::State& state)
     runUpdate(state, randomText(static_cast<std::size_t>(state.range(0)), kCapitalsAndDigits, 7), 0, 0);
 }
 
-// The whole encodation (no matrix) of mixed characters, by look-ahead and by
-// the minimal encodation; 144 x 144 holds 1,500 of them either way.
+// A whole symbol of mixed characters, by look-ahead and by the minimal
+// encodation; 144 x 144 holds 1,500 of them either way.
 void runEncode(benchmark::State& state, bool minimal)
 {
     std::mt19937 rng(1500);
-    const std::string data = korvel::testing::mixedText(rng, static_cast<std::size_t>(state.range(0)));
-    korvel::EncodationSettings settings{data, 0, 0};
-    settings.minimal = minimal;
-    korvel::CodewordString codewords;
-    korvel::SymbolFormat format;
+    korvel::SymbolOptions options;
+    options.data = korvel::testing::mixedText(rng, static_cast<std::size_t>(state.range(0)));
+    options.minimal = minimal;
+    korvel::Symbol symbol;
     for (auto _ : state) {
-        if (korvel::encodeData(settings, codewords, format) != ResultCode::Ok) {
+        if (!korvel::encode(options, symbol).ok()) {
             state.SkipWithError("encoding failed");
             break;
         }
-        benchmark::DoNotOptimize(codewords.data());
+        benchmark::DoNotOptimize(symbol.codewords().data());
     }
-    state.counters["data_codewords"] = static_cast<double>(format.dataCodewords);
+    state.counters["data_codewords"] = static_cast<double>(symbol.format().dataCodewords);
 }
 void BM_EncodeMixedAutomatic(benchmark::State& state) { runEncode(state, false); }
 void BM_EncodeMixedMinimal(benchmark::State& state) { runEncode(state, true); }

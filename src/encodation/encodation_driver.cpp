@@ -1,14 +1,13 @@
 #include "encodation/encodation_driver.hpp"
 
-#include "barcode/format_selection.hpp"
 #include "ecc/reed_solomon.hpp"
 #include "encodation/automatic_selection.hpp"
 #include "encodation/codeword_randomizing.hpp"
 #include "encodation/data_preparation.hpp"
+#include "encodation/format_selection.hpp"
 #include "encodation/encodation_run.hpp"
 #include "encodation/minimal_encodation.hpp"
 #include "encodation/scheme_encoders.hpp"
-#include "encodation/utf8_text.hpp"
 
 namespace korvel {
 namespace {
@@ -135,9 +134,9 @@ bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>&
     return true;
 }
 
-FormatRequest formatRequest(const EncodationSettings& settings)
+FormatRequest formatRequest(const EncodationInput& input)
 {
-    return {settings.preferredFormat, settings.shape, settings.dmre};
+    return {input.preferredFormat, input.shape, input.dmre};
 }
 
 }  // namespace
@@ -173,53 +172,46 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewords, SymbolFormat& format)
+ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format)
 {
     codewords.clear();
     codewords.reserve(kReservedCodewords);
 
-    DataItemList items = prepareData(settings.data);
-    if (settings.utf8) {
-        auto text = utf8DataItems(items);
-        if (std::holds_alternative<InvalidUtf8>(text)) {
-            return ResultCode::InvalidData;
-        }
-        items = std::move(std::get<DataItemList>(text));
-    }
-    if (settings.structuredAppend) {
-        appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
-                                     settings.structuredAppendId, codewords);
+    DataItemList& items = input.items;
+    const StructuredAppend& sequence = input.structuredAppend;
+    if (sequence.enabled) {
+        appendStructuredAppendHeader(sequence.position, sequence.total, sequence.id, codewords);
     }
     const std::size_t leading = takeLeadingCodewords(items, codewords);
     items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(leading));
 
-    const auto mode = static_cast<std::uint32_t>(settings.encodingMode);
-    if (mode > static_cast<std::uint32_t>(X12)) {
+    const EncodingMode mode = input.mode;
+    if (!encodingModeFromNumber(static_cast<std::int32_t>(mode))) {
         return ResultCode::InvalidEncodingMode;
     }
-    if (settings.structuredAppend && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
+    if (sequence.enabled && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
         // Reader programming has to be the symbol's very first codeword, and
         // readers reject a symbol where the header comes before it.
         return ResultCode::InvalidData;
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
-        return selectFormat(formatRequest(settings), codewords.size() + items.size(), format);
+        return selectFormat(formatRequest(input), codewords.size() + items.size(), format);
     }
 
     // The minimal encodation knows the capacity its runs need before they are
     // written; the look-ahead and the explicit modes learn it from their length.
-    const bool minimal = mode == Automatic && settings.minimal;
+    const bool minimal = mode == Automatic && input.minimal;
     RunPlan plan;
     if (minimal) {
         MinimalEncodation found = planMinimalRuns(items, codewords.size());
-        if (const ResultCode selected = selectFormat(formatRequest(settings), found.requiredCapacity, format);
+        if (const ResultCode selected = selectFormat(formatRequest(input), found.requiredCapacity, format);
             selected != ResultCode::Ok) {
             return selected;
         }
         plan = std::move(found.plan);
     } else {
-        plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(static_cast<EncodingMode>(mode), items);
+        plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
     }
     std::vector<RunEnding> endings(plan.size());
     if (!endings.empty()) {
@@ -232,7 +224,7 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
     }
 
     if (!minimal) {
-        if (const ResultCode selected = selectFormat(formatRequest(settings), codewords.size(), format);
+        if (const ResultCode selected = selectFormat(formatRequest(input), codewords.size(), format);
             selected != ResultCode::Ok) {
             return selected;
         }

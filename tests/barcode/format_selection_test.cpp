@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "barcode/format_selection.hpp"
+#include "encodation/format_selection.hpp"
 
 namespace korvel {
 namespace {

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "support/matrix_image.hpp"
+#include "encodation/data_preparation.hpp"
+#include "encodation/encodation_driver.hpp"
+#include "korvel/symbol.hpp"
+#include "support/symbol_image.hpp"
 #include "support/mixed_text.hpp"
 #include "support/symbol_readers.hpp"
 
@@ -29,22 +32,28 @@ constexpr Layout kLayouts[] = {
     {"rectangle with DMRE after a structured append header", SymbolShape::Rectangle, true, true},
 };
 
-EncodationSettings settingsFor(std::string_view data, std::int32_t mode, const Layout& layout, bool minimal)
+SymbolOptions optionsFor(std::string_view data, EncodingMode mode, const Layout& layout, bool minimal)
 {
-    EncodationSettings settings{data, mode};
-    settings.shape = layout.shape;
-    settings.dmre = layout.dmre;
-    settings.structuredAppend = layout.structuredAppend;
-    settings.minimal = minimal;
-    return settings;
+    SymbolOptions options;
+    options.data = data;
+    options.mode = mode;
+    options.shape = layout.shape;
+    options.dmre = layout.dmre;
+    options.structuredAppend.enabled = layout.structuredAppend;
+    options.minimal = minimal;
+    return options;
 }
 
-// The capacity of the format chosen, or nothing when encoding fails.
-std::optional<int> chosenCapacity(const EncodationSettings& settings)
+// The capacity of the format chosen, or nothing when encoding fails. The
+// encodation alone, without the module matrix, keeps the sweeps quick.
+std::optional<int> chosenCapacity(const SymbolOptions& options)
 {
+    const EncodationInput input{prepareData(options.data), options.mode,  options.preferredFormat,
+                                options.structuredAppend,  options.shape, options.dmre,
+                                options.minimal};
     CodewordString codewords;
     SymbolFormat format;
-    if (encodeData(settings, codewords, format) != ResultCode::Ok) {
+    if (encodeData(input, codewords, format) != ResultCode::Ok) {
         return std::nullopt;
     }
     return format.dataCodewords;
@@ -54,11 +63,11 @@ std::optional<int> chosenCapacity(const EncodationSettings& settings)
 // than automatic mode or any explicit mode that succeeds.
 void expectNoLargerThanAnyMode(const std::string& data, const Layout& layout)
 {
-    const auto minimal = chosenCapacity(settingsFor(data, Automatic, layout, true));
-    for (std::int32_t mode = Automatic; mode <= X12; ++mode) {
-        const auto other = chosenCapacity(settingsFor(data, mode, layout, false));
+    const auto minimal = chosenCapacity(optionsFor(data, EncodingMode::Automatic, layout, true));
+    for (std::int32_t number = 0; number <= 6; ++number) {
+        const auto other = chosenCapacity(optionsFor(data, *encodingModeFromNumber(number), layout, false));
         if (other && (!minimal || *minimal > *other)) {
-            ADD_FAILURE() << layout.name << ", mode " << mode << ": " << ::testing::PrintToString(data)
+            ADD_FAILURE() << layout.name << ", mode " << number << ": " << ::testing::PrintToString(data)
                           << " minimal " << (minimal ? std::to_string(*minimal) : "fails") << ", mode " << *other;
         }
     }
@@ -128,19 +137,22 @@ TEST(MinimalEncodation, NeverLargerOnRandomMixedText)
     }
 }
 
-// HELLO: the look-ahead takes C40 and needs 14 x 14; five ASCII codewords fill 12 x 12.
+// HELLO: the look-ahead takes C40 and needs 14 x 14; five ASCII codewords
+// fill 12 x 12, and 8 x 18 too when it is preferred.
 TEST(MinimalEncodation, TakesTheSmallerSymbolTheLookAheadMisses)
 {
     const Layout& square = kLayouts[0];
-    EXPECT_EQ(chosenCapacity(settingsFor("HELLO", Automatic, square, false)), 8);
-    EXPECT_EQ(chosenCapacity(settingsFor("HELLO", Automatic, square, true)), 5);
-    EncodationSettings preferred = settingsFor("HELLO", Automatic, square, true);
-    preferred.preferredFormat = 25;  // 8 x 18 holds five codewords too
-    EXPECT_EQ(chosenCapacity(preferred), 5);
-    preferred.preferredFormat = 1;
-    CodewordString codewords;
-    SymbolFormat format;
-    EXPECT_EQ(encodeData(preferred, codewords, format), ResultCode::DataDoesNotFitFormat);
+    EXPECT_EQ(chosenCapacity(optionsFor("HELLO", EncodingMode::Automatic, square, false)), 8);
+    SymbolOptions options = optionsFor("HELLO", EncodingMode::Automatic, square, true);
+    EXPECT_EQ(chosenCapacity(options), 5);
+    options.preferredFormat = 25;
+    EXPECT_EQ(chosenCapacity(options), 5);
+    options.preferredFormat = 1;
+    Symbol symbol;
+    EXPECT_EQ(encode(options, symbol).code, ResultCode::DataDoesNotFitFormat);
+    options.preferredFormat = 0;
+    options.mode = EncodingMode::Ascii;
+    EXPECT_EQ(encode(options, symbol).code, ResultCode::InvalidArgument);  // explicit modes choose no schemes
 }
 
 // What the minimal encodation writes, read back: zxing-cpp always, libdmtx
@@ -158,19 +170,20 @@ TEST(MinimalEncodation, ReadsBack)
             data.insert(data.size() / 2, "~1");
             text.insert(text.size() / 2, "\x1D");
         }
-        const testing::EncodedSymbol symbol = testing::encodeSymbol(settingsFor(data, Automatic, layout, true));
-        ASSERT_EQ(symbol.result, ResultCode::Ok) << ::testing::PrintToString(data);
-        const auto image = testing::drawMatrix(symbol.matrix, 0);
+        Symbol symbol;
+        ASSERT_TRUE(encode(optionsFor(data, EncodingMode::Automatic, layout, true), symbol).ok())
+            << ::testing::PrintToString(data);
+        const SymbolFormat& format = symbol.format();
+        const auto image = testing::drawSymbol(symbol);
         ASSERT_NE(image, nullptr);
-        const testing::ZxingReading zxing = testing::readWithZxing(*image);
-        EXPECT_EQ(zxing.bytes, text) << layout.name << ", format " << symbol.format.id;
-        if (symbol.format.id < kFirstDmreFormat && !layout.structuredAppend) {
+        EXPECT_EQ(testing::readWithZxing(*image).bytes, text) << layout.name << ", format " << format.id;
+        if (format.id < kFirstDmreFormat && !layout.structuredAppend) {
             // libdmtx now and then fails to find a symbol at one module size.
-            testing::DmtxReading dmtx = testing::readWithDmtx(*image, symbol.format.id - 1);
+            testing::DmtxReading dmtx = testing::readWithDmtx(*image, format.id - 1);
             if (!dmtx.found) {
-                dmtx = testing::readWithDmtx(*testing::drawMatrix(symbol.matrix, 0, 5), symbol.format.id - 1);
+                dmtx = testing::readWithDmtx(*testing::drawSymbol(symbol, Orientation::Degrees0, 5), format.id - 1);
             }
-            EXPECT_EQ(dmtx.output, text) << layout.name << ", format " << symbol.format.id;
+            EXPECT_EQ(dmtx.output, text) << layout.name << ", format " << format.id;
         }
     }
 }

@@ -9,7 +9,8 @@
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/utf8_text.hpp"
-#include "support/matrix_image.hpp"
+#include "korvel/symbol.hpp"
+#include "support/symbol_image.hpp"
 #include "support/symbol_readers.hpp"
 
 namespace korvel {
@@ -42,16 +43,17 @@ TEST(Utf8Text, ScriptsReadBackWithTheirEci)
     int n = 0;
     for (const ScriptCase& c : kScripts) {
         SCOPED_TRACE(c.name);
-        EncodationSettings settings{c.data, Automatic};
-        settings.utf8 = true;
-        settings.minimal = n++ % 2 == 1;
-        settings.structuredAppend = !c.leading.empty() && c.leading.front() == 233;
-        const testing::EncodedSymbol symbol = testing::encodeSymbol(settings);
-        ASSERT_EQ(symbol.result, ResultCode::Ok);
-        EXPECT_EQ(std::vector<int>(symbol.codewords.begin(),
-                                   symbol.codewords.begin() + static_cast<std::ptrdiff_t>(c.leading.size())),
+        SymbolOptions options;
+        options.data = c.data;
+        options.utf8 = true;
+        options.minimal = n++ % 2 == 1;
+        options.structuredAppend.enabled = !c.leading.empty() && c.leading.front() == 233;
+        Symbol symbol;
+        ASSERT_TRUE(encode(options, symbol).ok());
+        EXPECT_EQ(std::vector<int>(symbol.codewords().begin(),
+                                   symbol.codewords().begin() + static_cast<std::ptrdiff_t>(c.leading.size())),
                   c.leading);
-        const testing::ZxingReading reading = testing::readWithZxing(*testing::drawMatrix(symbol.matrix, 0));
+        const testing::ZxingReading reading = testing::readWithZxing(*testing::drawSymbol(symbol));
         EXPECT_EQ(reading.bytes, c.bytes);
         EXPECT_EQ(reading.bytesEci, c.eciReading + c.bytes);
     }
@@ -74,11 +76,13 @@ TEST(Utf8Text, IllFormedTextIsRefusedWhereItGoesWrong)
         const auto result = utf8DataItems(prepareData(data));
         ASSERT_TRUE(std::holds_alternative<InvalidUtf8>(result)) << ::testing::PrintToString(data);
         EXPECT_EQ(std::get<InvalidUtf8>(result).byte, position) << ::testing::PrintToString(data);
-        EncodationSettings settings{data, Automatic};
-        settings.utf8 = true;
-        CodewordString codewords;
-        SymbolFormat format;
-        EXPECT_EQ(encodeData(settings, codewords, format), ResultCode::InvalidData);
+        SymbolOptions options;
+        options.data = data;
+        options.utf8 = true;
+        Symbol symbol;
+        const Outcome outcome = encode(options, symbol);
+        EXPECT_EQ(outcome.code, ResultCode::InvalidData);
+        EXPECT_EQ(outcome.detail, "ill-formed UTF-8 at byte " + std::to_string(position) + " of the data");
     }
 }
 

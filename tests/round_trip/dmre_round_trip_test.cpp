@@ -7,7 +7,9 @@
 #include <random>
 #include <string>
 
-#include "support/matrix_image.hpp"
+#include "korvel/data_matrix_barcode.hpp"
+#include "korvel/symbol.hpp"
+#include "support/symbol_image.hpp"
 #include "support/symbol_readers.hpp"
 
 namespace korvel {
@@ -26,17 +28,21 @@ TEST(DmreRoundTrip, EveryFormatReadsBackInEveryOrientation)
             bytes += b;
             data += b == '~' ? std::string("~~") : std::string(1, b);
         }
-        EncodationSettings settings{data, Base256, format.id};
-        settings.dmre = true;
-        const testing::EncodedSymbol symbol = testing::encodeSymbol(settings);
-        ASSERT_EQ(symbol.result, ResultCode::Ok);
-        ASSERT_EQ(symbol.format, format);
-        for (const int orientation : {0, 90, 180, 270}) {
-            const auto image = testing::drawMatrix(symbol.matrix, orientation);
+        SymbolOptions options;
+        options.data = data;
+        options.mode = EncodingMode::Base256;
+        options.preferredFormat = format.id;
+        options.dmre = true;
+        Symbol symbol;
+        ASSERT_TRUE(encode(options, symbol).ok());
+        ASSERT_EQ(symbol.format(), format);
+        for (const auto orientation :
+             {Orientation::Degrees0, Orientation::Degrees90, Orientation::Degrees180, Orientation::Degrees270}) {
+            const auto image = testing::drawSymbol(symbol, orientation);
             ASSERT_NE(image, nullptr);
             const testing::ZxingReading reading = testing::readWithZxing(*image);
-            EXPECT_TRUE(reading.found) << "orientation " << orientation;
-            EXPECT_EQ(reading.bytes, bytes) << "orientation " << orientation;
+            EXPECT_TRUE(reading.found) << "orientation " << static_cast<int>(orientation);
+            EXPECT_EQ(reading.bytes, bytes) << "orientation " << static_cast<int>(orientation);
         }
     }
 }
@@ -44,11 +50,15 @@ TEST(DmreRoundTrip, EveryFormatReadsBackInEveryOrientation)
 TEST(DmreRoundTrip, FormatsAreReachableOnlyWhenEnabled)
 {
     for (const bool dmre : {false, true}) {
-        EncodationSettings settings{"DMRE", Automatic, 31};
-        settings.dmre = dmre;
-        const testing::EncodedSymbol symbol = testing::encodeSymbol(settings);
-        EXPECT_EQ(symbol.result, dmre ? ResultCode::Ok : ResultCode::InvalidPreferredFormat);
+        SymbolOptions options;
+        options.data = "DMRE";
+        options.preferredFormat = kFirstDmreFormat;
+        options.dmre = dmre;
+        Symbol symbol;
+        EXPECT_EQ(encode(options, symbol).code, dmre ? ResultCode::Ok : ResultCode::InvalidPreferredFormat);
     }
+    DataMatrixBarcode barcode;
+    EXPECT_EQ(barcode.setPreferredFormat(kFirstDmreFormat), ResultCode::InvalidPreferredFormat);
 }
 
 }  // namespace

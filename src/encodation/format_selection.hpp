@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "barcode/format_candidates.hpp"
+#include "encodation/format_candidates.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
 

@@ -1,4 +1,4 @@
-#include "barcode/format_candidates.hpp"
+#include "encodation/format_candidates.hpp"
 
 #include <algorithm>
 

@@ -1,0 +1,84 @@
+// The whole way from symbol options to a finished symbol: the data text
+// becomes data items, the items codewords, the codewords a module matrix.
+
+#include <new>
+#include <string>
+#include <variant>
+
+#include "encodation/data_preparation.hpp"
+#include "encodation/encodation_driver.hpp"
+#include "encodation/utf8_text.hpp"
+#include "korvel/symbol.hpp"
+
+namespace korvel {
+namespace {
+
+bool structuredAppendInRange(const StructuredAppend& sequence)
+{
+    return sequence.total >= 2 && sequence.total <= 16 && sequence.position >= 1 &&
+           sequence.position <= sequence.total && sequence.id >= 1 && sequence.id <= StructuredAppend::kMaxId;
+}
+
+DataItemList literalItems(std::string_view data)
+{
+    DataItemList items;
+    items.reserve(data.size());
+    for (const char c : data) {
+        items.push_back({static_cast<std::uint8_t>(c), false});
+    }
+    return items;
+}
+
+DataItemList dataItems(const SymbolOptions& options)
+{
+    switch (options.syntax) {
+    case DataSyntax::Literal: return literalItems(options.data);
+    case DataSyntax::TildeEscapes: break;
+    }
+    return prepareData(options.data);
+}
+
+// The data as UTF-8 text when the options say so; ill-formed text is refused.
+Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
+{
+    if (!options.utf8) {
+        return ResultCode::Ok;
+    }
+    auto text = utf8DataItems(items);
+    if (const auto* invalid = std::get_if<InvalidUtf8>(&text)) {
+        return {ResultCode::InvalidData, "ill-formed UTF-8 at byte " + std::to_string(invalid->byte) + " of the data"};
+    }
+    items = std::move(std::get<DataItemList>(text));
+    return ResultCode::Ok;
+}
+
+}  // namespace
+
+Outcome encode(const SymbolOptions& options, Symbol& symbol)
+{
+    if (options.structuredAppend.enabled && !structuredAppendInRange(options.structuredAppend)) {
+        return ResultCode::InvalidArgument;
+    }
+    if (options.minimal && options.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "the minimal encodation chooses the schemes itself, in automatic mode only"};
+    }
+    try {
+        EncodationInput input{dataItems(options), options.mode, options.preferredFormat, options.structuredAppend,
+                              options.shape, options.dmre, options.minimal};
+        if (Outcome read = readUtf8(options, input.items); !read.ok()) {
+            return read;
+        }
+        Symbol made;
+        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
+            result != ResultCode::Ok) {
+            return result;
+        }
+        made.matrix_.buildMatrix(made.format_, made.codewords_);
+        symbol = std::move(made);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::UnknownException;
+    }
+    return ResultCode::Ok;
+}
+
+}  // namespace korvel

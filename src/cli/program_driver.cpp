@@ -46,11 +46,11 @@ bool printVersion()
 // leaves an existing file alone.
 Outcome produceSymbol(const Settings& settings, const char* outputPath)
 {
-    if (const ResultCode checked = checkSettings(settings); checked != ResultCode::Ok) {
+    if (Outcome checked = checkSettings(settings); !checked.ok()) {
         return checked;
     }
     Symbol symbol;
-    if (Outcome encoded = encode(settings.symbol, symbol); !encoded.ok()) {
+    if (Outcome encoded = encode(symbolOptionsOf(settings), symbol); !encoded.ok()) {
         return encoded;
     }
     const RenderOptions render = renderOptionsOf(settings);
@@ -68,6 +68,21 @@ Outcome produceSymbol(const Settings& settings, const char* outputPath)
     return writeFile(outputPath, [&image](const ByteSink& sink) { return Outcome(image.write(sink)); });
 }
 
+// An extended option's value that is not one it takes ends the run at once.
+int reportInvalidValue(int code, const char* value)
+{
+    std::string_view name;
+    for (const LongOption& option : kLongOptions) {
+        if (option.code == code) {
+            name = option.name;
+        }
+    }
+    std::fputs(kBannerLine, stderr);
+    std::fprintf(stderr, "\nError: Invalid value for --%.*s: %s.\n", static_cast<int>(name.size()), name.data(), value);
+    std::fflush(stderr);
+    return toExitStatus(ResultCode::InvalidArgument);
+}
+
 }  // namespace
 
 int runProgram(int argc, const char* const* argv)
@@ -81,7 +96,11 @@ int runProgram(int argc, const char* const* argv)
             case 'h': return printAndEnd(printUsage(stdout));
             case kVersionOption: return printAndEnd(printVersion());
             case OptionScanner::kError: static_cast<void>(printUsage(stderr)); return 1;
-            default: applyOption(code, scanner.optionValue(), settings); break;
+            default:
+                if (!applyOption(code, scanner.optionValue(), settings)) {
+                    return reportInvalidValue(code, scanner.optionValue());
+                }
+                break;
             }
         }
         if (scanner.argIndex() >= argc || argv[scanner.argIndex()] == nullptr) {

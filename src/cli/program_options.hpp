@@ -15,9 +15,13 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kShapeOption,
+    kDmreOption,
+    kUtf8Option,
+    kMinimalOption,
 };
 
-inline constexpr std::array<LongOption, 19> kLongOptions{{
+inline constexpr std::array<LongOption, 23> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -36,6 +40,10 @@ inline constexpr std::array<LongOption, 19> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"shape", true, kShapeOption, true},
+    {"dmre", false, kDmreOption, true},
+    {"utf8", false, kUtf8Option, true},
+    {"minimal", false, kMinimalOption, true},
     {"version", false, kVersionOption, true},
 }};
 

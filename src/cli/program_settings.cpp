@@ -1,15 +1,33 @@
 #include "cli/program_settings.hpp"
 
+#include <optional>
+#include <string_view>
+
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
 
 namespace korvel {
 namespace {
 
 bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
 
+constexpr std::int32_t kLastFormat = 30;
+constexpr std::int32_t kLastDmreFormat = 48;
+
+std::optional<SymbolShape> shapeFromName(std::string_view name)
+{
+    if (name == "square") {
+        return SymbolShape::Square;
+    }
+    if (name == "rectangle") {
+        return SymbolShape::Rectangle;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-void applyOption(int code, const char* value, Settings& s)
+bool applyOption(int code, const char* value, Settings& s)
 {
     switch (code) {
     case 'x':
@@ -31,8 +49,11 @@ void applyOption(int code, const char* value, Settings& s)
         break;
     case 'd': s.symbol.data = value; break;
     case 'f':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
-            s.symbol.preferredFormat = v;
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, kLastDmreFormat)) {
+            s.formatWithDmre = v;
+            if (v <= kLastFormat) {
+                s.symbol.preferredFormat = v;
+            }
         }
         break;
     case 'm':
@@ -63,16 +84,43 @@ void applyOption(int code, const char* value, Settings& s)
     case 't': s.symbol.structuredAppend.total = parseInteger(value); break;
     case 'i': s.symbol.structuredAppend.id = parseInteger(value); break;
     case 'e': s.render.quietZoneSize = parseInteger(value); break;
+    case kShapeOption: {
+        const auto shape = shapeFromName(value);
+        if (!shape) {
+            return false;
+        }
+        s.symbol.shape = *shape;
+        break;
+    }
+    case kDmreOption: s.symbol.dmre = true; break;
+    case kUtf8Option: s.symbol.utf8 = true; break;
+    case kMinimalOption: s.symbol.minimal = true; break;
     default: break;
     }
+    return true;
 }
 
-ResultCode checkSettings(const Settings& s)
+Outcome checkSettings(const Settings& s)
 {
     const StructuredAppend& sequence = s.symbol.structuredAppend;
     const bool accepted = inRange(sequence.position, 1, 16) && inRange(sequence.total, 2, 16) &&
                           inRange(sequence.id, 1, StructuredAppend::kMaxId) && s.render.quietZoneSize >= 0;
-    return accepted ? ResultCode::Ok : ResultCode::InvalidArgument;
+    if (!accepted) {
+        return ResultCode::InvalidArgument;
+    }
+    if (s.symbol.minimal && s.symbol.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "--minimal chooses the schemes itself and needs -m 0"};
+    }
+    return ResultCode::Ok;
+}
+
+SymbolOptions symbolOptionsOf(const Settings& settings)
+{
+    SymbolOptions symbol = settings.symbol;
+    if (symbol.dmre) {
+        symbol.preferredFormat = settings.formatWithDmre;
+    }
+    return symbol;
 }
 
 RenderOptions renderOptionsOf(const Settings& settings)

@@ -41,7 +41,11 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 5> kExtendedOptionHelp{{
+    {"--shape", "Set the shape chosen with -f 0. Possible Values: square, rectangle"},
+    {"--dmre", "Allow the rectangular extension formats 31..48 (DMRE)."},
+    {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
+    {"--minimal", "Encode with the fewest codewords. Needs -m 0."},
     {"--version", "Print the version line and exit."},
 }};
 

@@ -6,44 +6,20 @@
 #include <optional>
 
 #include "encodation/automatic_selection.hpp"
+#include "image/symbol_layout.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 
 namespace korvel {
 namespace {
 
-constexpr std::int64_t kMaxExtent = 65535;
-
-// The symbol's size in modules with its quiet zones, in the drawing
-// orientation; nothing when it does not fit 16 bits.
-struct Extent {
-    std::int64_t columns;
-    std::int64_t rows;
-};
-
-std::optional<Extent> symbolExtent(const SymbolFormat& format, std::int32_t orientation, bool quietZone,
-                                   std::int32_t quietZoneSize)
+// The symbol's extent in modules with its quiet zones, in the drawing
+// orientation (sized as for 90 degrees for any orientation but 0 and 180).
+std::optional<SymbolExtent> extentOf(const SymbolFormat& format, std::int32_t orientation, bool quietZone,
+                                     std::int32_t quietZoneSize)
 {
     const bool upright = orientation == 0 || orientation == 180;
-    Extent extent{upright ? format.symbolColumns : format.symbolRows,
-                  upright ? format.symbolRows : format.symbolColumns};
-    if (quietZone) {
-        extent.columns += 2 * std::int64_t{quietZoneSize};
-        extent.rows += 2 * std::int64_t{quietZoneSize};
-    }
-    if (extent.columns > kMaxExtent || extent.rows > kMaxExtent) {
-        return std::nullopt;
-    }
-    return extent;
-}
-
-// Offset of the symbol within the free space for an alignment 0, 1 or 2.
-std::int64_t alignmentOffset(std::int32_t alignment, std::int64_t freeSpace)
-{
-    switch (alignment) {
-    case 1: return freeSpace / 2;
-    case 2: return freeSpace;
-    default: return 0;
-    }
+    return symbolExtent(upright ? format.symbolColumns : format.symbolRows,
+                        upright ? format.symbolRows : format.symbolColumns, quietZone ? quietZoneSize : 0);
 }
 
 }  // namespace
@@ -58,7 +34,7 @@ ResultCode DataMatrixBarcode::getImageSize(double xDimension, ImageSize& size) c
         return ResultCode::InvalidArgument;
     }
     const auto p = static_cast<std::uint64_t>(pixels);
-    const auto extent = symbolExtent(format_, orientation_, quietZone_, quietZoneSize_);
+    const auto extent = extentOf(format_, orientation_, quietZone_, quietZoneSize_);
     if (!extent) {
         return ResultCode::InvalidArgument;
     }
@@ -76,12 +52,12 @@ ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target)
 {
     const std::int64_t targetWidth = std::int64_t{target.right} - target.left;
     const std::int64_t targetHeight = std::int64_t{target.bottom} - target.top;
-    const auto extent = symbolExtent(format_, orientation_, quietZone_, quietZoneSize_);
-    if (!extent || extent->columns > targetWidth || extent->rows > targetHeight) {
-        return ResultCode::InvalidBarcodeSize;
-    }
-    const std::int64_t s = std::min(targetWidth / extent->columns, targetHeight / extent->rows);
-    if (s < 1) {
+    const auto extent = extentOf(format_, orientation_, quietZone_, quietZoneSize_);
+    const std::int64_t quietModules = quietZone_ ? quietZoneSize_ : 0;
+    const auto layout = extent ? fitSymbol(*extent, quietModules, targetWidth, targetHeight, horizontalAlignment_,
+                                           verticalAlignment_)
+                               : std::nullopt;
+    if (!layout) {
         return ResultCode::InvalidBarcodeSize;
     }
     if (!encoded_) {
@@ -92,11 +68,9 @@ ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target)
         image.fillRect(target.left, target.top, static_cast<std::int32_t>(targetWidth),
                        static_cast<std::int32_t>(targetHeight), backgroundColor_);
     }
-    const std::int64_t h = alignmentOffset(horizontalAlignment_, targetWidth - extent->columns * s);
-    const std::int64_t v = alignmentOffset(verticalAlignment_, targetHeight - extent->rows * s);
-    const std::int64_t q = quietZone_ ? quietZoneSize_ * s : 0;
-    const std::int64_t x0 = target.left + q + h;
-    const std::int64_t y0 = target.top + q + v;
+    const std::int64_t s = layout->moduleSize;
+    const std::int64_t x0 = target.left + layout->left;
+    const std::int64_t y0 = target.top + layout->top;
 
     matrix_.setViewOrientation(orientation_);
     const int viewRows = matrix_.viewRows();

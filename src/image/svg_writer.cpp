@@ -1,0 +1,68 @@
+#include "image/svg_writer.hpp"
+
+namespace korvel {
+namespace {
+
+// "#rrggbb" for a colour with red in the low byte.
+std::string hexColor(Color color)
+{
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string text = "#";
+    for (int channel = 0; channel < 3; ++channel) {
+        const auto level = (color >> (8 * channel)) & 0xFFU;
+        text += kDigits[level >> 4];
+        text += kDigits[level & 0xFU];
+    }
+    return text;
+}
+
+// Path data for the rectangles: each one a closed subpath whose start is
+// given relative to the start of the one before (where closing it left the
+// current point), its sides as relative lines.
+void appendModulePath(VectorText& svg, const std::vector<ModuleRectangle>& modules)
+{
+    std::int64_t column = 0;
+    std::int64_t row = 0;
+    for (const ModuleRectangle& r : modules) {
+        svg.text(&r == modules.data() ? "M" : "m").integer(r.column - column).text(" ").integer(r.row - row);
+        svg.text("h").integer(r.width).text("v").integer(r.height).text("h").integer(-r.width).text("z");
+        column = r.column;
+        row = r.row;
+    }
+}
+
+}  // namespace
+
+std::string svgDocument(const VectorPicture& picture)
+{
+    const SymbolLayout& layout = picture.layout;
+    VectorText svg;
+    svg.text("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n");
+    svg.text("<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"")
+        .decimal(picture.widthMillimetres(), kSizeDigits)
+        .text("mm\" height=\"")
+        .decimal(picture.heightMillimetres(), kSizeDigits)
+        .text("mm\" viewBox=\"0 0 ")
+        .integer(layout.width)
+        .text(" ")
+        .integer(layout.height)
+        .text("\">\n");
+    svg.text("<rect width=\"")
+        .integer(layout.width)
+        .text("\" height=\"")
+        .integer(layout.height)
+        .text("\" fill=\"")
+        .text(hexColor(picture.background))
+        .text("\"/>\n");
+    if (!picture.modules.empty()) {
+        svg.text("<path fill=\"").text(hexColor(picture.foreground)).text("\" transform=\"matrix(");
+        svg.integer(layout.moduleSize).text(" 0 0 ").integer(layout.moduleSize).text(" ");
+        svg.integer(layout.left).text(" ").integer(layout.top).text(")\" d=\"");
+        appendModulePath(svg, picture.modules);
+        svg.text("\"/>\n");
+    }
+    svg.text("</svg>\n");
+    return svg.take();
+}
+
+}  // namespace korvel

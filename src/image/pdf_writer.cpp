@@ -1,7 +1,10 @@
 #include "image/pdf_writer.hpp"
 
+#include <zlib.h>
+
 #include <array>
 #include <charconv>
+#include <optional>
 
 namespace korvel {
 namespace {
@@ -53,14 +56,30 @@ std::string pageObject(const VectorPicture& picture)
     return page.take();
 }
 
+// The drawing deflated (a large symbol's drawing shrinks to about a fifth),
+// or nothing when zlib cannot have the memory for it.
+std::optional<std::string> deflated(const std::string& drawing)
+{
+    uLongf length = compressBound(static_cast<uLong>(drawing.size()));
+    std::string packed(length, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length, reinterpret_cast<const Bytef*>(drawing.data()),
+                  static_cast<uLong>(drawing.size()), Z_BEST_COMPRESSION) != Z_OK) {
+        return std::nullopt;
+    }
+    packed.resize(length);
+    return packed;
+}
+
 std::string contentObject(const VectorPicture& picture)
 {
     VectorText content;
     appendPageDrawing(content, picture, kPdfContent);
     std::string drawing = content.take();
+    const auto packed = deflated(drawing);
+    const std::string& data = packed ? *packed : drawing;
     VectorText object;
-    object.text("<< /Length ").integer(static_cast<std::int64_t>(drawing.size())).text(" >>\nstream\n");
-    object.text(drawing).text("endstream");
+    object.text("<< /Length ").integer(static_cast<std::int64_t>(data.size()));
+    object.text(packed ? " /Filter /FlateDecode" : "").text(" >>\nstream\n").text(data).text("\nendstream");
     return object.take();
 }
 

@@ -21,7 +21,10 @@ VectorPicture::VectorPicture(const ModuleMatrix& matrix, const SymbolLayout& lay
 {
 }
 
-double VectorPicture::pointsPerUnit() const noexcept { return unitMillimetres * kPointsPerInch / kMillimetresPerInch; }
+double VectorPicture::pointsPerUnit() const noexcept
+{
+    return unitMillimetres * kPointsPerInch / kMillimetresPerInch;
+}
 double VectorPicture::widthMillimetres() const noexcept { return static_cast<double>(layout.width) * unitMillimetres; }
 double VectorPicture::heightMillimetres() const noexcept { return static_cast<double>(layout.height) * unitMillimetres; }
 double VectorPicture::widthPoints() const noexcept { return static_cast<double>(layout.width) * pointsPerUnit(); }

@@ -1,100 +1,69 @@
 #include "support/vector_rendering.hpp"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <vector>
 
 #include "support/png_file.hpp"
-#include "support/process_runner.hpp"
 
 namespace korvel::testing {
 namespace {
 
-constexpr int kRgb = 2;
-constexpr int kRgba = 6;
+constexpr int kNotInstalled = 127;
+const char* const kInputs[] = {"in.svg", "in.eps", "in.pdf"};
 
+// An 8-bit RGB or RGBA image as RGB over white.
 std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
 {
-    if (png.bitDepth != 8 || (png.colorType != kRgb && png.colorType != kRgba)) {
-        return nullptr;
-    }
-    const int channels = png.colorType == kRgba ? 4 : 3;
+    const int channels = png.colorType == 6 ? 4 : 3;
     auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
                                                static_cast<std::int32_t>(png.height), kWhite);
-    if (!image->allocate()) {
+    if (png.bitDepth != 8 || (png.colorType != 2 && channels == 3) || !image->allocate()) {
         return nullptr;
     }
     for (std::uint32_t y = 0; y < png.height; ++y) {
         const std::uint8_t* in = png.pixels.data() + y * png.rowBytes;
         std::uint8_t* out = image->row(static_cast<std::int32_t>(y));
-        for (std::uint32_t x = 0; x < png.width; ++x, in += channels) {
-            const int alpha = channels == 4 ? in[3] : 255;
-            for (int c = 0; c < 3; ++c) {
-                out[3 * x + static_cast<std::uint32_t>(c)] =
-                    static_cast<std::uint8_t>((in[c] * alpha + 255 * (255 - alpha) + 127) / 255);
-            }
+        for (std::uint32_t i = 0; i < 3 * png.width; ++i) {
+            const int alpha = channels == 4 ? in[i / 3 * 4 + 3] : 255;
+            const int level = in[i / 3 * static_cast<std::uint32_t>(channels) + i % 3];
+            out[i] = static_cast<std::uint8_t>((level * alpha + 255 * (255 - alpha) + 127) / 255);
         }
     }
     return image;
 }
 
-std::vector<std::string> rendererArguments(VectorFormat format, int dpi, int width, int height)
-{
-    const std::string r = std::to_string(dpi);
-    if (format == VectorFormat::Svg) {
-        return {"--dpi-x=" + r, "--dpi-y=" + r, "-w", std::to_string(width), "-h", std::to_string(height),
-                "-f", "png", "-o", "out.png", "in.svg"};
-    }
-    std::vector<std::string> args{"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", "-r" + r,
-                                  "-dGraphicsAlphaBits=4", "-sOutputFile=out.png"};
-    if (format == VectorFormat::Eps) {
-        args.push_back("-dEPSCrop");
-    }
-    args.push_back(format == VectorFormat::Eps ? "in.eps" : "in.pdf");
-    return args;
-}
-
 }  // namespace
 
-std::optional<std::string> findProgram(const std::string& name)
+DocumentRun runOnDocument(VectorFormat format, const std::string& document, const std::string& program,
+                          const std::vector<std::string>& arguments)
 {
-    const char* path = std::getenv("PATH");
-    std::istringstream directories(path != nullptr ? path : "/usr/bin:/bin");
-    for (std::string directory; std::getline(directories, directory, ':');) {
-        const std::filesystem::path candidate = std::filesystem::path(directory) / name;
-        std::error_code error;
-        if (!directory.empty() && std::filesystem::is_regular_file(candidate, error)) {
-            return candidate.string();
-        }
-    }
-    return std::nullopt;
+    const ScratchDirectory scratch;
+    const char* input = kInputs[static_cast<int>(format)];
+    std::ofstream(scratch.file(input), std::ios::binary) << document;
+    std::vector<std::string> command{program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    command.emplace_back(input);
+    DocumentRun run{runProcess("/usr/bin/env", command, scratch.path()), {}};
+    run.output = readFileBytes(scratch.path() / "out.png");
+    return run;
 }
-
-const char* rendererOf(VectorFormat format) { return format == VectorFormat::Svg ? "rsvg-convert" : "gs"; }
 
 Rendering renderDocument(VectorFormat format, const std::string& document, int dotsPerInch, int width, int height)
 {
+    const std::string r = std::to_string(dotsPerInch);
+    const DocumentRun run =
+        format == VectorFormat::Svg
+            ? runOnDocument(format, document, "rsvg-convert",
+                            {"--dpi-x=" + r, "--dpi-y=" + r, "-w", std::to_string(width), "-h",
+                             std::to_string(height), "-o", "out.png"})
+            : runOnDocument(format, document, "gs",
+                            {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop", "-sDEVICE=png16m", "-r" + r,
+                             "-dGraphicsAlphaBits=4", "-sOutputFile=out.png"});
     Rendering rendering;
-    const auto program = findProgram(rendererOf(format));
-    if (!program) {
-        rendering.problem = std::string(rendererOf(format)) + " is not installed";
-        return rendering;
-    }
-    const ScratchDirectory scratch;
-    const char* input = format == VectorFormat::Svg ? "in.svg" : format == VectorFormat::Eps ? "in.eps" : "in.pdf";
-    std::ofstream(scratch.file(input), std::ios::binary) << document;
-    const ProcessResult run =
-        runProcess(*program, rendererArguments(format, dotsPerInch, width, height), scratch.path());
-    if (!run.exited || run.exitStatus != 0) {
-        rendering.problem = std::string(rendererOf(format)) + " failed: " + run.err;
-        return rendering;
-    }
-    const auto png = decodePng(readFileBytes(scratch.path() / "out.png"));
+    rendering.rendererMissing = run.process.exited && run.process.exitStatus == kNotInstalled;
+    const auto png = decodePng(run.output);
     rendering.image = png ? toRaster(*png) : nullptr;
     if (!rendering.image) {
-        rendering.problem = "the renderer's PNG cannot be read";
+        rendering.problem = "no image from the renderer: " + run.process.err;
     }
     return rendering;
 }

@@ -1,25 +1,32 @@
 #pragma once
-// SVG, EPS and PDF documents rendered by real renderers installed on the
-// system (rsvg-convert, Ghostscript) into raster images that tests compare
-// and read, and qpdf's verdict on a PDF.
+// SVG, EPS and PDF documents rendered by real renderers (rsvg-convert,
+// Ghostscript) into raster images that tests compare and read, and other
+// document checkers run on a document. Programs are looked up in PATH.
 
+#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "korvel/raster_image.hpp"
+#include "support/process_runner.hpp"
 
 namespace korvel::testing {
 
 enum class VectorFormat { Svg, Eps, Pdf };
 
-// The full path of a program found in PATH.
-[[nodiscard]] std::optional<std::string> findProgram(const std::string& name);
+struct DocumentRun {
+    ProcessResult process;             // exit status 127: the program is not installed
+    std::vector<std::uint8_t> output;  // what it wrote into out.png, if anything
+};
 
-// The program that renders a format: "rsvg-convert" or "gs".
-[[nodiscard]] const char* rendererOf(VectorFormat format);
+// Runs `program` (found in PATH) with `arguments` and then the document,
+// stored as in.svg, in.eps or in.pdf, in a scratch directory.
+[[nodiscard]] DocumentRun runOnDocument(VectorFormat format, const std::string& document,
+                                        const std::string& program, const std::vector<std::string>& arguments);
 
 struct Rendering {
+    bool rendererMissing = false;
     std::unique_ptr<RasterImage> image;  // RGB, transparency laid over white
     std::string problem;                 // set when there is no image
 };

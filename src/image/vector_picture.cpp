@@ -1,6 +1,7 @@
 #include "image/vector_picture.hpp"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
 namespace korvel {

@@ -6,10 +6,10 @@
 // (layout.moduleSize units per module, first module at layout.left,
 // layout.top). All coordinates are whole numbers, so modules abut exactly.
 
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "image/module_rectangles.hpp"

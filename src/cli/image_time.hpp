@@ -9,8 +9,6 @@
 #include <optional>
 #include <string_view>
 
-#include "korvel/result_code.hpp"
-
 namespace korvel {
 
 // The last second a PNG time stamp holds: 9999-12-31 23:59:59 UTC.
@@ -22,10 +20,9 @@ inline constexpr std::int64_t kLatestImageTime = 253402300799;
 
 // Chooses the instant from the --time value (if given) and the value of
 // SOURCE_DATE_EPOCH (null when the variable is not set). `when` is left
-// empty when the clock is to be read at writing time. A malformed
-// SOURCE_DATE_EPOCH gives 1 ("Error: Invalid argument.") with a detail that
-// names the variable and shows its value.
-[[nodiscard]] Outcome chooseImageTime(std::optional<std::int64_t> timeOption, const char* sourceDateEpoch,
-                                      std::optional<std::time_t>& when);
+// empty when the clock is to be read at writing time. False, with `when`
+// empty, when the variable decides and is malformed.
+[[nodiscard]] bool chooseImageTime(std::optional<std::int64_t> timeOption, const char* sourceDateEpoch,
+                                   std::optional<std::time_t>& when) noexcept;
 
 }  // namespace korvel

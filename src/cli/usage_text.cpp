@@ -35,6 +35,27 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
     {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
 }};
 
+// Options that have only a long name, in the order they were added.
+struct ExtendedOptionHelp {
+    const char* longForm;
+    const char* description;
+    const char* continuation = nullptr;  // a second description line, indented
+};
+
+constexpr std::array<ExtendedOptionHelp, 7> kExtendedOptionHelp{{
+    {"--type", "Output format: png, svg, eps or pdf. Without it, a file name",
+     "ending in .svg, .eps or .pdf (any case) selects that format."},
+    {"--module-mm", "Module size in millimetres, above 0 and at most 100.",
+     "For a PNG it needs --dpi; not together with -x or -y."},
+    {"--dpi", "Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,",
+     "the size of vector output without --module-mm (default 96)."},
+    {"--palette", "Write the PNG as a two-colour indexed image, 1 bit per pixel."},
+    {"--time", "PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;",
+     "without it SOURCE_DATE_EPOCH, else the current time."},
+    {"--stdout", "Write the image to standard output instead of a file."},
+    {"--version", "Print the version line and exit."},
+}};
+
 constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21
 
 }  // namespace
@@ -52,6 +73,17 @@ std::string usageText()
         text += line + option.description + "\n";
         if (option.example != nullptr) {
             text += std::string(kDescriptionColumn, ' ') + "Example: " + option.example + "\n";
+        }
+    }
+    text += "\nExtended options:\n";
+    for (const ExtendedOptionHelp& option : kExtendedOptionHelp) {
+        std::string line = std::string("   ") + option.longForm + "  ";
+        if (line.size() < kDescriptionColumn) {
+            line.resize(kDescriptionColumn, ' ');
+        }
+        text += line + option.description + "\n";
+        if (option.continuation != nullptr) {
+            text += std::string(kDescriptionColumn, ' ') + option.continuation + "\n";
         }
     }
     return text;

@@ -7,17 +7,17 @@ namespace korvel {
 namespace {
 
 // The runs of dark modules in view row i, as one-row rectangles, left to right.
-std::vector<ModuleRectangle> darkRuns(const ModuleMatrix& matrix, int i)
+std::vector<ModuleRectangle> darkRuns(const ModuleView& view, int i)
 {
     std::vector<ModuleRectangle> runs;
-    const int columns = matrix.viewColumns();
+    const int columns = view.columns();
     for (int j = 0; j < columns;) {
-        if (matrix.moduleAt(i, j) != 1) {
+        if (!view.dark(i, j)) {
             ++j;
             continue;
         }
         const int start = j;
-        while (j < columns && matrix.moduleAt(i, j) == 1) {
+        while (j < columns && view.dark(i, j)) {
             ++j;
         }
         runs.push_back({start, i, j - start, 1});
@@ -27,15 +27,15 @@ std::vector<ModuleRectangle> darkRuns(const ModuleMatrix& matrix, int i)
 
 }  // namespace
 
-std::vector<ModuleRectangle> darkRectangles(const ModuleMatrix& matrix)
+std::vector<ModuleRectangle> darkRectangles(const ModuleView& view)
 {
     std::vector<ModuleRectangle> finished;
     std::vector<ModuleRectangle> open;  // rectangles reaching the row above, left to right
-    const int rows = matrix.viewRows();
+    const int rows = view.rows();
     for (int i = 0; i < rows; ++i) {
         std::vector<ModuleRectangle> next;
         std::size_t k = 0;
-        for (const ModuleRectangle& run : darkRuns(matrix, i)) {
+        for (const ModuleRectangle& run : darkRuns(view, i)) {
             while (k < open.size() && open[k].column < run.column) {
                 finished.push_back(open[k++]);
             }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "korvel/module_matrix.hpp"
+#include "image/module_view.hpp"
 
 namespace korvel {
 
@@ -18,8 +18,8 @@ struct ModuleRectangle {
     std::int32_t height = 0;
 };
 
-// The dark modules of the matrix in its view orientation, covered exactly
-// once; ordered by top row, then by left column.
-[[nodiscard]] std::vector<ModuleRectangle> darkRectangles(const ModuleMatrix& matrix);
+// The dark modules of the view, each covered exactly once; ordered by top
+// row, then by left column.
+[[nodiscard]] std::vector<ModuleRectangle> darkRectangles(const ModuleView& view);
 
 }  // namespace korvel

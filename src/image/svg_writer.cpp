@@ -3,13 +3,12 @@
 namespace korvel {
 namespace {
 
-// "#rrggbb" for a colour with red in the low byte.
+// "#rrggbb".
 std::string hexColor(Color color)
 {
     constexpr std::string_view kDigits = "0123456789abcdef";
     std::string text = "#";
-    for (int channel = 0; channel < 3; ++channel) {
-        const auto level = (color >> (8 * channel)) & 0xFFU;
+    for (const std::uint8_t level : {color.red(), color.green(), color.blue()}) {
         text += kDigits[level >> 4];
         text += kDigits[level & 0xFU];
     }

@@ -2,7 +2,13 @@
 
 #include <array>
 #include <charconv>
+#include <algorithm>
 #include <cmath>
+
+#include "image/module_view.hpp"
+#include "common/rounding.hpp"
+#include "image/symbol_geometry.hpp"
+#include "korvel/rendering.hpp"
 
 namespace korvel {
 namespace {
@@ -10,16 +16,75 @@ namespace {
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kPointsPerInch = 72.0;
 
+bool vectorOptionsValid(const VectorOptions& vector, const RenderOptions& render)
+{
+    if (vector.moduleMillimetres) {
+        return *vector.moduleMillimetres > 0.0 && *vector.moduleMillimetres <= kMaxModuleMillimetres &&
+               !render.imageSize;
+    }
+    return vector.dotsPerInch >= 1 && vector.dotsPerInch <= kMaxDotsPerInch;
+}
+
+// The grid of a module size in millimetres: one unit per module, the image
+// exactly the symbol and its quiet zones.
+Outcome moduleGrid(const Symbol& symbol, const RenderOptions& render, SymbolLayout& layout)
+{
+    const auto extent = symbolExtent(symbol.format(), render);
+    if (!extent) {
+        return ResultCode::InvalidArgument;
+    }
+    const std::int64_t quietZone = render.quietZone ? render.quietZoneSize : 0;
+    layout = {extent->columns, extent->rows, 1, quietZone, quietZone};
+    return ResultCode::Ok;
+}
+
+// The grid of the raster drawing: its pixels and the module placement in them.
+Outcome pixelGrid(const Symbol& symbol, const RenderOptions& render, SymbolLayout& layout)
+{
+    ImageSize size;
+    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
+        return sized;
+    }
+    const auto extent = symbolExtent(symbol.format(), render);
+    ModulePlacement placement;
+    if (!extent) {
+        return ResultCode::InvalidBarcodeSize;
+    }
+    if (const ResultCode placed = placeInTarget(*extent, render, {0, size.width, 0, size.height}, placement);
+        placed != ResultCode::Ok) {
+        return placed;
+    }
+    layout = {size.width, size.height, placement.moduleSize, placement.left, placement.top};
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
-VectorPicture::VectorPicture(const ModuleMatrix& matrix, const SymbolLayout& layoutInUnits,
-                             double millimetresPerUnit, Color foregroundColor, Color backgroundColor)
-    : layout(layoutInUnits),
-      unitMillimetres(millimetresPerUnit),
-      foreground(foregroundColor),
-      background(backgroundColor),
-      modules(darkRectangles(matrix))
+double modulePixelsAt(double moduleMillimetres, std::int32_t dotsPerInch) noexcept
 {
+    return std::max(1.0, roundHalfUp(moduleMillimetres * dotsPerInch / kMillimetresPerInch));
+}
+
+Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                          VectorPicture& picture)
+{
+    if (!renderOptionsValid(render) || !vectorOptionsValid(vector, render)) {
+        return ResultCode::InvalidArgument;
+    }
+    const Outcome placed =
+        vector.moduleMillimetres ? moduleGrid(symbol, render, picture.layout) : pixelGrid(symbol, render, picture.layout);
+    if (!placed.ok()) {
+        return placed;
+    }
+    if (symbol.empty()) {
+        return ResultCode::InvalidData;
+    }
+    picture.unitMillimetres = vector.moduleMillimetres ? *vector.moduleMillimetres
+                                                       : kMillimetresPerInch / vector.dotsPerInch;
+    picture.foreground = render.foreground;
+    picture.background = render.background;
+    picture.modules = darkRectangles(ModuleView(symbol.matrix(), render.orientation));
+    return ResultCode::Ok;
 }
 
 double VectorPicture::pointsPerUnit() const noexcept
@@ -57,9 +122,8 @@ VectorText& VectorText::decimal(double value, int digits)
     return *this;
 }
 
-VectorText& VectorText::channel(Color color, int index)
+VectorText& VectorText::channel(std::uint8_t level)
 {
-    const auto level = (color >> (8 * index)) & 0xFFU;
     return decimal(static_cast<double>(level) / 255.0, kSizeDigits);
 }
 
@@ -67,7 +131,7 @@ void appendPageDrawing(VectorText& page, const VectorPicture& picture, const Pag
 {
     const SymbolLayout& layout = picture.layout;
     const auto color = [&](Color c) {
-        page.channel(c, 0).text(" ").channel(c, 1).text(" ").channel(c, 2).text(operators.color).text("\n");
+        page.channel(c.red()).text(" ").channel(c.green()).text(" ").channel(c.blue()).text(operators.color).text("\n");
     };
     const double k = picture.pointsPerUnit();
     page.text(operators.matrixBefore).decimal(k, kScaleDigits).text(" 0 0 ").decimal(-k, kScaleDigits);

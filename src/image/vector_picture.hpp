@@ -13,11 +13,25 @@
 #include <vector>
 
 #include "image/module_rectangles.hpp"
-#include "image/symbol_layout.hpp"
-#include "korvel/module_matrix.hpp"
-#include "korvel/raster_image.hpp"
+#include "korvel/color.hpp"
+#include "korvel/render_options.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol.hpp"
+#include "korvel/vector_writer.hpp"
 
 namespace korvel {
+
+// The image's grid: its size, the module size and the top-left corner of the
+// symbol's first module (inside the quiet zone), all in whole units. A unit
+// is a pixel of the raster drawing, or a module when the module size is
+// given in millimetres.
+struct SymbolLayout {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t moduleSize = 0;
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+};
 
 struct VectorPicture {
     SymbolLayout layout;
@@ -25,10 +39,6 @@ struct VectorPicture {
     Color foreground = kBlack;
     Color background = kWhite;
     std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
-
-    // The picture of a matrix in its view orientation.
-    VectorPicture(const ModuleMatrix& matrix, const SymbolLayout& layoutInUnits, double millimetresPerUnit,
-                  Color foregroundColor, Color backgroundColor);
 
     // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
     // width and height in millimetres and in points.
@@ -38,6 +48,11 @@ struct VectorPicture {
     [[nodiscard]] double widthPoints() const noexcept;
     [[nodiscard]] double heightPoints() const noexcept;
 };
+
+// The picture of a symbol drawn with the render options at the physical size
+// the vector options give; the failures are the vector writers'.
+[[nodiscard]] Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render,
+                                        const VectorOptions& vector, VectorPicture& picture);
 
 // Digits after the decimal point for physical sizes (1/10000 mm or point)
 // and for scale factors, which multiply coordinates of up to 65535 units.
@@ -57,9 +72,9 @@ public:
     // Fixed-point with at most `digits` fraction digits; trailing zeros and a
     // bare point are dropped, and negative zero is written as 0.
     VectorText& decimal(double value, int digits);
-    // A colour channel (red 0, green 1, blue 2) as a fraction of full
-    // intensity, for PostScript and PDF colour operators.
-    VectorText& channel(Color color, int index);
+    // A colour channel as a fraction of full intensity, for PostScript and
+    // PDF colour operators.
+    VectorText& channel(std::uint8_t level);
 
     [[nodiscard]] std::size_t size() const noexcept { return out_.size(); }
     [[nodiscard]] std::string take() { return std::move(out_); }

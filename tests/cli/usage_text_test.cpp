@@ -50,6 +50,19 @@ Options:
                     Example: -i 1234
    -e --qsize       Set quiet zone size.
                     Example: -e 2
+
+Extended options:
+   --type           Output format: png, svg, eps or pdf. Without it, a file name
+                    ending in .svg, .eps or .pdf (any case) selects that format.
+   --module-mm      Module size in millimetres, above 0 and at most 100.
+                    For a PNG it needs --dpi; not together with -x or -y.
+   --dpi            Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,
+                    the size of vector output without --module-mm (default 96).
+   --palette        Write the PNG as a two-colour indexed image, 1 bit per pixel.
+   --time           PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;
+                    without it SOURCE_DATE_EPOCH, else the current time.
+   --stdout         Write the image to standard output instead of a file.
+   --version        Print the version line and exit.
 )";
 
 // Index of the first byte where the two texts differ, or npos.
@@ -70,8 +83,13 @@ void expectGolden(const std::string& text)
 TEST(UsageText, MatchesTheGoldenTextByteForByte)
 {
     expectGolden(usageText());
+    // The eighteen original options take 35 lines; the extended ones follow
+    // after an empty line.
     const std::size_t options = kGolden.find("Options:\n") + 9;
-    EXPECT_EQ(std::count(kGolden.begin() + static_cast<std::ptrdiff_t>(options), kGolden.end(), '\n'), 35);
+    const std::size_t extended = kGolden.find("\nExtended options:\n");
+    EXPECT_EQ(std::count(kGolden.begin() + static_cast<std::ptrdiff_t>(options),
+                         kGolden.begin() + static_cast<std::ptrdiff_t>(extended), '\n'),
+              35);
 }
 
 TEST(UsageText, PrintUsageWritesExactlyTheText)

@@ -8,10 +8,8 @@
 
 #include <cstdlib>
 
-#include "image/eps_writer.hpp"
-#include "image/pdf_writer.hpp"
-#include "image/svg_writer.hpp"
-#include "korvel/data_matrix_barcode.hpp"
+#include "korvel/rendering.hpp"
+#include "korvel/vector_writer.hpp"
 #include "support/symbol_readers.hpp"
 #include "support/vector_rendering.hpp"
 
@@ -20,32 +18,43 @@ namespace {
 
 using testing::VectorFormat;
 
-std::string documentOf(VectorFormat format, const VectorPicture& picture)
+std::string documentOf(VectorFormat format, const Symbol& symbol, const RenderOptions& render,
+                       const VectorOptions& vector)
 {
-    return format == VectorFormat::Svg   ? svgDocument(picture)
-           : format == VectorFormat::Eps ? epsDocument(picture)
-                                         : pdfDocument(picture);
+    std::vector<std::uint8_t> bytes;
+    const auto sink = bufferSink(bytes);
+    const Outcome written = format == VectorFormat::Svg   ? writeSvg(symbol, render, vector, sink)
+                            : format == VectorFormat::Eps ? writeEps(symbol, render, vector, sink)
+                                                          : writePdf(symbol, render, vector, sink);
+    EXPECT_TRUE(written.ok()) << outcomeMessage(written);
+    return {bytes.begin(), bytes.end()};
 }
 
 struct DrawingCase {
     const char* name;
     const char* data;
     std::int32_t format;  // 0: the smallest that holds the data
-    std::int32_t orientation;
-    Color foreground;
-    Color background;
+    Orientation orientation;
+    std::uint32_t foreground;  // 0xRRGGBB
+    std::uint32_t background;
     std::int32_t quietZoneSize;
-    ImageSize size;  // 0 x 0: the symbol's own size at modulePixels
-    std::int32_t modulePixels;
-    std::int32_t alignment;  // horizontal and vertical
-    int dotsPerInch;
+    std::optional<ImageSize> size;  // the symbol's own size at modulePixels when absent
+    double modulePixels;
+    Alignment alignment;  // horizontal and vertical
+    VectorOptions vector;
 };
 
 const DrawingCase kDrawings[] = {
-    {"Default", "1234567", 0, 0, kBlack, kWhite, 1, {0, 0}, 5, 1, 96},
-    {"TurnedColouredCentred", "Hello, vector world", 0, 90, 0x0000B0, 0xCCFFFF, 2, {101, 83}, 0, 1, 300},
-    {"RectangularUpsideDownAtTheEnd", "12345678", 25, 180, 0x402010, 0xF0F0F0, 1, {97, 61}, 0, 2, 72},
-    {"LargestTurnedClockwiseAtTheStart", "Data Matrix at 144 x 144", 24, 270, kBlack, kWhite, 4, {0, 0}, 2, 0, 150},
+    {"Default", "1234567", 0, Orientation::Degrees0, 0x000000, 0xFFFFFF, 1, {}, 5, Alignment::Center, {}},
+    {"TurnedColouredCentred", "Hello, vector world", 0, Orientation::Degrees90, 0xB00000, 0xFFFFCC, 2,
+     ImageSize{101, 83}, 0, Alignment::Center, {std::nullopt, 300}},
+    {"RectangularUpsideDownAtTheEnd", "12345678", 25, Orientation::Degrees180, 0x102040, 0xF0F0F0, 1,
+     ImageSize{97, 61}, 0, Alignment::End, {std::nullopt, 72}},
+    {"LargestTurnedClockwiseAtTheStart", "Data Matrix at 144 x 144", 24, Orientation::Degrees270, 0x000000,
+     0xFFFFFF, 4, {}, 2, Alignment::Start, {std::nullopt, 150}},
+    // 0.508 mm is 2 pixels at 100 dpi, so the raster drawing is the same picture.
+    {"ModulesInMillimetres", "print", 0, Orientation::Degrees0, 0x000000, 0xFFFFFF, 1, {}, 2, Alignment::Center,
+     {0.508, 100}},
 };
 
 // Pixels of equal images; a channel may differ by one where a renderer
@@ -67,29 +76,28 @@ class VectorDrawing : public ::testing::TestWithParam<std::tuple<DrawingCase, Ve
 TEST_P(VectorDrawing, RendersToTheRasterPixelsAndReadsBack)
 {
     const auto& [c, format] = GetParam();
-    DataMatrixBarcode barcode;
-    for (const ResultCode result :
-         {barcode.setEncodingMode(Automatic), barcode.setData(c.data), barcode.setPreferredFormat(c.format),
-          barcode.setOrientation(c.orientation), barcode.setForegroundColor(c.foreground),
-          barcode.setBackgroundColor(c.background), barcode.setQuietZoneSize(c.quietZoneSize),
-          barcode.setHorizontalAlignment(c.alignment), barcode.setVerticalAlignment(c.alignment)}) {
-        ASSERT_EQ(result, ResultCode::Ok);
-    }
-    ImageSize size = c.size;
-    ASSERT_TRUE(size.width > 0 || barcode.getImageSize(c.modulePixels, size) == ResultCode::Ok);
+    SymbolOptions options;
+    options.data = c.data;
+    options.preferredFormat = c.format;
+    Symbol symbol;
+    ASSERT_TRUE(encode(options, symbol).ok());
+    RenderOptions render;
+    render.orientation = c.orientation;
+    render.foreground = Color::fromRgb(c.foreground);
+    render.background = Color::fromRgb(c.background);
+    render.quietZoneSize = c.quietZoneSize;
+    render.imageSize = c.size;
+    render.moduleSize = c.modulePixels;
+    render.horizontal = render.vertical = c.alignment;
+    ImageSize size;
+    ASSERT_TRUE(imageSize(symbol, render, size).ok());
     RasterImage raster(size.width, size.height, kWhite);
     ASSERT_TRUE(raster.allocate());
-    ASSERT_EQ(barcode.draw(raster, {0, size.width, 0, size.height}), ResultCode::Ok);
+    ASSERT_TRUE(renderSymbol(symbol, render, raster).ok());
+    const std::string document = documentOf(format, symbol, render, c.vector);
 
-    ModuleMatrix matrix = barcode.matrix();
-    matrix.setViewOrientation(c.orientation);
-    const auto extent = symbolExtent(matrix.viewColumns(), matrix.viewRows(), c.quietZoneSize);
-    const auto layout = fitSymbol(*extent, c.quietZoneSize, size.width, size.height, c.alignment, c.alignment);
-    ASSERT_TRUE(layout);
-    const std::string document = documentOf(
-        format, VectorPicture(matrix, *layout, millimetresPerPixel(c.dotsPerInch), c.foreground, c.background));
-
-    const auto rendering = testing::renderDocument(format, document, c.dotsPerInch, size.width, size.height);
+    const int dpi = c.vector.dotsPerInch;
+    const auto rendering = testing::renderDocument(format, document, dpi, size.width, size.height);
     if (rendering.rendererMissing) {
         GTEST_SKIP() << "the renderer is not installed";
     }
@@ -121,26 +129,30 @@ INSTANTIATE_TEST_SUITE_P(Symbols, VectorDrawing,
 TEST(VectorSize, StandsInEachFormatsOwnTerms)
 {
     struct {
-        SymbolLayout layout;
-        double unitMillimetres;
-        std::vector<std::string> svg, pdf, eps;
+        std::int32_t format;  // 1: 10 x 10, 25: 8 x 18; one module of quiet zone
+        double modulePixels;
+        VectorOptions vector;
+        std::string svg, pdf, eps;
     } const cases[] = {
-        {{12, 12, 1, 1, 1}, 0.5, {"width=\"6mm\" height=\"6mm\" viewBox=\"0 0 12 12\""},
-         {"/MediaBox [0 0 17.0079 17.0079]"},
-         {"\n%%BoundingBox: 0 0 18 18\n", "\n%%HiResBoundingBox: 0 0 17.0079 17.0079\n"}},
-        {{60, 60, 5, 5, 5}, 25.4 / 96, {"width=\"15.875mm\" height=\"15.875mm\" viewBox=\"0 0 60 60\""},
-         {"/MediaBox [0 0 45 45]"}, {"\n%%BoundingBox: 0 0 45 45\n", "\n%%HiResBoundingBox: 0 0 45 45\n"}},
-        {{60, 30, 3, 3, 3}, 25.4 / 300, {"width=\"5.08mm\" height=\"2.54mm\" viewBox=\"0 0 60 30\""},
-         {"/MediaBox [0 0 14.4 7.2]"}, {"\n%%BoundingBox: 0 0 15 8\n", "\n%%HiResBoundingBox: 0 0 14.4 7.2\n"}},
+        {1, 5, {0.5, 96}, "width=\"6mm\" height=\"6mm\" viewBox=\"0 0 12 12\"", "/MediaBox [0 0 17.0079 17.0079]",
+         "%%BoundingBox: 0 0 18 18\n%%HiResBoundingBox: 0 0 17.0079 17.0079\n"},
+        {1, 5, {std::nullopt, 96}, "width=\"15.875mm\" height=\"15.875mm\" viewBox=\"0 0 60 60\"",
+         "/MediaBox [0 0 45 45]", "%%BoundingBox: 0 0 45 45\n%%HiResBoundingBox: 0 0 45 45\n"},
+        {25, 3, {std::nullopt, 300}, "width=\"5.08mm\" height=\"2.54mm\" viewBox=\"0 0 60 30\"",
+         "/MediaBox [0 0 14.4 7.2]", "%%BoundingBox: 0 0 15 8\n%%HiResBoundingBox: 0 0 14.4 7.2\n"},
     };
     for (const auto& c : cases) {
-        const VectorPicture picture(ModuleMatrix{}, c.layout, c.unitMillimetres, kBlack, kWhite);
-        for (const auto& [document, parts] : {std::pair{svgDocument(picture), c.svg},
-                                              std::pair{pdfDocument(picture), c.pdf},
-                                              std::pair{epsDocument(picture), c.eps}}) {
-            for (const std::string& part : parts) {
-                EXPECT_NE(document.find(part), std::string::npos) << part << " not in\n" << document;
-            }
+        SymbolOptions options;
+        options.data = "123";
+        options.preferredFormat = c.format;
+        Symbol symbol;
+        ASSERT_TRUE(encode(options, symbol).ok());
+        RenderOptions render;
+        render.moduleSize = c.modulePixels;
+        for (const auto& [format, part] : {std::pair{VectorFormat::Svg, c.svg}, std::pair{VectorFormat::Pdf, c.pdf},
+                                           std::pair{VectorFormat::Eps, c.eps}}) {
+            const std::string document = documentOf(format, symbol, render, c.vector);
+            EXPECT_NE(document.find(part), std::string::npos) << part << " not in\n" << document;
         }
     }
 }

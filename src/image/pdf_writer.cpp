@@ -63,7 +63,7 @@ std::optional<std::string> deflated(const std::string& drawing)
     uLongf length = compressBound(static_cast<uLong>(drawing.size()));
     std::string packed(length, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length, reinterpret_cast<const Bytef*>(drawing.data()),
-                  static_cast<uLong>(drawing.size()), Z_BEST_COMPRESSION) != Z_OK) {
+                  static_cast<uLong>(drawing.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
         return std::nullopt;
     }
     packed.resize(length);

@@ -34,7 +34,6 @@ void appendModulePath(VectorText& svg, const std::vector<ModuleRectangle>& modul
 
 std::string svgDocument(const VectorPicture& picture)
 {
-    const SymbolLayout& layout = picture.layout;
     VectorText svg;
     svg.text("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n");
     svg.text("<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"")
@@ -42,21 +41,21 @@ std::string svgDocument(const VectorPicture& picture)
         .text("mm\" height=\"")
         .decimal(picture.heightMillimetres(), kSizeDigits)
         .text("mm\" viewBox=\"0 0 ")
-        .integer(layout.width)
+        .integer(picture.width)
         .text(" ")
-        .integer(layout.height)
+        .integer(picture.height)
         .text("\">\n");
     svg.text("<rect width=\"")
-        .integer(layout.width)
+        .integer(picture.width)
         .text("\" height=\"")
-        .integer(layout.height)
+        .integer(picture.height)
         .text("\" fill=\"")
         .text(hexColor(picture.background))
         .text("\"/>\n");
     if (!picture.modules.empty()) {
         svg.text("<path fill=\"").text(hexColor(picture.foreground)).text("\" transform=\"matrix(");
-        svg.integer(layout.moduleSize).text(" 0 0 ").integer(layout.moduleSize).text(" ");
-        svg.integer(layout.left).text(" ").integer(layout.top).text(")\" d=\"");
+        appendModuleTransform(svg, picture.placement);
+        svg.text(")\" d=\"");
         appendModulePath(svg, picture.modules);
         svg.text("\"/>\n");
     }

@@ -27,35 +27,33 @@ bool vectorOptionsValid(const VectorOptions& vector, const RenderOptions& render
 
 // The grid of a module size in millimetres: one unit per module, the image
 // exactly the symbol and its quiet zones.
-Outcome moduleGrid(const Symbol& symbol, const RenderOptions& render, SymbolLayout& layout)
+Outcome moduleGrid(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
 {
     const auto extent = symbolExtent(symbol.format(), render);
     if (!extent) {
         return ResultCode::InvalidArgument;
     }
     const std::int64_t quietZone = render.quietZone ? render.quietZoneSize : 0;
-    layout = {extent->columns, extent->rows, 1, quietZone, quietZone};
+    picture.width = extent->columns;
+    picture.height = extent->rows;
+    picture.placement = {1, quietZone, quietZone};
     return ResultCode::Ok;
 }
 
 // The grid of the raster drawing: its pixels and the module placement in them.
-Outcome pixelGrid(const Symbol& symbol, const RenderOptions& render, SymbolLayout& layout)
+Outcome pixelGrid(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
 {
     ImageSize size;
     if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
         return sized;
     }
     const auto extent = symbolExtent(symbol.format(), render);
-    ModulePlacement placement;
     if (!extent) {
         return ResultCode::InvalidBarcodeSize;
     }
-    if (const ResultCode placed = placeInTarget(*extent, render, {0, size.width, 0, size.height}, placement);
-        placed != ResultCode::Ok) {
-        return placed;
-    }
-    layout = {size.width, size.height, placement.moduleSize, placement.left, placement.top};
-    return ResultCode::Ok;
+    picture.width = size.width;
+    picture.height = size.height;
+    return placeInTarget(*extent, render, {0, size.width, 0, size.height}, picture.placement);
 }
 
 }  // namespace
@@ -72,7 +70,7 @@ Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render, con
         return ResultCode::InvalidArgument;
     }
     const Outcome placed =
-        vector.moduleMillimetres ? moduleGrid(symbol, render, picture.layout) : pixelGrid(symbol, render, picture.layout);
+        vector.moduleMillimetres ? moduleGrid(symbol, render, picture) : pixelGrid(symbol, render, picture);
     if (!placed.ok()) {
         return placed;
     }
@@ -91,10 +89,10 @@ double VectorPicture::pointsPerUnit() const noexcept
 {
     return unitMillimetres * kPointsPerInch / kMillimetresPerInch;
 }
-double VectorPicture::widthMillimetres() const noexcept { return static_cast<double>(layout.width) * unitMillimetres; }
-double VectorPicture::heightMillimetres() const noexcept { return static_cast<double>(layout.height) * unitMillimetres; }
-double VectorPicture::widthPoints() const noexcept { return static_cast<double>(layout.width) * pointsPerUnit(); }
-double VectorPicture::heightPoints() const noexcept { return static_cast<double>(layout.height) * pointsPerUnit(); }
+double VectorPicture::widthMillimetres() const noexcept { return static_cast<double>(width) * unitMillimetres; }
+double VectorPicture::heightMillimetres() const noexcept { return static_cast<double>(height) * unitMillimetres; }
+double VectorPicture::widthPoints() const noexcept { return static_cast<double>(width) * pointsPerUnit(); }
+double VectorPicture::heightPoints() const noexcept { return static_cast<double>(height) * pointsPerUnit(); }
 
 VectorText& VectorText::integer(std::int64_t value)
 {
@@ -127,9 +125,14 @@ VectorText& VectorText::channel(std::uint8_t level)
     return decimal(static_cast<double>(level) / 255.0, kSizeDigits);
 }
 
+void appendModuleTransform(VectorText& text, const ModulePlacement& placement)
+{
+    text.integer(placement.moduleSize).text(" 0 0 ").integer(placement.moduleSize).text(" ");
+    text.integer(placement.left).text(" ").integer(placement.top);
+}
+
 void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators)
 {
-    const SymbolLayout& layout = picture.layout;
     const auto color = [&](Color c) {
         page.channel(c.red()).text(" ").channel(c.green()).text(" ").channel(c.blue()).text(operators.color).text("\n");
     };
@@ -137,12 +140,14 @@ void appendPageDrawing(VectorText& page, const VectorPicture& picture, const Pag
     page.text(operators.matrixBefore).decimal(k, kScaleDigits).text(" 0 0 ").decimal(-k, kScaleDigits);
     page.text(" 0 ").decimal(picture.heightPoints(), kSizeDigits).text(operators.matrixAfter).text("\n");
     color(picture.background);
-    page.text("0 0 ").integer(layout.width).text(" ").integer(layout.height).text(operators.fillRectangle).text("\n");
+    page.text("0 0 ").integer(picture.width).text(" ").integer(picture.height).text(operators.fillRectangle);
+    page.text("\n");
     if (picture.modules.empty()) {
         return;
     }
-    page.text(operators.matrixBefore).integer(layout.moduleSize).text(" 0 0 ").integer(layout.moduleSize);
-    page.text(" ").integer(layout.left).text(" ").integer(layout.top).text(operators.matrixAfter).text("\n");
+    page.text(operators.matrixBefore);
+    appendModuleTransform(page, picture.placement);
+    page.text(operators.matrixAfter).text("\n");
     color(picture.foreground);
     for (const ModuleRectangle& r : picture.modules) {
         page.integer(r.column).text(" ").integer(r.row).text(" ").integer(r.width).text(" ").integer(r.height);

@@ -1,10 +1,10 @@
 #pragma once
 // What the vector writers (SVG, EPS, PDF) draw, and the text they write it
-// with. A picture is an image of layout.width x layout.height units with a
-// physical size per unit: a background rectangle over the whole image, and
-// the dark modules as rectangles of the module grid, placed by one transform
-// (layout.moduleSize units per module, first module at layout.left,
-// layout.top). All coordinates are whole numbers, so modules abut exactly.
+// with. A picture is an image of width x height units with a physical size
+// per unit: a background rectangle over the whole image, and the dark
+// modules as rectangles of the module grid, placed by one transform (the
+// placement's module size and corner). All coordinates are whole numbers,
+// so modules abut exactly.
 
 #include <cstdint>
 #include <string>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "image/module_rectangles.hpp"
+#include "image/symbol_geometry.hpp"
 #include "korvel/color.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -21,21 +22,13 @@
 
 namespace korvel {
 
-// The image's grid: its size, the module size and the top-left corner of the
-// symbol's first module (inside the quiet zone), all in whole units. A unit
-// is a pixel of the raster drawing, or a module when the module size is
-// given in millimetres.
-struct SymbolLayout {
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::int64_t moduleSize = 0;
-    std::int64_t left = 0;
-    std::int64_t top = 0;
-};
-
+// The image's grid is whole units: a unit is a pixel of the raster drawing,
+// or a module when the module size is given in millimetres.
 struct VectorPicture {
-    SymbolLayout layout;
-    double unitMillimetres = 0.0;  // physical size of one layout unit
+    std::int64_t width = 0;  // image size in units
+    std::int64_t height = 0;
+    ModulePlacement placement;     // module size and first module's corner, in units
+    double unitMillimetres = 0.0;  // physical size of one unit
     Color foreground = kBlack;
     Color background = kWhite;
     std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
@@ -82,6 +75,10 @@ public:
 private:
     std::string out_;
 };
+
+// "s 0 0 s left top": the six numbers of the transform from the module grid
+// to the image's units.
+void appendModuleTransform(VectorText& text, const ModulePlacement& placement);
 
 // The operators of a page description language that draw a picture: PDF
 // content streams and PostScript differ only in these words.

@@ -1,12 +1,12 @@
 #include "image/vector_picture.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <algorithm>
 #include <cmath>
 
-#include "image/module_view.hpp"
 #include "common/rounding.hpp"
+#include "image/module_view.hpp"
 #include "image/symbol_geometry.hpp"
 #include "korvel/rendering.hpp"
 

@@ -1,5 +1,6 @@
 #include "support/vector_rendering.hpp"
 
+#include <algorithm>
 #include <fstream>
 
 #include "support/png_file.hpp"
@@ -10,22 +11,20 @@ namespace {
 constexpr int kNotInstalled = 127;
 const char* const kInputs[] = {"in.svg", "in.eps", "in.pdf"};
 
-// An 8-bit RGB or RGBA image as RGB over white.
+// An 8-bit RGB or RGBA image as RGB; the alpha channel is dropped, as the
+// background rectangle must leave nothing transparent.
 std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
 {
-    const int channels = png.colorType == 6 ? 4 : 3;
+    const std::uint32_t channels = png.colorType == 6 ? 4 : 3;
     auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
                                                static_cast<std::int32_t>(png.height), kWhite);
-    if (png.bitDepth != 8 || (png.colorType != 2 && channels == 3) || !image->allocate()) {
+    if (png.bitDepth != 8 || (png.colorType != 2 && png.colorType != 6) || !image->allocate()) {
         return nullptr;
     }
     for (std::uint32_t y = 0; y < png.height; ++y) {
-        const std::uint8_t* in = png.pixels.data() + y * png.rowBytes;
-        std::uint8_t* out = image->row(static_cast<std::int32_t>(y));
-        for (std::uint32_t i = 0; i < 3 * png.width; ++i) {
-            const int alpha = channels == 4 ? in[i / 3 * 4 + 3] : 255;
-            const int level = in[i / 3 * static_cast<std::uint32_t>(channels) + i % 3];
-            out[i] = static_cast<std::uint8_t>((level * alpha + 255 * (255 - alpha) + 127) / 255);
+        for (std::uint32_t x = 0; x < png.width; ++x) {
+            std::copy_n(png.pixels.data() + y * png.rowBytes + x * channels, 3,
+                        image->row(static_cast<std::int32_t>(y)) + 3 * x);
         }
     }
     return image;

@@ -1,7 +1,6 @@
 #pragma once
-// SVG, EPS and PDF documents rendered by real renderers (rsvg-convert,
-// Ghostscript) into raster images that tests compare and read, and other
-// document checkers run on a document. Programs are looked up in PATH.
+// Real renderers and checkers (rsvg-convert, Ghostscript, qpdf, found in
+// PATH) run on SVG, EPS and PDF documents.
 
 #include <cstdint>
 #include <memory>
@@ -27,14 +26,13 @@ struct DocumentRun {
 
 struct Rendering {
     bool rendererMissing = false;
-    std::unique_ptr<RasterImage> image;  // RGB, transparency laid over white
+    std::unique_ptr<RasterImage> image;  // RGB
     std::string problem;                 // set when there is no image
 };
 
-// Renders the document at `dotsPerInch` (Ghostscript anti-aliasing on, so
-// that gaps between modules would show). An SVG is rendered to exactly
-// width x height pixels, since its size in millimetres, written with a few
-// decimals, need not come back as whole pixels.
+// The document rendered at `dotsPerInch`, anti-aliased so that gaps between
+// modules would show; an SVG at exactly width x height pixels, as its size in
+// millimetres has only a few decimals.
 [[nodiscard]] Rendering renderDocument(VectorFormat format, const std::string& document, int dotsPerInch,
                                        int width, int height);
 

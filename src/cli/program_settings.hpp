@@ -3,6 +3,7 @@
 // accepted value arrives.
 
 #include <cstdint>
+#include <optional>
 
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -19,6 +20,18 @@ namespace korvel {
     return render;
 }
 
+enum class OutputType { Png, Svg, Eps, Pdf };
+
+// The options of print output, each empty or off until given.
+struct PrintSettings {
+    std::optional<OutputType> type;
+    std::optional<double> moduleMillimetres;
+    std::optional<std::int32_t> dotsPerInch;
+    bool palette = false;
+    std::optional<std::int64_t> time;
+    bool toStandardOutput = false;
+};
+
 struct Settings {
     SymbolOptions symbol;
     // The last -f value in 0..48, which --dmre makes the preferred format
@@ -27,6 +40,7 @@ struct Settings {
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
+    PrintSettings print;
 };
 
 // Stores an option's converted value when it is accepted. Values out of range

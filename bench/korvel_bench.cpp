@@ -9,6 +9,8 @@
 
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "korvel/symbol.hpp"
+#include "support/mixed_text.hpp"
 // The typed writer draws no raster; older libraries (measured side by side
 // with this file) do not have it.
 #if __has_include("korvel/png_writer.hpp")
@@ -98,6 +100,29 @@ void BM_UpdateAutomaticByLength(benchmark::State& state)
     runUpdate(state, randomText(static_cast<std::size_t>(state.range(0)), kCapitalsAndDigits, 7), 0, 0);
 }
 
+// A whole symbol of mixed characters, by look-ahead and by the minimal
+// encodation; 144 x 144 holds 1,500 of them either way.
+void runEncode(benchmark::State& state, bool minimal)
+{
+    std::mt19937 rng(1500);
+    korvel::SymbolOptions options;
+    options.data = korvel::testing::mixedText(rng, static_cast<std::size_t>(state.range(0)));
+    options.minimal = minimal;
+    korvel::Symbol symbol;
+    for (auto _ : state) {
+        if (!korvel::encode(options, symbol).ok()) {
+            state.SkipWithError("encoding failed");
+            break;
+        }
+        benchmark::DoNotOptimize(symbol.codewords().data());
+    }
+    state.counters["data_codewords"] = static_cast<double>(symbol.format().dataCodewords);
+}
+void BM_EncodeMixedAutomatic(benchmark::State& state) { runEncode(state, false); }
+void BM_EncodeMixedMinimal(benchmark::State& state) { runEncode(state, true); }
+
+BENCHMARK(BM_EncodeMixedAutomatic)->Arg(375)->Arg(750)->Arg(1500);
+BENCHMARK(BM_EncodeMixedMinimal)->Arg(375)->Arg(750)->Arg(1500);
 BENCHMARK(BM_UpdateDefault);
 BENCHMARK(BM_Update44Alphanumerics);
 BENCHMARK(BM_Update1500CapitalsDigits);

@@ -8,9 +8,7 @@
 #include "cli/program_options.hpp"
 #include "cli/program_settings.hpp"
 #include "cli/usage_text.hpp"
-#include "korvel/output.hpp"
-#include "korvel/png_creator.hpp"
-#include "korvel/rendering.hpp"
+#include "korvel/png_writer.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -42,8 +40,8 @@ bool printVersion()
 }
 
 // Everything after the options: the symbol, the image and the file. The
-// image is drawn before the file is opened, so that a run that fails there
-// leaves an existing file alone.
+// image is laid out before the file is opened, so that a run that fails
+// there leaves an existing file alone.
 Outcome produceSymbol(const Settings& settings, const char* outputPath)
 {
     if (Outcome checked = checkSettings(settings); !checked.ok()) {
@@ -53,19 +51,7 @@ Outcome produceSymbol(const Settings& settings, const char* outputPath)
     if (Outcome encoded = encode(symbolOptionsOf(settings), symbol); !encoded.ok()) {
         return encoded;
     }
-    const RenderOptions render = renderOptionsOf(settings);
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
-    }
-    PngCreator image(size.width, size.height, kWhite, PngCreator::kDefaultCompression);
-    if (!image.allocate()) {
-        return ResultCode::CantInitializePngCreator;
-    }
-    if (Outcome drawn = renderSymbol(symbol, render, image); !drawn.ok()) {
-        return drawn;
-    }
-    return writeFile(outputPath, [&image](const ByteSink& sink) { return Outcome(image.write(sink)); });
+    return writePngFile(symbol, renderOptionsOf(settings), PngOptions{}, outputPath);
 }
 
 // An extended option's value that is not one it takes ends the run at once.

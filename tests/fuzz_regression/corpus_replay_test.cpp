@@ -99,5 +99,7 @@ TEST(FuzzCorpus, CommandLineTarget) { replay("command_line", fuzz::fuzzCommandLi
 
 TEST(FuzzCorpus, ReadbackTarget) { replay("readback", fuzz::fuzzReadback); }
 
+TEST(FuzzCorpus, PngRasterTarget) { replay("png_raster", fuzz::fuzzPngRaster); }
+
 }  // namespace
 }  // namespace korvel

@@ -169,7 +169,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
             return "parseDecimal differs from strtod";
         }
-        applyOption(letter, value, sizes);
+        static_cast<void>(applyOption(letter, value, sizes));
     }
     if (expected < 0) {
         const int index = scanner.argIndex();

@@ -15,9 +15,11 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kVerifyOption,
+    kReportOption,
 };
 
-inline constexpr std::array<LongOption, 19> kLongOptions{{
+inline constexpr std::array<LongOption, 21> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -36,6 +38,8 @@ inline constexpr std::array<LongOption, 19> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"verify", false, kVerifyOption, true},
+    {"report", true, kReportOption, true},
     {"version", false, kVersionOption, true},
 }};
 

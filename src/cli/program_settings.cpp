@@ -1,6 +1,7 @@
 #include "cli/program_settings.hpp"
 
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
 
 namespace korvel {
 namespace {
@@ -9,7 +10,7 @@ bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return v
 
 }  // namespace
 
-void applyOption(int code, const char* value, Settings& s)
+bool applyOption(int code, const char* value, Settings& s)
 {
     switch (code) {
     case 'x':
@@ -63,8 +64,16 @@ void applyOption(int code, const char* value, Settings& s)
     case 't': s.symbol.structuredAppend.total = parseInteger(value); break;
     case 'i': s.symbol.structuredAppend.id = parseInteger(value); break;
     case 'e': s.render.quietZoneSize = parseInteger(value); break;
+    case kVerifyOption: s.verify = true; break;
+    case kReportOption:
+        if (value == nullptr || *value == '\0') {
+            return false;
+        }
+        s.reportPath = value;
+        break;
     default: break;
     }
+    return true;
 }
 
 ResultCode checkSettings(const Settings& s)

@@ -3,6 +3,8 @@
 // accepted value arrives.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -24,11 +26,18 @@ struct Settings {
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
+    bool verify = false;                    // --verify
+    std::optional<std::string> reportPath;  // --report; "-" is standard output
 };
 
-// Stores an option's converted value when it is accepted; values out of
-// range are dropped silently and the setting keeps its previous value.
-void applyOption(int code, const char* value, Settings& settings);
+// Where --report sends the report to standard output.
+inline constexpr const char* kStandardOutputName = "-";
+
+// Stores an option's converted value when it is accepted. Values of the
+// original options out of range are dropped silently and the setting keeps
+// its previous value; an invalid value of an option added later returns
+// false (the run ends with status 1).
+[[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
 // The ranges the command refuses with 1 before anything is encoded: the
 // structured append position (1..16), total (2..16) and identification

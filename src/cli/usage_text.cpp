@@ -41,7 +41,11 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 3> kExtendedOptionHelp{{
+    {"--verify", "Read the symbol back with an independent decoder and check the\n"
+                 "                    written image; write nothing when they differ (status 16)."},
+    {"--report", "Describe the symbol as one line of JSON in this file (- for\n"
+                 "                    standard output). Example: --report=out.json"},
     {"--version", "Print the version line and exit."},
 }};
 

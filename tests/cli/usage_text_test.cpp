@@ -52,6 +52,10 @@ Options:
                     Example: -e 2
 
 Extended options:
+   --verify         Read the symbol back with an independent decoder and check the
+                    written image; write nothing when they differ (status 16).
+   --report         Describe the symbol as one line of JSON in this file (- for
+                    standard output). Example: --report=out.json
    --version        Print the version line and exit.
 )";
 

@@ -32,9 +32,9 @@ cxx="${CXX_FUZZ:-clang++}"
 # constant-evaluation steps than clang allows by default.
 flags=(-std=c++20 -g -O1 -fno-omit-frame-pointer -ffp-contract=off -fconstexpr-steps=50000000
        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-       -I"$root/include" -I"$root/src" -I"$here" -DKORVEL_LIBFUZZER)
+       -I"$root/include" -I"$root/src" -I"$here" -DKORVEL_LIBFUZZER -DZX_USE_UTF8)
 
-# Every library and command-line source except the program's main(); the
+# Every library and command-line source except the programs' main(); the
 # whole set is rebuilt each time (it takes about a minute).
 mapfile -t sources < <(find "$root/src" -name '*.cpp' ! -name main.cpp | sort)
 objects=()
@@ -45,10 +45,10 @@ for source in "${sources[@]}"; do
 done
 
 for target in barcode command_line; do
-    "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/${target}_target.cpp" "${objects[@]}" -lpng \
+    "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/${target}_target.cpp" "${objects[@]}" -lZXing -lnettle -lpng \
         -o "$out/${target}_fuzzer"
 done
 # The read-back target also needs zxing-cpp (reader side only).
-"$cxx" "${flags[@]}" -DZX_USE_UTF8 -fsanitize=fuzzer "$here/readback_target.cpp" "${objects[@]}" -lZXing -lpng \
+"$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/readback_target.cpp" "${objects[@]}" -lZXing -lnettle -lpng \
     -o "$out/readback_fuzzer"
 echo "built: $out/barcode_fuzzer $out/command_line_fuzzer $out/readback_fuzzer"

@@ -9,6 +9,21 @@
 
 namespace korvel {
 
+// The value of a hexadecimal digit (either case), or -1.
+[[nodiscard]] constexpr int hexDigit(char c) noexcept
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 // Up to about 40 bytes of `bytes` around index `at`, printable ASCII as it
 // is and everything else (and the backslash) as \xNN, with "..." where bytes
 // are left out.

@@ -16,20 +16,6 @@ using Kind = DataElement::Kind;
 
 bool isDecimal(char c) { return c >= '0' && c <= '9'; }
 
-int hexDigit(char c)
-{
-    if (isDecimal(c)) {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // The six digits after "~7" at `at`, when they are all there.
 std::optional<std::uint32_t> eciDigits(std::string_view data, std::size_t at)
 {

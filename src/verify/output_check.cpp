@@ -4,12 +4,12 @@
 
 #include <png.h>
 
-#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
 
 #include "image/module_view.hpp"
+#include "image/png_memory_source.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
 
@@ -21,21 +21,6 @@ struct RgbImage {
     std::int32_t height = 0;
     std::vector<std::uint8_t> pixels;  // red, green, blue per pixel, rows without padding
 };
-
-struct MemorySource {
-    std::span<const std::uint8_t> bytes;
-    std::size_t position = 0;
-};
-
-void readFromMemory(png_structp png, png_bytep out, png_size_t length)
-{
-    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
-    if (length > source->bytes.size() - source->position) {
-        png_error(png, "the PNG stream ends early");
-    }
-    std::copy_n(source->bytes.begin() + static_cast<std::ptrdiff_t>(source->position), length, out);
-    source->position += length;
-}
 
 // Keeps the PNG library's message and returns to the setjmp point.
 [[noreturn]] void keepError(png_structp png, png_const_charp message)
@@ -50,12 +35,12 @@ void ignoreWarning(png_structp, png_const_charp) {}
 // frame. Pixels come out as stored, as 8-bit RGB: palettes and grey are
 // expanded, 16-bit samples cut to 8 and alpha dropped, with no gamma
 // correction, so that they compare with the colours the symbol was drawn in.
-bool readRgb(png_structp png, png_infop info, MemorySource& source, RgbImage& image, std::vector<png_bytep>& rows)
+bool readRgb(png_structp png, png_infop info, PngMemorySource& source, RgbImage& image, std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_set_read_fn(png, &source, readFromMemory);
+    png_set_read_fn(png, &source, readPngFromMemory);
     png_read_info(png, info);
     png_set_expand(png);
     png_set_strip_16(png);
@@ -89,7 +74,7 @@ std::string decodePng(std::span<const std::uint8_t> bytes, RgbImage& image)
         png_destroy_read_struct(&png, nullptr, nullptr);
         return "out of memory";
     }
-    MemorySource source{bytes};
+    PngMemorySource source{bytes};
     std::vector<png_bytep> rows;
     const bool read = readRgb(png, info, source, image, rows);
     png_destroy_read_struct(&png, &info, nullptr);

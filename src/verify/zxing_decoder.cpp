@@ -47,11 +47,18 @@ Outcome ZxingDecoder::decode(const GrayRaster& raster, std::optional<SymbolReadi
         raster.pixels.size() != static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height)) {
         return {ResultCode::InvalidArgument, "the raster's pixels do not match its size"};
     }
+    // A plain rendering is read fastest as a "pure" symbol; the full search
+    // follows when that finds nothing.
     ZXing::DecodeHints hints;
     hints.setFormats(ZXing::BarcodeFormat::DataMatrix);
-    hints.setTryHarder(true);
+    hints.setIsPure(true);
     const ZXing::ImageView view(raster.pixels.data(), raster.width, raster.height, ZXing::ImageFormat::Lum);
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    if (!result.isValid()) {
+        hints.setIsPure(false);
+        hints.setTryHarder(true);
+        result = ZXing::ReadBarcode(view, hints);
+    }
     if (!result.isValid()) {
         return ResultCode::Ok;
     }

@@ -11,7 +11,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
 source "$here/scripts/common.sh"
-ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev hyperfine time python3
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libzxing-dev hyperfine time python3
 
 fast="$here/build/bench-fast"
 defaults="$here/build/bench-libpng-defaults"

@@ -4,16 +4,17 @@
 #
 #   fuzz/build.sh [BUILD_DIR]      (default: build/fuzz)
 #
-# gives BUILD_DIR/barcode_fuzzer, BUILD_DIR/command_line_fuzzer and
-# BUILD_DIR/readback_fuzzer. Run one over its corpus, for example:
+# gives BUILD_DIR/barcode_fuzzer, BUILD_DIR/command_line_fuzzer,
+# BUILD_DIR/gs1_fuzzer and BUILD_DIR/readback_fuzzer. Run one over its corpus, for example:
 #
 #   BUILD_DIR/barcode_fuzzer -max_total_time=600 -timeout=10 -rss_limit_mb=2048 \
 #       NEW_INPUTS_DIR fuzz/corpus/barcode
 #   BUILD_DIR/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 \
 #       NEW_INPUTS_DIR fuzz/corpus/command_line
 #   BUILD_DIR/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
+#   BUILD_DIR/gs1_fuzzer -dict=fuzz/gs1.dict -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/gs1
 #
-# (fuzz/barcode.dict and fuzz/command_line.dict can be given with -dict=), and
+# (fuzz/barcode.dict, fuzz/command_line.dict and fuzz/gs1.dict can be given with -dict=), and
 # fold what it found back into the kept corpus, which covers every edge once:
 #
 #   BUILD_DIR/barcode_fuzzer -merge=1 -use_counters=0 MERGED_DIR fuzz/corpus/barcode NEW_INPUTS_DIR
@@ -44,11 +45,11 @@ for source in "${sources[@]}"; do
     objects+=("$object")
 done
 
-for target in barcode command_line; do
+for target in barcode command_line gs1; do
     "$cxx" "${flags[@]}" -fsanitize=fuzzer "$here/${target}_target.cpp" "${objects[@]}" -lpng \
         -o "$out/${target}_fuzzer"
 done
 # The read-back target also needs zxing-cpp (reader side only).
 "$cxx" "${flags[@]}" -DZX_USE_UTF8 -fsanitize=fuzzer "$here/readback_target.cpp" "${objects[@]}" -lZXing -lpng \
     -o "$out/readback_fuzzer"
-echo "built: $out/barcode_fuzzer $out/command_line_fuzzer $out/readback_fuzzer"
+echo "built: $out/barcode_fuzzer $out/command_line_fuzzer $out/gs1_fuzzer $out/readback_fuzzer"

@@ -99,5 +99,7 @@ TEST(FuzzCorpus, CommandLineTarget) { replay("command_line", fuzz::fuzzCommandLi
 
 TEST(FuzzCorpus, ReadbackTarget) { replay("readback", fuzz::fuzzReadback); }
 
+TEST(FuzzCorpus, Gs1Target) { replay("gs1", fuzz::fuzzGs1); }
+
 }  // namespace
 }  // namespace korvel

@@ -190,13 +190,11 @@ std::string checkPositionInSequence(std::string_view part)
     return ok ? std::string{} : "invalid position in sequence " + shown(part);
 }
 
-bool isHexDigit(char c) noexcept { return isDigitChar(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-
 std::string checkPercentEncoding(std::string_view part)
 {
     for (std::size_t i = 0; i < part.size(); ++i) {
         if (part[i] == '%') {
-            if (i + 2 >= part.size() || !isHexDigit(part[i + 1]) || !isHexDigit(part[i + 2])) {
+            if (i + 2 >= part.size() || hexDigitValue(part[i + 1]) < 0 || hexDigitValue(part[i + 2]) < 0) {
                 return "invalid percent-encoding";
             }
             i += 2;

@@ -30,20 +30,6 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-int hexValue(char c)
-{
-    if (isDigitChar(c)) {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // Decodes `piece` as the value of `element`.
 Outcome decodeValue(const Piece& piece, ParsedElement& element)
 {
@@ -54,8 +40,8 @@ Outcome decodeValue(const Piece& piece, ParsedElement& element)
             element.append(text[i], position);
             continue;
         }
-        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        const int high = i + 2 < text.size() ? hexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hexDigitValue(text[i + 2]) : -1;
         if (high < 0 || low < 0) {
             return elementFault(element, position, "invalid percent-encoding");
         }

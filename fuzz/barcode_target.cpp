@@ -28,6 +28,7 @@
 #include "fuzz_targets.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "korvel/symbol.hpp"
 
 namespace korvel::fuzz {
 namespace {
@@ -90,8 +91,8 @@ Settings decode(const std::uint8_t* data, std::size_t size)
     s.extraWidth = 16 * ((h[10] & 0x0F) + 1) - (h[10] >> 6);
     s.extraHeight = 16 * ((h[10] >> 4) + 1) - (h[10] & 0x03);
     if (s.colours) {
-        s.background = static_cast<Color>(h[11] | (h[12] << 8) | (h[13] << 16));
-        s.foreground = static_cast<Color>(h[13] | (h[12] << 8) | (h[11] << 16));
+        s.background = Color{h[11], h[12], h[13]};
+        s.foreground = Color{h[13], h[12], h[11]};
     }
     if (size > kHeaderSize) {
         s.text = std::string_view(reinterpret_cast<const char*>(data + kHeaderSize), size - kHeaderSize);
@@ -125,12 +126,20 @@ const char* apply(const Settings& s, DataMatrixBarcode& b, ResultCode& last)
     track(b.setData(s.text));
     track(b.setPreferredFormat(s.preferredFormat));
     track(b.setEncodingMode(s.mode));
-    static_cast<void>(b.setOrientation(s.orientation));
-    static_cast<void>(b.setBackgroundColor(s.background));
-    static_cast<void>(b.setForegroundColor(s.foreground));
-    static_cast<void>(b.setQuietZone(s.quietZone));
-    static_cast<void>(b.setHorizontalAlignment(s.horizontal));
-    static_cast<void>(b.setVerticalAlignment(s.vertical));
+    const bool orientationValid = orientationFromDegrees(s.orientation).has_value();
+    if ((b.setOrientation(s.orientation) == ResultCode::Ok) != orientationValid ||
+        (orientationValid && b.orientation() != s.orientation)) {
+        return "an orientation was refused or stored against its set";
+    }
+    b.setBackgroundColor(s.background);
+    b.setForegroundColor(s.foreground);
+    b.setQuietZone(s.quietZone);
+    const bool alignmentsValid = alignmentFromNumber(s.horizontal) && alignmentFromNumber(s.vertical);
+    const bool alignmentsTaken = b.setHorizontalAlignment(s.horizontal) == ResultCode::Ok &&
+                                 b.setVerticalAlignment(s.vertical) == ResultCode::Ok;
+    if (alignmentsTaken != alignmentsValid) {
+        return "an alignment was refused or stored against its set";
+    }
     track(b.setStructuredAppend(s.structuredAppend));
 
     const std::int32_t oldPosition = b.structuredAppendPosition();
@@ -238,13 +247,18 @@ const char* fuzzBarcode(const std::uint8_t* data, std::size_t size)
     if (const char* failure = apply(s, b, last)) {
         return failure;
     }
-    if (!isEncodationResult(last)) {
+    // A structured append position above the total is refused by the update.
+    const bool positionAboveTotal = b.structuredAppend() && b.structuredAppendPosition() > b.structuredAppendTotal();
+    const auto possible = [&](ResultCode r) {
+        return isEncodationResult(r) || (r == ResultCode::InvalidArgument && (positionAboveTotal || s.structuredAppend));
+    };
+    if (!possible(last)) {
         return "a setter returned a code that encodation cannot give";
     }
     // Resuming (or re-running) gives the one result that counts.
     const ResultCode result = b.suspendUpdates(false);
-    if (!isEncodationResult(result)) {
-        return "update returned a code other than 0, 5, 6, 7, 8 or 10";
+    if (!isEncodationResult(result) && !(result == ResultCode::InvalidArgument && positionAboveTotal)) {
+        return "update returned a code other than 0, 1 (position above total), 5, 6, 7, 8 or 10";
     }
     if ((result == ResultCode::Ok) != b.isEncoded()) {
         return "isEncoded() disagrees with the result of update";
@@ -258,13 +272,16 @@ const char* fuzzBarcode(const std::uint8_t* data, std::size_t size)
     }
     const bool formatValid = s.preferredFormat >= 0 && s.preferredFormat <= 30;
     if (modeValid && !formatValid && result != ResultCode::InvalidPreferredFormat &&
-        result != ResultCode::InvalidData) {
+        result != ResultCode::InvalidData && !positionAboveTotal) {
         return "an invalid preferred format was not reported";
     }
     // ASCII, C40 and Text encode every byte; the one thing refused is reader
     // programming behind a structured append header, where readers reject it.
     const bool readerProgrammingAfterHeader = s.structuredAppend && s.text.substr(0, 2) == "~3";
-    if ((s.mode == Ascii || s.mode == C40 || s.mode == Text) && result == ResultCode::InvalidData &&
+    const bool everyByte = s.mode == static_cast<std::int32_t>(EncodingMode::Ascii) ||
+                           s.mode == static_cast<std::int32_t>(EncodingMode::C40) ||
+                           s.mode == static_cast<std::int32_t>(EncodingMode::Text);
+    if (everyByte && result == ResultCode::InvalidData &&
         !readerProgrammingAfterHeader) {
         return "ASCII, C40 or Text refused data (they encode every byte)";
     }
@@ -278,6 +295,12 @@ const char* fuzzBarcode(const std::uint8_t* data, std::size_t size)
         }
         if (b.matrix().rows() != f.symbolRows || b.matrix().columns() != f.symbolColumns) {
             return "the module matrix does not have the format's size";
+        }
+        // The one-call path makes the same symbol from the object's description.
+        Symbol symbol;
+        if (!encode(b.symbolOptions(), symbol).ok() || symbol.codewords() != b.codewords() ||
+            symbol.matrix().modules() != b.matrix().modules()) {
+            return "encode() and the barcode object disagree";
         }
     }
 

@@ -11,23 +11,24 @@
 #include <string_view>
 
 #include "korvel/codeword_string.hpp"
+#include "korvel/color.hpp"
 #include "korvel/encoding_mode.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/raster_image.hpp"
+#include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
+#include "korvel/symbol.hpp"
 #include "korvel/symbol_format.hpp"
+#include "korvel/symbol_options.hpp"
 
 namespace korvel {
 
-// An image size in pixels.
-struct ImageSize {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-};
-
+// The object keeps the encoding of its properties current, for callers that
+// change one property at a time; encode() and the writers take the same
+// properties in one call (symbol_options.hpp, render_options.hpp).
 class DataMatrixBarcode {
 public:
-    static constexpr std::int32_t kMaxStructuredAppendId = 64516;  // 254 x 254
+    static constexpr std::int32_t kMaxStructuredAppendId = StructuredAppend::kMaxId;
 
     // Holds the defaults ("1234567", Base 256, automatic format) already encoded.
     DataMatrixBarcode();
@@ -35,8 +36,9 @@ public:
     DataMatrixBarcode& operator=(const DataMatrixBarcode&) = delete;
 
     // Re-encodes the data and rebuilds the matrix; 0 while updates are suspended.
-    // Failures: 5 data the scheme cannot encode, 6 mode outside 0..6, 7 no format
-    // with that number, 8 too long for any format, 10 too long for the preferred one.
+    // Failures: 1 structured append on with a position above the total, 5 data
+    // the scheme cannot encode, 6 mode outside 0..6, 7 no format with that
+    // number, 8 too long for any format, 10 too long for the preferred one.
     [[nodiscard]] ResultCode update();
 
     // true: later changes are only stored. false: runs update and returns its result.
@@ -46,74 +48,88 @@ public:
     [[nodiscard]] ResultCode setData(std::string_view data);
     // 0 = the smallest format that holds the data, 1..30 = that format.
     [[nodiscard]] ResultCode setPreferredFormat(std::int32_t format);
+    // Stored whatever the number; one outside 0..6 makes updates fail with 6.
     [[nodiscard]] ResultCode setEncodingMode(std::int32_t mode);
+    [[nodiscard]] ResultCode setEncodingMode(EncodingMode mode);
     [[nodiscard]] ResultCode setStructuredAppend(bool on);
     [[nodiscard]] ResultCode setStructuredAppendPosition(std::int32_t position);  // 1..16, else 1
     [[nodiscard]] ResultCode setStructuredAppendTotal(std::int32_t total);        // 2..16, else 1
     [[nodiscard]] ResultCode setStructuredAppendId(std::int32_t id);              // 1..64516, else 1
     // Drawing settings; they never re-encode.
-    [[nodiscard]] ResultCode setOrientation(std::int32_t degrees);  // 0, 90, 180 or 270
-    [[nodiscard]] ResultCode setBackgroundColor(Color color);
-    [[nodiscard]] ResultCode setForegroundColor(Color color);
-    [[nodiscard]] ResultCode setQuietZone(bool shown);
-    [[nodiscard]] ResultCode setHorizontalAlignment(std::int32_t alignment);  // 0 left, 1 centre, 2 right
-    [[nodiscard]] ResultCode setVerticalAlignment(std::int32_t alignment);    // 0 top, 1 centre, 2 bottom
-    [[nodiscard]] ResultCode setQuietZoneSize(std::int32_t modules);          // 0 or more, else 1
+    [[nodiscard]] ResultCode setOrientation(std::int32_t degrees);  // 0, 90, 180 or 270, else 1
+    [[nodiscard]] ResultCode setOrientation(Orientation orientation);
+    ResultCode setBackgroundColor(Color color);
+    ResultCode setForegroundColor(Color color);
+    ResultCode setQuietZone(bool shown);
+    [[nodiscard]] ResultCode setHorizontalAlignment(std::int32_t alignment);  // 0 left, 1 centre, 2 right, else 1
+    [[nodiscard]] ResultCode setHorizontalAlignment(Alignment alignment);
+    [[nodiscard]] ResultCode setVerticalAlignment(std::int32_t alignment);  // 0 top, 1 centre, 2 bottom, else 1
+    [[nodiscard]] ResultCode setVerticalAlignment(Alignment alignment);
+    [[nodiscard]] ResultCode setQuietZoneSize(std::int32_t modules);  // 0 or more, else 1
 
-    [[nodiscard]] const std::string& data() const noexcept { return data_; }
-    [[nodiscard]] std::int32_t preferredFormat() const noexcept { return preferredFormat_; }
+    [[nodiscard]] const std::string& data() const noexcept { return symbolOptions_.data; }
+    [[nodiscard]] std::int32_t preferredFormat() const noexcept { return symbolOptions_.preferredFormat; }
     [[nodiscard]] std::int32_t encodingMode() const noexcept { return encodingMode_; }
-    [[nodiscard]] std::int32_t orientation() const noexcept { return orientation_; }
-    [[nodiscard]] Color backgroundColor() const noexcept { return backgroundColor_; }
-    [[nodiscard]] Color foregroundColor() const noexcept { return foregroundColor_; }
-    [[nodiscard]] bool quietZone() const noexcept { return quietZone_; }
-    [[nodiscard]] std::int32_t horizontalAlignment() const noexcept { return horizontalAlignment_; }
-    [[nodiscard]] std::int32_t verticalAlignment() const noexcept { return verticalAlignment_; }
-    [[nodiscard]] bool structuredAppend() const noexcept { return structuredAppend_; }
-    [[nodiscard]] std::int32_t structuredAppendPosition() const noexcept { return structuredAppendPosition_; }
-    [[nodiscard]] std::int32_t structuredAppendTotal() const noexcept { return structuredAppendTotal_; }
-    [[nodiscard]] std::int32_t structuredAppendId() const noexcept { return structuredAppendId_; }
-    [[nodiscard]] std::int32_t quietZoneSize() const noexcept { return quietZoneSize_; }
+    [[nodiscard]] std::int32_t orientation() const noexcept
+    {
+        return static_cast<std::int32_t>(renderOptions_.orientation);
+    }
+    [[nodiscard]] Color backgroundColor() const noexcept { return renderOptions_.background; }
+    [[nodiscard]] Color foregroundColor() const noexcept { return renderOptions_.foreground; }
+    [[nodiscard]] bool quietZone() const noexcept { return renderOptions_.quietZone; }
+    [[nodiscard]] std::int32_t horizontalAlignment() const noexcept
+    {
+        return static_cast<std::int32_t>(renderOptions_.horizontal);
+    }
+    [[nodiscard]] std::int32_t verticalAlignment() const noexcept
+    {
+        return static_cast<std::int32_t>(renderOptions_.vertical);
+    }
+    [[nodiscard]] bool structuredAppend() const noexcept { return symbolOptions_.structuredAppend.enabled; }
+    [[nodiscard]] std::int32_t structuredAppendPosition() const noexcept
+    {
+        return symbolOptions_.structuredAppend.position;
+    }
+    [[nodiscard]] std::int32_t structuredAppendTotal() const noexcept { return symbolOptions_.structuredAppend.total; }
+    [[nodiscard]] std::int32_t structuredAppendId() const noexcept { return symbolOptions_.structuredAppend.id; }
+    [[nodiscard]] std::int32_t quietZoneSize() const noexcept { return renderOptions_.quietZoneSize; }
     [[nodiscard]] bool updatesSuspended() const noexcept { return updatesSuspended_; }
 
+    // The properties as one symbol description and one drawing description.
+    [[nodiscard]] const SymbolOptions& symbolOptions() const noexcept { return symbolOptions_; }
+    [[nodiscard]] const RenderOptions& renderOptions() const noexcept { return renderOptions_; }
+
     // True when the last update that ran succeeded; only then do codewords(),
-    // format() and matrix() belong to the current properties.
+    // format(), matrix() and symbol() belong to the current properties.
     [[nodiscard]] bool isEncoded() const noexcept { return encoded_; }
+    [[nodiscard]] const Symbol& symbol() const noexcept { return symbol_; }
     // Data codewords followed by error codewords.
-    [[nodiscard]] const CodewordString& codewords() const noexcept { return codewords_; }
+    [[nodiscard]] const CodewordString& codewords() const noexcept { return symbol_.codewords(); }
+    // The format of the last update; after a failed one, the preferred format
+    // that was too small, or else the format before it.
     [[nodiscard]] const SymbolFormat& format() const noexcept { return format_; }
-    [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return matrix_; }
+    [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return symbol_.matrix(); }
 
     // The image size in pixels for a module size (X-dimension) in pixels,
     // rounded half up: symbol plus quiet zones, in the drawing orientation.
-    // 1 when that size is 0 or the extent in modules exceeds 65535.
+    // The sides are 16-bit: larger products wrap around. 1 when a side is 0
+    // or the extent in modules exceeds 65535.
     [[nodiscard]] ResultCode getImageSize(double xDimension, ImageSize& size) const;
 
     // Paints background and dark modules into `target` of `image` with the
     // largest whole module size that fits. 4 when the symbol does not fit,
-    // 5 when there is no valid encoding; nothing is painted then.
-    [[nodiscard]] ResultCode draw(RasterImage& image, const TargetRect& target);
+    // 5 when there is no valid encoding; nothing is painted then. The object
+    // itself is not changed.
+    [[nodiscard]] ResultCode draw(RasterImage& image, const TargetRect& target) const;
 
 private:
     [[nodiscard]] ResultCode changedStructuredAppend();
 
-    std::int32_t preferredFormat_ = 0;
-    std::int32_t encodingMode_ = Base256;
-    std::int32_t orientation_ = 0;
-    std::string data_ = "1234567";
-    Color backgroundColor_ = kWhite;
-    Color foregroundColor_ = kBlack;
-    bool quietZone_ = true;
-    std::int32_t horizontalAlignment_ = 1;
-    std::int32_t verticalAlignment_ = 1;
-    bool structuredAppend_ = false;
-    std::int32_t structuredAppendPosition_ = 1;
-    std::int32_t structuredAppendTotal_ = 2;
-    std::int32_t structuredAppendId_ = 1;
-    std::int32_t quietZoneSize_ = 1;
+    SymbolOptions symbolOptions_;
+    RenderOptions renderOptions_;
+    std::int32_t encodingMode_ = static_cast<std::int32_t>(EncodingMode::Base256);
     bool encoded_ = false;
-    CodewordString codewords_;
-    ModuleMatrix matrix_;
+    Symbol symbol_;
     SymbolFormat format_;
     bool updatesSuspended_ = false;
 };

@@ -1,12 +1,14 @@
 #pragma once
-// Encodation modes of the barcode object. Values 1 to 6 also name the
-// encodation schemes that automatic selection switches between.
+// Encodation modes. Automatic lets the look-ahead switch between the six
+// schemes; the others encode the whole data in one scheme. The numbers are
+// those of the command line's -m option.
 
 #include <cstdint>
+#include <optional>
 
 namespace korvel {
 
-enum EncodingMode : std::int32_t {
+enum class EncodingMode : std::int32_t {
     Automatic = 0,
     Ascii = 1,
     C40 = 2,
@@ -15,5 +17,14 @@ enum EncodingMode : std::int32_t {
     Edifact = 5,
     X12 = 6,
 };
+
+// The mode with this number, or nothing outside 0..6.
+[[nodiscard]] constexpr std::optional<EncodingMode> encodingModeFromNumber(std::int32_t number) noexcept
+{
+    if (number < 0 || number > 6) {
+        return std::nullopt;
+    }
+    return static_cast<EncodingMode>(number);
+}
 
 }  // namespace korvel

@@ -17,8 +17,8 @@ public:
 
     // Places data and error codewords (dataCodewords + errorCodewords of the
     // format, in that order) and draws the finder and timing patterns.
-    // Replaces any earlier symbol. Returns true.
-    bool buildMatrix(const SymbolFormat& format, const CodewordString& codewords);
+    // Replaces any earlier symbol.
+    void buildMatrix(const SymbolFormat& format, const CodewordString& codewords);
 
     // Size of the symbol as built, in modules (0 while empty).
     [[nodiscard]] std::uint16_t rows() const noexcept { return rows_; }

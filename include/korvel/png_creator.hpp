@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "korvel/output.hpp"
 #include "korvel/raster_image.hpp"
 #include "korvel/result_code.hpp"
 
@@ -17,13 +18,20 @@ namespace korvel {
 
 class PngCreator : public RasterImage {
 public:
-    // compressionLevel: a zlib level 0..9, or -2 for level 6.
+    // The compression level that stands for zlib's default, level 6.
+    static constexpr std::int32_t kDefaultCompression = -2;
+
+    // compressionLevel: a zlib level 0..9, or kDefaultCompression.
     PngCreator(std::int32_t width, std::int32_t height, Color initialColor, std::int32_t compressionLevel) noexcept;
 
-    // Writes the whole PNG stream to an open binary stream, which stays open.
-    // The time stamp is `when` (UTC), or the current time when none is given.
-    // Returns 0, or 2 ("Error: Fail.") when the image is not allocated or the
-    // PNG library reports an error (its message then stands on stderr).
+    // Writes the whole PNG stream to the sink. The time stamp is `when`
+    // (UTC), or the current time when none is given. Returns 0, or 2 ("Error:
+    // Fail.") when the image is not allocated, the compression level is none
+    // of the above, the sink refuses bytes or the PNG library reports an
+    // error. Nothing is printed.
+    [[nodiscard]] ResultCode write(const ByteSink& sink, std::optional<std::time_t> when = std::nullopt) const;
+
+    // The same stream to an open binary C stream, which stays open.
     [[nodiscard]] ResultCode write(std::FILE* stream, std::optional<std::time_t> when = std::nullopt) const;
 
     // The same stream appended to a byte buffer.

@@ -6,12 +6,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "korvel/color.hpp"
+
 namespace korvel {
 
-// Red in bits 0-7, green in bits 8-15, blue in bits 16-23; bits 24-31 unused.
-using Color = std::uint32_t;
-inline constexpr Color kWhite = 0xFFFFFF;
-inline constexpr Color kBlack = 0x000000;
 
 // Pixel coordinates; width = right - left, height = bottom - top.
 struct TargetRect {

@@ -2,12 +2,14 @@
 
 #include <new>
 
-#include "encodation/encodation_driver.hpp"
+#include "image/symbol_drawing.hpp"
+#include "image/symbol_geometry.hpp"
 
 namespace korvel {
 
 DataMatrixBarcode::DataMatrixBarcode()
 {
+    symbolOptions_.mode = EncodingMode::Base256;
     // The defaults are always encodable; the result only shows in isEncoded().
     static_cast<void>(update());
 }
@@ -17,26 +19,20 @@ ResultCode DataMatrixBarcode::update()
     if (updatesSuspended_) {
         return ResultCode::Ok;
     }
-    const EncodationSettings settings{data_,
-                                      encodingMode_,
-                                      preferredFormat_,
-                                      structuredAppend_,
-                                      structuredAppendPosition_,
-                                      structuredAppendTotal_,
-                                      structuredAppendId_};
     encoded_ = false;
-    try {
-        const ResultCode result = encodeData(settings, codewords_, format_);
-        if (result != ResultCode::Ok) {
-            return result;
-        }
-        matrix_.buildMatrix(format_, codewords_);
-    } catch (const std::bad_alloc&) {
-        // Storage for the data, codewords or matrix could not be had.
-        return ResultCode::UnknownException;
+    const auto mode = encodingModeFromNumber(encodingMode_);
+    if (!mode) {
+        return ResultCode::InvalidEncodingMode;
     }
-    encoded_ = true;
-    return ResultCode::Ok;
+    symbolOptions_.mode = *mode;
+    const ResultCode result = encode(symbolOptions_, symbol_).code;
+    encoded_ = result == ResultCode::Ok;
+    if (encoded_) {
+        format_ = symbol_.format();
+    } else if (result == ResultCode::DataDoesNotFitFormat) {
+        format_ = findFormat(symbolOptions_.preferredFormat).value_or(format_);
+    }
+    return result;
 }
 
 ResultCode DataMatrixBarcode::suspendUpdates(bool suspended)
@@ -47,16 +43,16 @@ ResultCode DataMatrixBarcode::suspendUpdates(bool suspended)
 
 ResultCode DataMatrixBarcode::changedStructuredAppend()
 {
-    return structuredAppend_ ? update() : ResultCode::Ok;
+    return symbolOptions_.structuredAppend.enabled ? update() : ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setData(std::string_view data)
 {
-    if (data == data_) {
+    if (data == symbolOptions_.data) {
         return ResultCode::Ok;
     }
     try {
-        data_.assign(data);
+        symbolOptions_.data.assign(data);
     } catch (const std::bad_alloc&) {
         return ResultCode::UnknownException;
     }
@@ -65,10 +61,10 @@ ResultCode DataMatrixBarcode::setData(std::string_view data)
 
 ResultCode DataMatrixBarcode::setPreferredFormat(std::int32_t format)
 {
-    if (format == preferredFormat_) {
+    if (format == symbolOptions_.preferredFormat) {
         return ResultCode::Ok;
     }
-    preferredFormat_ = format;
+    symbolOptions_.preferredFormat = format;
     return update();
 }
 
@@ -81,97 +77,143 @@ ResultCode DataMatrixBarcode::setEncodingMode(std::int32_t mode)
     return update();
 }
 
+ResultCode DataMatrixBarcode::setEncodingMode(EncodingMode mode)
+{
+    return setEncodingMode(static_cast<std::int32_t>(mode));
+}
+
 ResultCode DataMatrixBarcode::setStructuredAppend(bool on)
 {
-    if (on == structuredAppend_) {
+    if (on == symbolOptions_.structuredAppend.enabled) {
         return ResultCode::Ok;
     }
-    structuredAppend_ = on;
+    symbolOptions_.structuredAppend.enabled = on;
     return update();
 }
 
 ResultCode DataMatrixBarcode::setStructuredAppendPosition(std::int32_t position)
 {
-    if (position == structuredAppendPosition_) {
+    if (position == symbolOptions_.structuredAppend.position) {
         return ResultCode::Ok;
     }
     if (position < 1 || position > 16) {
         return ResultCode::InvalidArgument;
     }
-    structuredAppendPosition_ = position;
+    symbolOptions_.structuredAppend.position = position;
     return changedStructuredAppend();
 }
 
 ResultCode DataMatrixBarcode::setStructuredAppendTotal(std::int32_t total)
 {
-    if (total == structuredAppendTotal_) {
+    if (total == symbolOptions_.structuredAppend.total) {
         return ResultCode::Ok;
     }
     if (total < 2 || total > 16) {
         return ResultCode::InvalidArgument;
     }
-    structuredAppendTotal_ = total;
+    symbolOptions_.structuredAppend.total = total;
     return changedStructuredAppend();
 }
 
 ResultCode DataMatrixBarcode::setStructuredAppendId(std::int32_t id)
 {
-    if (id == structuredAppendId_) {
+    if (id == symbolOptions_.structuredAppend.id) {
         return ResultCode::Ok;
     }
     if (id < 1 || id > kMaxStructuredAppendId) {
         return ResultCode::InvalidArgument;
     }
-    structuredAppendId_ = id;
+    symbolOptions_.structuredAppend.id = id;
     return changedStructuredAppend();
 }
 
 ResultCode DataMatrixBarcode::setOrientation(std::int32_t degrees)
 {
-    orientation_ = degrees;
+    const auto orientation = orientationFromDegrees(degrees);
+    return orientation ? setOrientation(*orientation) : ResultCode::InvalidArgument;
+}
+
+ResultCode DataMatrixBarcode::setOrientation(Orientation orientation)
+{
+    if (!orientationFromDegrees(static_cast<std::int32_t>(orientation))) {
+        return ResultCode::InvalidArgument;
+    }
+    renderOptions_.orientation = orientation;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setBackgroundColor(Color color)
 {
-    backgroundColor_ = color;
+    renderOptions_.background = color;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setForegroundColor(Color color)
 {
-    foregroundColor_ = color;
+    renderOptions_.foreground = color;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setQuietZone(bool shown)
 {
-    quietZone_ = shown;
+    renderOptions_.quietZone = shown;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setHorizontalAlignment(std::int32_t alignment)
 {
-    horizontalAlignment_ = alignment;
+    const auto value = alignmentFromNumber(alignment);
+    return value ? setHorizontalAlignment(*value) : ResultCode::InvalidArgument;
+}
+
+ResultCode DataMatrixBarcode::setHorizontalAlignment(Alignment alignment)
+{
+    if (!alignmentFromNumber(static_cast<std::int32_t>(alignment))) {
+        return ResultCode::InvalidArgument;
+    }
+    renderOptions_.horizontal = alignment;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setVerticalAlignment(std::int32_t alignment)
 {
-    verticalAlignment_ = alignment;
+    const auto value = alignmentFromNumber(alignment);
+    return value ? setVerticalAlignment(*value) : ResultCode::InvalidArgument;
+}
+
+ResultCode DataMatrixBarcode::setVerticalAlignment(Alignment alignment)
+{
+    if (!alignmentFromNumber(static_cast<std::int32_t>(alignment))) {
+        return ResultCode::InvalidArgument;
+    }
+    renderOptions_.vertical = alignment;
     return ResultCode::Ok;
 }
 
 ResultCode DataMatrixBarcode::setQuietZoneSize(std::int32_t modules)
 {
-    if (modules == quietZoneSize_) {
+    if (modules == renderOptions_.quietZoneSize) {
         return ResultCode::Ok;
     }
     if (modules < 0) {
         return ResultCode::InvalidArgument;
     }
-    quietZoneSize_ = modules;
+    renderOptions_.quietZoneSize = modules;
     return ResultCode::Ok;
+}
+
+ResultCode DataMatrixBarcode::getImageSize(double xDimension, ImageSize& size) const
+{
+    const auto extent = symbolExtent(format_, renderOptions_);
+    if (!extent) {
+        return ResultCode::InvalidArgument;
+    }
+    return imageSizeForModules(*extent, xDimension, true, size);
+}
+
+ResultCode DataMatrixBarcode::draw(RasterImage& image, const TargetRect& target) const
+{
+    return drawSymbol(format_, encoded_ ? &symbol_.matrix() : nullptr, renderOptions_, image, target);
 }
 
 }  // namespace korvel

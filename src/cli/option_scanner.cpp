@@ -41,7 +41,10 @@ int OptionScanner::nextLongOption(int argc, const char* const* argv, std::string
 
     const LongOption* match = nullptr;
     for (const LongOption& option : longOptions_) {
-        if (option.name.substr(0, given.size()) == given && given.size() <= option.name.size()) {
+        const bool matches = option.fullNameOnly ? option.name == given
+                                                 : option.name.substr(0, given.size()) == given &&
+                                                       given.size() <= option.name.size();
+        if (matches) {
             match = &option;
             break;
         }
@@ -51,18 +54,22 @@ int OptionScanner::nextLongOption(int argc, const char* const* argv, std::string
         std::fprintf(messages_, "invalid option `%.*s'.\n", static_cast<int>(given.size()), given.data());
         return kError;
     }
-    optionLetter_ = match->letter;
+    optionCode_ = match->code;
     if (!match->takesValue) {
-        return match->letter;
+        if (match->fullNameOnly && equals != std::string_view::npos) {
+            std::fprintf(messages_, "argument not allowed: `%.*s'.\n", static_cast<int>(given.size()), given.data());
+            return kError;
+        }
+        return match->code;
     }
     if (equals != std::string_view::npos) {
         optionValue_ = argv[argIndex_ - 1] + 2 + equals + 1;
-        return match->letter;
+        return match->code;
     }
     if (argIndex_ < argc && argv[argIndex_] != nullptr) {
         optionValue_ = argv[argIndex_];
         ++argIndex_;
-        return match->letter;
+        return match->code;
     }
     std::fprintf(messages_, "argument required: `%.*s'.\n", static_cast<int>(given.size()), given.data());
     return kError;
@@ -80,7 +87,7 @@ int OptionScanner::nextShortOption(int argc, const char* const* argv, std::strin
         return kEnd;
     }
     const char ch = argument[at];
-    optionLetter_ = ch;
+    optionCode_ = static_cast<unsigned char>(ch);
     const std::size_t found = ch == ':' ? std::string_view::npos : shortOptions_.find(ch);
     if (found == std::string_view::npos) {
         std::fprintf(messages_, "Unknown option `-%c'.\n", ch);

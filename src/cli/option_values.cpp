@@ -61,10 +61,7 @@ Color parseColor(const char* text) noexcept
     for (const char* p = text; hexDigit(*p) >= 0; ++p) {
         rgb = (rgb << 4) | static_cast<std::uint32_t>(hexDigit(*p));
     }
-    const std::uint32_t red = (rgb >> 16) & 0xFF;
-    const std::uint32_t green = (rgb >> 8) & 0xFF;
-    const std::uint32_t blue = rgb & 0xFF;
-    return red | (green << 8) | (blue << 16);
+    return Color::fromRgb(rgb);
 }
 
 }  // namespace korvel

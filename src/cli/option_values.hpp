@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "korvel/raster_image.hpp"
+#include "korvel/color.hpp"
 
 namespace korvel {
 
@@ -16,8 +16,7 @@ namespace korvel {
 [[nodiscard]] double parseDecimal(const char* text) noexcept;
 
 // Hexadecimal RRGGBB (no prefix, read up to the first non-hex character; only
-// the last six digits count) rearranged into the colour layout with red in
-// the low byte.
+// the last six digits count).
 [[nodiscard]] Color parseColor(const char* text) noexcept;
 
 }  // namespace korvel

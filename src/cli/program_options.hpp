@@ -1,7 +1,8 @@
 #pragma once
 // The options the korvel command understands: the single-letter forms (a
 // letter followed by ':' takes a value) and the long names, in the order in
-// which a prefix of a long name is matched.
+// which a prefix of a long name is matched. Options added after the first
+// eighteen have no one-letter form and are matched by their full names only.
 
 #include <array>
 
@@ -11,12 +12,31 @@ namespace korvel {
 
 inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:";
 
-inline constexpr std::array<LongOption, 18> kLongOptions{{
-    {"help", false, 'h'},  {"xsize", true, 'x'},  {"ysize", true, 'y'},  {"xdim", true, 'n'},
-    {"data", true, 'd'},   {"fmt", true, 'f'},    {"mode", true, 'm'},   {"orient", true, 'o'},
-    {"bcolor", true, 'b'}, {"fcolor", true, 'r'}, {"qzone", true, 'q'},  {"alignh", true, 'z'},
-    {"alignv", true, 'v'}, {"sapp", true, 's'},   {"spos", true, 'p'},   {"stot", true, 't'},
-    {"sid", true, 'i'},    {"qsize", true, 'e'},
+// Codes of the options that have only a long name.
+enum LongOnlyOption : int {
+    kVersionOption = kFirstLongOnlyCode,
+};
+
+inline constexpr std::array<LongOption, 19> kLongOptions{{
+    {"help", false, 'h'},
+    {"xsize", true, 'x'},
+    {"ysize", true, 'y'},
+    {"xdim", true, 'n'},
+    {"data", true, 'd'},
+    {"fmt", true, 'f'},
+    {"mode", true, 'm'},
+    {"orient", true, 'o'},
+    {"bcolor", true, 'b'},
+    {"fcolor", true, 'r'},
+    {"qzone", true, 'q'},
+    {"alignh", true, 'z'},
+    {"alignv", true, 'v'},
+    {"sapp", true, 's'},
+    {"spos", true, 'p'},
+    {"stot", true, 't'},
+    {"sid", true, 'i'},
+    {"qsize", true, 'e'},
+    {"version", false, kVersionOption, true},
 }};
 
 }  // namespace korvel

@@ -3,36 +3,40 @@
 // accepted value arrives.
 
 #include <cstdint>
-#include <string>
 
-#include "korvel/encoding_mode.hpp"
-#include "korvel/raster_image.hpp"
+#include "korvel/render_options.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol_options.hpp"
 
 namespace korvel {
 
+// The command sizes images by the barcode object's rule, wrapping sides
+// beyond 65535 pixels.
+[[nodiscard]] constexpr RenderOptions commandRenderDefaults()
+{
+    RenderOptions render;
+    render.wrapSixteenBitSize = true;
+    return render;
+}
+
 struct Settings {
-    std::int32_t width = 100;
-    std::int32_t height = 100;
-    bool sizeGiven = false;
-    double xDimension = 5.0;
-    std::string data = "1234567";
-    std::int32_t preferredFormat = 0;
-    std::int32_t encodingMode = Automatic;
-    std::int32_t orientation = 0;
-    Color backgroundColor = kWhite;
-    Color foregroundColor = kBlack;
-    bool quietZone = true;
-    std::int32_t horizontalAlignment = 1;
-    std::int32_t verticalAlignment = 1;
-    bool structuredAppend = false;
-    std::int32_t structuredAppendPosition = 1;
-    std::int32_t structuredAppendTotal = 2;
-    std::int32_t structuredAppendId = 1;
-    std::int32_t quietZoneSize = 1;
+    SymbolOptions symbol;
+    RenderOptions render = commandRenderDefaults();
+    ImageSize imageSize{100, 100};  // used when -x or -y was given
+    bool imageSizeGiven = false;
 };
 
 // Stores an option's converted value when it is accepted; values out of
 // range are dropped silently and the setting keeps its previous value.
-void applyOption(int letter, const char* value, Settings& settings);
+void applyOption(int code, const char* value, Settings& settings);
+
+// The ranges the command refuses with 1 before anything is encoded: the
+// structured append position (1..16), total (2..16) and identification
+// (1..64516), whether or not structured append is on, and the quiet zone
+// size (0 or more).
+[[nodiscard]] ResultCode checkSettings(const Settings& settings);
+
+// The render options of the run: a fixed image size when -x or -y was given.
+[[nodiscard]] RenderOptions renderOptionsOf(const Settings& settings);
 
 }  // namespace korvel

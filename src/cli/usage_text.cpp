@@ -35,6 +35,16 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
     {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
 }};
 
+// Options that have only a long name, in the order they were added.
+struct ExtendedOptionHelp {
+    const char* longForm;
+    const char* description;
+};
+
+constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+    {"--version", "Print the version line and exit."},
+}};
+
 constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21
 
 }  // namespace
@@ -53,6 +63,14 @@ std::string usageText()
         if (option.example != nullptr) {
             text += std::string(kDescriptionColumn, ' ') + "Example: " + option.example + "\n";
         }
+    }
+    text += "\nExtended options:\n";
+    for (const ExtendedOptionHelp& option : kExtendedOptionHelp) {
+        std::string line = std::string("   ") + option.longForm + "  ";
+        if (line.size() < kDescriptionColumn) {
+            line.resize(kDescriptionColumn, ' ');
+        }
+        text += line + option.description + "\n";
     }
     return text;
 }

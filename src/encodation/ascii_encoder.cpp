@@ -2,7 +2,7 @@
 
 namespace korvel {
 
-bool encodeAscii(const DataItemList& items, CodewordString& out)
+void encodeAscii(const DataItemList& items, CodewordString& out)
 {
     std::size_t i = 0;
     while (i < items.size()) {
@@ -27,7 +27,6 @@ bool encodeAscii(const DataItemList& items, CodewordString& out)
         }
         ++i;
     }
-    return true;
 }
 
 }  // namespace korvel

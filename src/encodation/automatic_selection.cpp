@@ -1,5 +1,7 @@
 #include "encodation/automatic_selection.hpp"
 
+#include "common/rounding.hpp"
+
 #include <array>
 #include <cmath>
 
@@ -197,12 +199,6 @@ private:
 unsigned schemeBit(EncodingMode scheme) { return 1U << static_cast<unsigned>(scheme); }
 
 }  // namespace
-
-double roundHalfUp(double value) noexcept
-{
-    const double whole = std::floor(value);
-    return value - whole >= 0.5 ? whole + 1.0 : whole;
-}
 
 EncodingMode lookAheadTest(EncodingMode current, const DataItem* items, std::size_t count)
 {

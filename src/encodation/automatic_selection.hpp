@@ -8,8 +8,6 @@
 
 namespace korvel {
 
-// The integer part plus 1 when the fractional part is at least 0.5.
-[[nodiscard]] double roundHalfUp(double value) noexcept;
 
 // The scheme (1..6) the look-ahead chooses for the first of `count` items
 // starting at `items`, given the scheme now in force.

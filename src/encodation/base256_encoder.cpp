@@ -16,11 +16,11 @@ bool encodeBase256(const DataItemList& items, CodewordString& out)
     if (items.empty()) {
         return true;
     }
-    out.push_back(kLatchBase256);
     const std::size_t n = items.size();
     if (n > kMaxBase256Run) {
         return false;
     }
+    out.push_back(kLatchBase256);
     if (n <= 249) {
         appendRandomized(static_cast<std::uint8_t>(n), out);
     } else {

@@ -105,10 +105,10 @@ void packTriple(std::uint8_t x, std::uint8_t y, std::uint8_t z, CodewordString& 
     out.push_back(static_cast<Codeword>(n % 256));
 }
 
-bool encodeC40Text(const DataItemList& items, bool c40, CodewordString& out)
+void encodeC40Text(const DataItemList& items, bool c40, CodewordString& out)
 {
     if (items.empty()) {
-        return true;
+        return;
     }
     out.push_back(c40 ? kLatchC40 : kLatchText);
 
@@ -141,7 +141,6 @@ bool encodeC40Text(const DataItemList& items, bool c40, CodewordString& out)
         encodeAscii({DataItem{lastCharacter, false}}, out);
         break;
     }
-    return true;
 }
 
 }  // namespace korvel

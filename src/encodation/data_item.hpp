@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "korvel/encoding_mode.hpp"
+
 namespace korvel {
+
+// Inside the encodation the schemes are named without their enumeration.
+using enum EncodingMode;
 
 struct DataItem {
     std::uint8_t value = 0;

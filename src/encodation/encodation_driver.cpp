@@ -1,10 +1,10 @@
 #include "encodation/encodation_driver.hpp"
 
-#include "barcode/format_selection.hpp"
 #include "ecc/reed_solomon.hpp"
 #include "encodation/automatic_selection.hpp"
 #include "encodation/codeword_randomizing.hpp"
 #include "encodation/data_preparation.hpp"
+#include "encodation/format_selection.hpp"
 #include "encodation/encodation_run.hpp"
 #include "encodation/scheme_encoders.hpp"
 
@@ -166,35 +166,34 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewords, SymbolFormat& format)
+ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format)
 {
     codewords.clear();
     codewords.reserve(kReservedCodewords);
 
-    DataItemList items = prepareData(settings.data);
-    if (settings.structuredAppend) {
-        appendStructuredAppendHeader(settings.structuredAppendPosition, settings.structuredAppendTotal,
-                                     settings.structuredAppendId, codewords);
+    DataItemList& items = input.items;
+    const StructuredAppend& sequence = input.structuredAppend;
+    if (sequence.enabled) {
+        appendStructuredAppendHeader(sequence.position, sequence.total, sequence.id, codewords);
     }
     const std::size_t leading = takeLeadingCodewords(items, codewords);
     items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(leading));
 
-    const auto mode = static_cast<std::uint32_t>(settings.encodingMode);
-    if (mode > static_cast<std::uint32_t>(X12)) {
+    const EncodingMode mode = input.mode;
+    if (!encodingModeFromNumber(static_cast<std::int32_t>(mode))) {
         return ResultCode::InvalidEncodingMode;
     }
-    if (settings.structuredAppend && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
+    if (sequence.enabled && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
         // Reader programming has to be the symbol's very first codeword, and
         // readers reject a symbol where the header comes before it.
         return ResultCode::InvalidData;
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
-        return selectFormat(settings.preferredFormat, codewords.size() + items.size(), format);
+        return selectFormat(input.preferredFormat, codewords.size() + items.size(), format);
     }
 
-    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items)
-                                           : planExplicitRuns(static_cast<EncodingMode>(mode), items);
+    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
     std::vector<RunEnding> endings(plan.size());
     if (!endings.empty()) {
         endings.back().finalSegment = true;
@@ -205,7 +204,7 @@ ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewo
         return ResultCode::InvalidData;
     }
 
-    if (const ResultCode selected = selectFormat(settings.preferredFormat, codewords.size(), format);
+    if (const ResultCode selected = selectFormat(input.preferredFormat, codewords.size(), format);
         selected != ResultCode::Ok) {
         return selected;
     }

@@ -4,29 +4,26 @@
 // codewords and error correction.
 
 #include <cstdint>
-#include <string_view>
 
 #include "encodation/data_item.hpp"
 #include "korvel/codeword_string.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
+#include "korvel/symbol_options.hpp"
 
 namespace korvel {
 
-struct EncodationSettings {
-    std::string_view data;
-    std::int32_t encodingMode = 0;
+// What the driver encodes: prepared data items and the symbol's settings.
+struct EncodationInput {
+    DataItemList items;
+    EncodingMode mode = EncodingMode::Automatic;
     std::int32_t preferredFormat = 0;
-    bool structuredAppend = false;
-    std::int32_t structuredAppendPosition = 1;  // 1..16
-    std::int32_t structuredAppendTotal = 2;     // 2..16
-    std::int32_t structuredAppendId = 1;        // 1..64516
+    StructuredAppend structuredAppend;  // position, total and id within their ranges
 };
 
 // Rebuilds `codewords` from empty. On 0 it holds the chosen format's data
 // codewords followed by its error codewords, and `format` the chosen row.
-[[nodiscard]] ResultCode encodeData(const EncodationSettings& settings, CodewordString& codewords,
-                                    SymbolFormat& format);
+[[nodiscard]] ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format);
 
 // The four header codewords of a symbol in a structured append sequence.
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out);

@@ -10,9 +10,9 @@ bool encodeRun(EncodingMode scheme, const DataItemList& run, bool finalSegment, 
         return true;
     }
     switch (scheme) {
-    case Ascii: return encodeAscii(run, out);
-    case C40: return encodeC40Text(run, true, out);
-    case Text: return encodeC40Text(run, false, out);
+    case Ascii: encodeAscii(run, out); return true;
+    case C40: encodeC40Text(run, true, out); return true;
+    case Text: encodeC40Text(run, false, out); return true;
     case Base256: return encodeBase256(run, out);
     case Edifact: return encodeEdifact(run, finalSegment, out);
     case X12: return encodeX12(run, finalSegment, out);

@@ -20,7 +20,7 @@ using RunPlan = std::vector<EncodationRun>;
 
 // Appends the codewords of one run in its scheme. finalSegment is passed on to
 // the X12 and EDIFACT encoders only. An empty run writes nothing.
-bool encodeRun(EncodingMode scheme, const DataItemList& run, bool finalSegment, CodewordString& out);
+[[nodiscard]] bool encodeRun(EncodingMode scheme, const DataItemList& run, bool finalSegment, CodewordString& out);
 
 // Whether the scheme can encode the data character c at all.
 [[nodiscard]] bool schemeEncodes(EncodingMode scheme, std::uint8_t c);

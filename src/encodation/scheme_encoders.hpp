@@ -22,24 +22,24 @@ inline constexpr std::uint8_t kEdifactUnlatchValue = 31;
 inline constexpr std::size_t kMaxBase256Run = 1555;
 
 // ASCII: digit pairs, single characters, upper shift above 127; ready
-// codewords are copied in place. Always succeeds.
-bool encodeAscii(const DataItemList& items, CodewordString& out);
+// codewords are copied in place.
+void encodeAscii(const DataItemList& items, CodewordString& out);
 
 // C40 (c40 true) or Text (c40 false): values 0..39 packed three to two
-// codewords, always closed with the unlatch 254. Always succeeds.
-bool encodeC40Text(const DataItemList& items, bool c40, CodewordString& out);
+// codewords, always closed with the unlatch 254.
+void encodeC40Text(const DataItemList& items, bool c40, CodewordString& out);
 
 // X12: refuses (appending nothing) a run holding a data character outside the
 // X12 set. With finalSegment the run may end without an unlatch.
-bool encodeX12(const DataItemList& items, bool finalSegment, CodewordString& out);
+[[nodiscard]] bool encodeX12(const DataItemList& items, bool finalSegment, CodewordString& out);
 
 // EDIFACT: refuses (appending nothing) a run holding a data character outside
 // 32..94. With finalSegment the run may end without an unlatch.
-bool encodeEdifact(const DataItemList& items, bool finalSegment, CodewordString& out);
+[[nodiscard]] bool encodeEdifact(const DataItemList& items, bool finalSegment, CodewordString& out);
 
-// Base 256: latch, randomised length field, randomised bytes. Refuses a run of
-// more than 1555 items after writing the latch.
-bool encodeBase256(const DataItemList& items, CodewordString& out);
+// Base 256: latch, randomised length field, randomised bytes. Refuses
+// (appending nothing) a run of more than 1555 items.
+[[nodiscard]] bool encodeBase256(const DataItemList& items, CodewordString& out);
 
 // Value (0..39) and set (0..3) of a character 0..127 in the C40 or Text table.
 struct C40TextSlot {

@@ -2,6 +2,8 @@
 
 #include "korvel/png_creator.hpp"
 
+#include "image/png_stream.hpp"
+#include "korvel/png_writer.hpp"
 #include "image/utc_calendar.hpp"
 
 #include <png.h>
@@ -9,10 +11,13 @@
 
 #include <array>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <new>
 #include <ostream>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace korvel {
@@ -20,8 +25,6 @@ namespace {
 
 constexpr int kBitDepth = 8;
 constexpr double kGamma = 0.5;
-constexpr std::int32_t kDefaultCompressionMarker = -2;
-constexpr int kDefaultCompressionLevel = 6;
 constexpr std::size_t kCompressionBufferBytes = 64 * 1024;
 // A build made to measure the writer against libpng's own choices of row
 // filters and zlib strategy.
@@ -63,40 +66,38 @@ void chooseFilterAndStrategy(png_structp png, const RasterImage& image)
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
 }
 
-// Where the PNG bytes go: a C stream, or a caller-supplied write function.
-struct Destination {
-    std::FILE* stream = nullptr;
-    png_rw_ptr writeFunction = nullptr;
-    void* writeTarget = nullptr;
+// What a write collects on its way: the sink the bytes go to, and the PNG
+// library's error message, kept instead of printed.
+struct WriteState {
+    const ByteSink* sink = nullptr;
+    std::array<char, 160> error{};
 };
 
-void appendToBuffer(png_structp png, png_bytep data, png_size_t length)
+void sendToSink(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* buffer = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    bool stored = true;
+    auto* state = static_cast<WriteState*>(png_get_io_ptr(png));
+    bool stored = false;
     try {
-        buffer->insert(buffer->end(), data, data + length);
-    } catch (const std::bad_alloc&) {
+        stored = (*state->sink)(std::span<const std::uint8_t>(data, length));
+    } catch (...) {
         stored = false;
     }
     if (!stored) {
-        png_error(png, "out of memory");
+        png_error(png, "the output refused the bytes");
     }
 }
 
-void writeToStream(png_structp png, png_bytep data, png_size_t length)
+// Keeps the message and leaves through the jump buffer, as libpng requires
+// of an error handler.
+[[noreturn]] void keepError(png_structp png, png_const_charp message)
 {
-    auto* out = static_cast<std::ostream*>(png_get_io_ptr(png));
-    bool good = false;
-    try {
-        good = static_cast<bool>(out->write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length)));
-    } catch (...) {
-        good = false;
-    }
-    if (!good) {
-        png_error(png, "write error");
-    }
+    auto* state = static_cast<WriteState*>(png_get_error_ptr(png));
+    std::snprintf(state->error.data(), state->error.size(), "%s", message != nullptr ? message : "");
+    png_longjmp(png, 1);
 }
+
+// Warnings concern only what the library adjusted itself; they are dropped.
+void dropWarning(png_structp, png_const_charp) {}
 
 void flushNothing(png_structp) {}
 
@@ -164,17 +165,13 @@ void describeImage(png_structp png, png_infop info, const RasterImage& image, in
 // Runs the libpng calls between setjmp and any error longjmp. Only plain data
 // lives in this frame, so a longjmp out of libpng skips no destructor.
 bool writeStream(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
-                 const Destination& destination, png_bytepp rows)
+                 WriteState& state, png_bytepp rows)
 {
     std::array<char, 29> creationTime{};
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    if (destination.stream != nullptr) {
-        png_init_io(png, destination.stream);
-    } else {
-        png_set_write_fn(png, destination.writeTarget, destination.writeFunction, flushNothing);
-    }
+    png_set_write_fn(png, &state, sendToSink, flushNothing);
     describeImage(png, info, image, level, when, creationTime);
     png_write_info(png, info);
     png_write_image(png, rows);
@@ -182,10 +179,11 @@ bool writeStream(png_structp png, png_infop info, const RasterImage& image, int 
     return true;
 }
 
-ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std::optional<std::time_t> when,
-                    const Destination& destination)
+}  // namespace
+
+Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink)
 {
-    if (!image.isAllocated()) {
+    if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
         return ResultCode::Fail;
     }
     std::vector<png_bytep> rows;
@@ -197,24 +195,24 @@ ResultCode writePng(const RasterImage& image, std::int32_t compressionLevel, std
     for (std::int32_t y = 0; y < image.height(); ++y) {
         rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.row(y));
     }
-    const int level = compressionLevel == kDefaultCompressionMarker ? kDefaultCompressionLevel : compressionLevel;
-    const std::time_t stamp = when.value_or(std::time(nullptr));
 
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    WriteState state{&sink, {}};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, keepError, dropWarning);
     if (png == nullptr) {
-        return ResultCode::Fail;
+        return {ResultCode::Fail, "the PNG library could not start"};
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        return ResultCode::Fail;
+        return {ResultCode::Fail, "the PNG library could not start"};
     }
-    const bool written = writeStream(png, info, image, level, stamp, destination, rows.data());
+    const bool written = writeStream(png, info, image, compressionLevel, when, state, rows.data());
     png_destroy_write_struct(&png, &info);
-    return written ? ResultCode::Ok : ResultCode::Fail;
+    if (!written) {
+        return {ResultCode::Fail, std::string("PNG library: ") + state.error.data()};
+    }
+    return ResultCode::Ok;
 }
-
-}  // namespace
 
 PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialColor,
                        std::int32_t compressionLevel) noexcept
@@ -222,22 +220,28 @@ PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialCol
 {
 }
 
+ResultCode PngCreator::write(const ByteSink& sink, std::optional<std::time_t> when) const
+{
+    const int level = compressionLevel_ == kDefaultCompression ? kDefaultPngCompression : compressionLevel_;
+    return writePngStream(*this, level, when.value_or(std::time(nullptr)), sink).code;
+}
+
 ResultCode PngCreator::write(std::FILE* stream, std::optional<std::time_t> when) const
 {
     if (stream == nullptr) {
         return ResultCode::Fail;
     }
-    return writePng(*this, compressionLevel_, when, Destination{stream, nullptr, nullptr});
+    return write(fileSink(stream), when);
 }
 
 ResultCode PngCreator::write(std::vector<std::uint8_t>& out, std::optional<std::time_t> when) const
 {
-    return writePng(*this, compressionLevel_, when, Destination{nullptr, appendToBuffer, &out});
+    return write(bufferSink(out), when);
 }
 
 ResultCode PngCreator::write(std::ostream& out, std::optional<std::time_t> when) const
 {
-    const ResultCode result = writePng(*this, compressionLevel_, when, Destination{nullptr, writeToStream, &out});
+    const ResultCode result = write(streamSink(out), when);
     if (result == ResultCode::Ok && !out.flush()) {
         return ResultCode::Fail;
     }

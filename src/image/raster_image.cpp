@@ -7,29 +7,17 @@
 namespace korvel {
 namespace {
 
-struct Rgb {
-    std::uint8_t red;
-    std::uint8_t green;
-    std::uint8_t blue;
-};
-
-Rgb toRgb(Color color)
-{
-    return {static_cast<std::uint8_t>(color & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
-            static_cast<std::uint8_t>((color >> 16) & 0xFF)};
-}
-
 // Writes `count` pixels of one colour; a grey is one run of identical bytes.
-void fillSpan(std::uint8_t* out, std::size_t count, Rgb rgb)
+void fillSpan(std::uint8_t* out, std::size_t count, Color rgb)
 {
-    if (rgb.red == rgb.green && rgb.green == rgb.blue) {
-        std::memset(out, rgb.red, count * 3);
+    if (rgb.red() == rgb.green() && rgb.green() == rgb.blue()) {
+        std::memset(out, rgb.red(), count * 3);
         return;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        out[3 * i] = rgb.red;
-        out[3 * i + 1] = rgb.green;
-        out[3 * i + 2] = rgb.blue;
+        out[3 * i] = rgb.red();
+        out[3 * i + 1] = rgb.green();
+        out[3 * i + 2] = rgb.blue();
     }
 }
 
@@ -56,7 +44,7 @@ bool RasterImage::allocate() noexcept
     if (!pixels_) {
         return false;
     }
-    fillSpan(row(0), static_cast<std::size_t>(width_), toRgb(initialColor_));
+    fillSpan(row(0), static_cast<std::size_t>(width_), initialColor_);
     for (std::int32_t y = 1; y < height_; ++y) {
         std::memcpy(row(y), row(0), rowSize);
     }
@@ -75,7 +63,7 @@ void RasterImage::fillRect(std::int32_t x, std::int32_t y, std::int32_t w, std::
     if (left >= right || top >= bottom) {
         return;
     }
-    const Rgb rgb = toRgb(color);
+    const Color rgb = color;
     const auto count = static_cast<std::size_t>(right - left);
     for (auto rowIndex = static_cast<std::int32_t>(top); rowIndex < bottom; ++rowIndex) {
         fillSpan(row(rowIndex) + static_cast<std::size_t>(left) * 3, count, rgb);

@@ -37,7 +37,7 @@ std::uint8_t moduleValue(std::int32_t entry, const CodewordString& codewords)
 
 }  // namespace
 
-bool ModuleMatrix::buildMatrix(const SymbolFormat& format, const CodewordString& codewords)
+void ModuleMatrix::buildMatrix(const SymbolFormat& format, const CodewordString& codewords)
 {
     rows_ = format.symbolRows;
     columns_ = format.symbolColumns;
@@ -63,7 +63,6 @@ bool ModuleMatrix::buildMatrix(const SymbolFormat& format, const CodewordString&
             drawRegionFrame(modules_, columns_, q * (rw + 2), r * (rh + 2), rw, rh);
         }
     }
-    return true;
 }
 
 int ModuleMatrix::viewRows() const noexcept

@@ -9,6 +9,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 using Call = std::function<ResultCode(DataMatrixBarcode&)>;
 
 CodewordString firstCodewords(const DataMatrixBarcode& barcode, std::size_t count)
@@ -22,7 +25,7 @@ TEST(DataMatrixBarcode, NewObjectHoldsItsDefaultsEncodedInBase256)
     EXPECT_TRUE(barcode.isEncoded());
     EXPECT_FALSE(barcode.updatesSuspended());
     EXPECT_EQ(barcode.data(), "1234567");
-    EXPECT_EQ(barcode.encodingMode(), Base256);
+    EXPECT_EQ(barcode.encodingMode(), static_cast<std::int32_t>(Base256));
     EXPECT_EQ(barcode.preferredFormat(), 0);
     EXPECT_EQ(barcode.orientation(), 0);
     EXPECT_EQ(barcode.backgroundColor(), kWhite);
@@ -88,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"AppendOn", false, [](auto& b) { return b.setStructuredAppend(true); }, kUpdated},
         UpdateCase{"AppendOff", true, [](auto& b) { return b.setStructuredAppend(false); }, kUpdated},
         UpdateCase{"SamePosition", true, [](auto& b) { return b.setStructuredAppendPosition(1); }, kNoUpdate},
-        UpdateCase{"PositionAppendOn", true, [](auto& b) { return b.setStructuredAppendPosition(16); }, kUpdated},
+        UpdateCase{"PositionAppendOn", true, [](auto& b) { return b.setStructuredAppendPosition(2); }, kUpdated},
         UpdateCase{"PositionAppendOff", false, [](auto& b) { return b.setStructuredAppendPosition(16); }, kNoUpdate},
         UpdateCase{"SameTotal", true, [](auto& b) { return b.setStructuredAppendTotal(2); }, kNoUpdate},
         UpdateCase{"TotalAppendOn", true, [](auto& b) { return b.setStructuredAppendTotal(16); }, kUpdated},
@@ -97,8 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"IdAppendOn", true, [](auto& b) { return b.setStructuredAppendId(64516); }, kUpdated},
         UpdateCase{"IdAppendOff", false, [](auto& b) { return b.setStructuredAppendId(64516); }, kNoUpdate},
         UpdateCase{"Orientation", false, [](auto& b) { return b.setOrientation(90); }, kNoUpdate},
-        UpdateCase{"Background", false, [](auto& b) { return b.setBackgroundColor(0x123456); }, kNoUpdate},
-        UpdateCase{"Foreground", false, [](auto& b) { return b.setForegroundColor(0x123456); }, kNoUpdate},
+        UpdateCase{"Background", false, [](auto& b) { return b.setBackgroundColor(Color::fromRgb(0x123456)); }, kNoUpdate},
+        UpdateCase{"Foreground", false, [](auto& b) { return b.setForegroundColor(Color::fromRgb(0x123456)); }, kNoUpdate},
         UpdateCase{"QuietZone", false, [](auto& b) { return b.setQuietZone(false); }, kNoUpdate},
         UpdateCase{"AlignH", false, [](auto& b) { return b.setHorizontalAlignment(2); }, kNoUpdate},
         UpdateCase{"AlignV", false, [](auto& b) { return b.setVerticalAlignment(0); }, kNoUpdate},
@@ -168,8 +171,8 @@ TEST(DataMatrixBarcode, RangeLimitsAreAccepted)
 {
     DataMatrixBarcode barcode;
     ASSERT_EQ(barcode.setStructuredAppend(true), ResultCode::Ok);
-    EXPECT_EQ(barcode.setStructuredAppendPosition(16), ResultCode::Ok);
     EXPECT_EQ(barcode.setStructuredAppendTotal(16), ResultCode::Ok);
+    EXPECT_EQ(barcode.setStructuredAppendPosition(16), ResultCode::Ok);
     EXPECT_EQ(barcode.setStructuredAppendId(64516), ResultCode::Ok);
     EXPECT_EQ(barcode.setQuietZoneSize(0), ResultCode::Ok);
     EXPECT_EQ(barcode.structuredAppendPosition(), 16);

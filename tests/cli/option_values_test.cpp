@@ -48,27 +48,27 @@ TEST(OptionValues, DecimalsReadLikeAtof)
     EXPECT_TRUE(std::isnan(parseDecimal("nan")));
 }
 
-// RRGGBB text becomes red in bits 0-7, green in 8-15, blue in 16-23.
-TEST(OptionValues, ColoursAreRearrangedFromRrggbb)
+// RRGGBB text is read as red, green and blue.
+TEST(OptionValues, ColoursAreReadAsRrggbb)
 {
     const struct {
         const char* text;
         Color color;
     } cases[] = {
-        {"ffff00", 0x00FFFF},    // yellow: red and green
-        {"ff", 0xFF0000},        // blue only
-        {"ff0000", 0x0000FF},    // red
-        {"00ff00", 0x00FF00},    // green
-        {"123456", 0x563412},
-        {"FFFFFF", 0xFFFFFF},
-        {"aBc", 0xBC0A00},
-        {"0xffffff", 0},         // stops at the x
-        {"abcdef12", 0x12EFCD},  // only the last six digits count
-        {"fffffffff", 0xFFFFFF},
-        {"123456789abc", 0xBC9A78},
-        {"12zz34", 0x120000},
-        {" ff", 0},              // no white space is skipped
-        {"", 0},
+        {"ffff00", Color::fromRgb(0xFFFF00)},    // yellow: red and green
+        {"ff", Color::fromRgb(0x0000FF)},        // blue only
+        {"ff0000", Color::fromRgb(0xFF0000)},    // red
+        {"00ff00", Color::fromRgb(0x00FF00)},    // green
+        {"123456", Color::fromRgb(0x123456)},
+        {"FFFFFF", Color::fromRgb(0xFFFFFF)},
+        {"aBc", Color::fromRgb(0x000ABC)},
+        {"0xffffff", Color::fromRgb(0x000000)},         // stops at the x
+        {"abcdef12", Color::fromRgb(0xCDEF12)},  // only the last six digits count
+        {"fffffffff", Color::fromRgb(0xFFFFFF)},
+        {"123456789abc", Color::fromRgb(0x789ABC)},
+        {"12zz34", Color::fromRgb(0x000012)},
+        {" ff", Color::fromRgb(0x000000)},              // no white space is skipped
+        {"", Color::fromRgb(0x000000)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseColor(c.text), c.color) << '"' << c.text << '"';

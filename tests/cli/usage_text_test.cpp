@@ -50,6 +50,9 @@ Options:
                     Example: -i 1234
    -e --qsize       Set quiet zone size.
                     Example: -e 2
+
+Extended options:
+   --version        Print the version line and exit.
 )";
 
 // Index of the first byte where the two texts differ, or npos.
@@ -70,8 +73,13 @@ void expectGolden(const std::string& text)
 TEST(UsageText, MatchesTheGoldenTextByteForByte)
 {
     expectGolden(usageText());
+    // The eighteen original options take 35 lines; the extended ones follow
+    // after an empty line.
     const std::size_t options = kGolden.find("Options:\n") + 9;
-    EXPECT_EQ(std::count(kGolden.begin() + static_cast<std::ptrdiff_t>(options), kGolden.end(), '\n'), 35);
+    const std::size_t extended = kGolden.find("\nExtended options:\n");
+    EXPECT_EQ(std::count(kGolden.begin() + static_cast<std::ptrdiff_t>(options),
+                         kGolden.begin() + static_cast<std::ptrdiff_t>(extended), '\n'),
+              35);
 }
 
 TEST(UsageText, PrintUsageWritesExactlyTheText)

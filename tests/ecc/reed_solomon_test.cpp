@@ -10,6 +10,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 // GF(256) with the field polynomial 301, by shift and add: independent of
 // the tables under test.
 std::uint8_t multiply(std::uint8_t a, std::uint8_t b)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/rounding.hpp"
 #include "encodation/automatic_selection.hpp"
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
@@ -25,7 +26,7 @@ std::string describe(const RunPlan& plan)
     static const char* const names[] = {"?", "ASCII", "C40", "Text", "Base256", "EDIFACT", "X12"};
     std::string out;
     for (const EncodationRun& run : plan) {
-        out += std::string("[") + names[run.scheme] + ":";
+        out += std::string("[") + names[static_cast<std::size_t>(run.scheme)] + ":";
         for (const DataItem& item : run.items) {
             if (!item.isCodeword && item.value >= 32 && item.value < 127) {
                 out += static_cast<char>(item.value);
@@ -223,11 +224,9 @@ TEST(PlanAutomaticRuns, RandomDataFinishesWithEncodableRuns)
             }
             EXPECT_EQ(joined, list) << data;
 
-            EncodationSettings settings;
-            settings.data = data;
             CodewordString codewords;
             SymbolFormat format;
-            EXPECT_EQ(encodeData(settings, codewords, format), ResultCode::Ok) << data;
+            EXPECT_EQ(encodeData({list, Automatic}, codewords, format), ResultCode::Ok) << data;
             ++symbols;
         }
     }

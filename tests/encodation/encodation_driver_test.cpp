@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
 #include "korvel/encoding_mode.hpp"
+#include "korvel/symbol_options.hpp"
 
 namespace korvel {
 namespace {
@@ -17,12 +19,14 @@ struct Encoded {
     std::vector<int> data;  // the data codewords (on success)
 };
 
-Encoded encode(const EncodationSettings& settings)
+Encoded encode(const SymbolOptions& settings)
 {
     CodewordString codewords;
     SymbolFormat format = formatTable[16];  // a row the driver must overwrite or keep
     Encoded encoded;
-    encoded.result = encodeData(settings, codewords, format);
+    encoded.result = encodeData(
+        {prepareData(settings.data), settings.mode, settings.preferredFormat, settings.structuredAppend}, codewords,
+        format);
     encoded.formatId = format.id;
     if (encoded.result == ResultCode::Ok) {
         EXPECT_EQ(codewords.size(), std::size_t{format.dataCodewords} + format.errorCodewords);
@@ -31,27 +35,24 @@ Encoded encode(const EncodationSettings& settings)
     return encoded;
 }
 
-EncodationSettings settingsFor(std::string_view data, std::int32_t mode, std::int32_t preferred = 0)
+SymbolOptions settingsFor(std::string_view data, EncodingMode mode, std::int32_t preferred = 0)
 {
-    EncodationSettings settings;
+    SymbolOptions settings;
     settings.data = data;
-    settings.encodingMode = mode;
+    settings.mode = mode;
     settings.preferredFormat = preferred;
     return settings;
 }
 
-EncodationSettings withHeader(EncodationSettings settings, std::int32_t position, std::int32_t total, std::int32_t id)
+SymbolOptions withHeader(SymbolOptions settings, std::int32_t position, std::int32_t total, std::int32_t id)
 {
-    settings.structuredAppend = true;
-    settings.structuredAppendPosition = position;
-    settings.structuredAppendTotal = total;
-    settings.structuredAppendId = id;
+    settings.structuredAppend = {true, position, total, id};
     return settings;
 }
 
 struct DriverCase {
     const char* name;
-    EncodationSettings settings;
+    SymbolOptions settings;
     std::int32_t formatId;
     std::vector<int> data;
 };
@@ -102,7 +103,7 @@ TEST(EncodeData, StartsFromEmpty)
 {
     CodewordString codewords(40, 7);
     SymbolFormat format;
-    ASSERT_EQ(encodeData(settingsFor("", Ascii), codewords, format), ResultCode::Ok);
+    ASSERT_EQ(encodeData({prepareData(""), Ascii}, codewords, format), ResultCode::Ok);
     ASSERT_EQ(codewords.size(), 8U);
     EXPECT_EQ(CodewordString(codewords.begin(), codewords.begin() + 3), (CodewordString{129, 175, 70}));
 }
@@ -217,7 +218,7 @@ TEST(EncodeData, FormatChoice)
 
 struct FailureCase {
     const char* name;
-    EncodationSettings settings;
+    SymbolOptions settings;
     ResultCode result;
     std::int32_t formatId;  // 17: unchanged
 };
@@ -228,11 +229,11 @@ const std::string kTooManyItems = bytes(3117);
 const std::string kMostItems = digits(3116);
 
 const FailureCase kFailureCases[] = {
-    {"mode 7", settingsFor("A", 7), ResultCode::InvalidEncodingMode, 17},
-    {"mode -1", settingsFor("A", -1), ResultCode::InvalidEncodingMode, 17},
-    {"mode INT_MIN", settingsFor("A", INT_MIN), ResultCode::InvalidEncodingMode, 17},
-    {"mode INT_MAX", settingsFor("A", INT_MAX), ResultCode::InvalidEncodingMode, 17},
-    {"mode 7 with a preferred format that does not exist", settingsFor("A", 7, 31), ResultCode::InvalidEncodingMode,
+    {"mode 7", settingsFor("A", static_cast<EncodingMode>(7)), ResultCode::InvalidEncodingMode, 17},
+    {"mode -1", settingsFor("A", static_cast<EncodingMode>(-1)), ResultCode::InvalidEncodingMode, 17},
+    {"mode INT_MIN", settingsFor("A", static_cast<EncodingMode>(INT_MIN)), ResultCode::InvalidEncodingMode, 17},
+    {"mode INT_MAX", settingsFor("A", static_cast<EncodingMode>(INT_MAX)), ResultCode::InvalidEncodingMode, 17},
+    {"mode 7 with a preferred format that does not exist", settingsFor("A", static_cast<EncodingMode>(7), 31), ResultCode::InvalidEncodingMode,
      17},
     {"x12 with a small letter", settingsFor("ABa", X12), ResultCode::InvalidData, 17},
     {"edifact with a small letter", settingsFor("ABa", Edifact), ResultCode::InvalidData, 17},

@@ -9,6 +9,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 // How runs end and split so that readers see exactly the data: X12 and
 // EDIFACT runs that end the data, lone EDIFACT unlatches, ready codewords
 // inside the data of an explicit mode, and characters automatic mode cannot
@@ -18,7 +21,7 @@ namespace {
 struct ReadBackCase {
     const char* name;
     const char* data;
-    std::int32_t mode;
+    EncodingMode mode;
     std::int32_t preferredFormat;
     std::int32_t formatId;
     std::vector<int> codewords;  // data codewords
@@ -109,7 +112,7 @@ const ReadBackCase kCases[] = {
      "!!!!!!!!!a!!!!!!!!!"},
 };
 
-ResultCode configure(DataMatrixBarcode& barcode, std::string_view data, std::int32_t mode, std::int32_t preferred)
+ResultCode configure(DataMatrixBarcode& barcode, std::string_view data, EncodingMode mode, std::int32_t preferred)
 {
     static_cast<void>(barcode.suspendUpdates(true));
     static_cast<void>(barcode.setData(data));

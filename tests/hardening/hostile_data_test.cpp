@@ -140,7 +140,7 @@ void checkAllModes(const std::string& data, const std::vector<std::int32_t>& for
     static_cast<void>(barcode.setData(data));
     for (const EncodingMode mode : kModes) {
         for (const std::int32_t format : formats) {
-            SCOPED_TRACE("mode " + std::to_string(mode) + ", format " + std::to_string(format));
+            SCOPED_TRACE("mode " + std::to_string(static_cast<int>(mode)) + ", format " + std::to_string(format));
             static_cast<void>(barcode.suspendUpdates(true));
             static_cast<void>(barcode.setEncodingMode(mode));
             static_cast<void>(barcode.setPreferredFormat(format));

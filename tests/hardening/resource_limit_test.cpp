@@ -57,11 +57,11 @@ TEST(RasterLimit, SizesAboveTheLimitAreRefusedWithoutTouchingMemory)
     for (const RasterSize& size : kRefusedRasters) {
         SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
         const long before = peakResidentKilobytes();
-        RasterImage image(size.width, size.height, 0xFFFFFF);
+        RasterImage image(size.width, size.height, Color::fromRgb(0xFFFFFF));
         EXPECT_FALSE(image.allocate());
         EXPECT_FALSE(image.isAllocated());
         // Filling a refused raster must not write anywhere.
-        image.fillRect(0, 0, 10, 10, 0);
+        image.fillRect(0, 0, 10, 10, kBlack);
         EXPECT_LT(peakResidentKilobytes() - before, 64 * 1024) << "the refused raster was touched";
     }
 }
@@ -71,7 +71,7 @@ TEST(RasterLimit, SmallerRastersAreAcceptedAndFilled)
     const RasterSize accepted[] = {{1, 1}, {3, 1}, {1, 3}, {640, 480}};
     for (const RasterSize& size : accepted) {
         SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
-        RasterImage image(size.width, size.height, 0x00FF00);
+        RasterImage image(size.width, size.height, Color::fromRgb(0x00FF00));
         ASSERT_TRUE(image.allocate());
         const std::uint8_t* last = image.row(size.height - 1) + image.rowBytes() - 3;
         EXPECT_EQ(image.row(0)[0], 0);

@@ -100,8 +100,8 @@ TEST_P(PngStamp, ChunksTimeAndPixelsAreExact)
     const StampCase& c = GetParam();
     PngCreator image(7, 5, kWhite, -2);
     ASSERT_TRUE(image.allocate());
-    image.fillRect(1, 1, 3, 2, 0x0000FF);  // red
-    image.fillRect(5, 0, 2, 5, 0x804020);  // red 0x20, green 0x40, blue 0x80
+    image.fillRect(1, 1, 3, 2, Color::fromRgb(0xFF0000));  // red
+    image.fillRect(5, 0, 2, 5, Color::fromRgb(0x204080));  // red 0x20, green 0x40, blue 0x80
     image.fillRect(0, 4, 1, 1, kBlack);
 
     std::vector<std::uint8_t> bytes;
@@ -159,8 +159,8 @@ struct PixelCase {
 const PixelCase kPixelCases[] = {
     {"DefaultSymbol70", "1234567890", 5, -2, kWhite, kBlack},
     {"Alphanumerics130", "THE0QUICK1BROWN2FOX3JUMPS4OVER5THE6LAZY7DOG8", 5, -2, kWhite, kBlack},
-    {"ColouredAtLevel0", "colours, stored", 3, 0, 0x00FFFF, 0x800000},
-    {"ColouredAtLevel1", "colours, fastest", 7, 1, 0x20C040, 0x102030},
+    {"ColouredAtLevel0", "colours, stored", 3, 0, Color::fromRgb(0xFFFF00), Color::fromRgb(0x000080)},
+    {"ColouredAtLevel1", "colours, fastest", 7, 1, Color::fromRgb(0x40C020), Color::fromRgb(0x302010)},
     {"OnePixelModulesAtLevel9", "one pixel per module, best", 1, 9, kWhite, kBlack},
     {"LargeSymbol2920", nullptr, 20, -2, kWhite, kBlack},  // data filled in below
     {"Noise", nullptr, 0, -2, kWhite, kBlack},
@@ -193,7 +193,7 @@ void drawNoise(std::unique_ptr<PngCreator>& image)
     for (std::int32_t y = 0; y < image->height(); ++y) {
         for (std::int32_t x = 0; x < image->width(); ++x) {
             state = state * 1664525U + 1013904223U;
-            image->fillRect(x, y, 1, 1, state >> 8);
+            image->fillRect(x, y, 1, 1, Color::fromRgb(state >> 8));
         }
     }
 }

@@ -22,9 +22,12 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 struct Job {
     const char* data;
-    std::int32_t mode;
+    EncodingMode mode;
     std::int32_t format;
     std::int32_t orientation;
     bool structuredAppend;
@@ -47,14 +50,14 @@ const std::string kManyDigits = [] {
 // stamp per job.
 const Job kJobs[] = {
     {"1234567", Automatic, 0, 0, false, kBlack, kWhite, 0},
-    {"Hello, Data Matrix! 0123456789", Automatic, 0, 90, false, 0x800000, 0x00FFFF, 86399},
+    {"Hello, Data Matrix! 0123456789", Automatic, 0, 90, false, Color::fromRgb(0x000080), Color::fromRgb(0xFFFF00), 86399},
     {"ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789", C40, 0, 180, false, kBlack, kWhite, 951782400},
-    {"the quick brown fox jumps over the lazy dog", Text, 0, 270, false, 0x0000FF, kWhite, 1709251199},
-    {"ABC*DEF>GHI 123\r456", X12, 0, 0, true, kBlack, 0xEEEEEE, 1772874303},
+    {"the quick brown fox jumps over the lazy dog", Text, 0, 270, false, Color::fromRgb(0xFF0000), kWhite, 1709251199},
+    {"ABC*DEF>GHI 123\r456", X12, 0, 0, true, kBlack, Color::fromRgb(0xEEEEEE), 1772874303},
     {"EDIFACT DATA: <+>=?@[]^", Edifact, 0, 90, false, kBlack, kWhite, 2147483647},
     {"~X00~XFF binary ~7000026\xC3\xA4", Base256, 0, 0, false, kBlack, kWhite, 2147483648},
     {"~10103453120000011~X1D10ABC123", Ascii, 30, 180, false, kBlack, kWhite, 4102444800},
-    {"~5Macro 05 text", Automatic, 28, 270, true, 0x123456, 0xFEDCBA, 4133980799},
+    {"~5Macro 05 text", Automatic, 28, 270, true, Color::fromRgb(0x563412), Color::fromRgb(0xBADCFE), 4133980799},
     {"lower case is not X12", X12, 0, 0, false, kBlack, kWhite, 1234567890},
     {kManyDigits.c_str(), Automatic, 0, 0, false, kBlack, kWhite, 1000000000},
     {"~1GS1 FNC1 first 0123456789", Automatic, 0, 90, true, kBlack, kWhite, 1500000000},

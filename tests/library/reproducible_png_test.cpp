@@ -18,11 +18,14 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 using testing::PngChunk;
 
 struct StampCase {
     const char* data;
-    std::int32_t mode;
+    EncodingMode mode;
     std::time_t when;
     std::array<int, 6> fields;  // year, month, day, hour, minute, second
     const char* text;
@@ -37,7 +40,7 @@ const StampCase kCases[] = {
 
 // The symbol of `data` in `mode`, drawn by a fresh barcode object into a
 // fresh image, written to memory at `when`.
-std::vector<std::uint8_t> pngOf(const char* data, std::int32_t mode, std::time_t when, std::string* viaStream = nullptr)
+std::vector<std::uint8_t> pngOf(const char* data, EncodingMode mode, std::time_t when, std::string* viaStream = nullptr)
 {
     DataMatrixBarcode barcode;
     static_cast<void>(barcode.suspendUpdates(true));

@@ -11,6 +11,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 using testing::DataElement;
 using Kind = DataElement::Kind;
 

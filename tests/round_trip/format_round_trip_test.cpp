@@ -18,6 +18,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 constexpr std::array<int, 4> kOrientations{0, 90, 180, 270};
 
 int moduleSizeFor(const SymbolFormat& format)
@@ -28,7 +31,7 @@ int moduleSizeFor(const SymbolFormat& format)
 // What one symbol of a format carries besides its filler text.
 struct Variant {
     const char* name;
-    std::int32_t mode;
+    EncodingMode mode;
     std::function<std::string(const SymbolFormat&)> prefix;
     std::function<char(std::size_t)> filler;  // the k-th character of the text that fills the symbol
     bool structuredAppend;

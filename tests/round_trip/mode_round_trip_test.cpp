@@ -12,11 +12,14 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 using testing::Scheme;
 
 struct ModeCase {
     const char* name;
-    std::int32_t mode;
+    EncodingMode mode;
     std::string data;
     std::vector<Scheme> schemes;  // each must have a run in the codewords
     std::int32_t format = 0;
@@ -80,7 +83,7 @@ const std::vector<ModeCase>& modeCases()
     return cases;
 }
 
-void recordMode(std::vector<testing::RoundTripTally>& perMode, std::int32_t mode, const testing::RoundTripOutcome& outcome)
+void recordMode(std::vector<testing::RoundTripTally>& perMode, EncodingMode mode, const testing::RoundTripOutcome& outcome)
 {
     perMode[static_cast<std::size_t>(mode)].add(outcome);
 }
@@ -129,7 +132,7 @@ TEST(ModeRoundTrip, EachSchemeIsUsedAndReadsBack)
 TEST(ModeRoundTrip, RunEndingsReadBack)
 {
     struct SchemeData {
-        std::int32_t mode;
+        EncodingMode mode;
         Scheme scheme;
         std::string characters;
     };
@@ -183,7 +186,7 @@ TEST(ModeRoundTrip, RunEndingsReadBack)
 TEST(ModeRoundTrip, ExplicitModesRefuseOnlyWhatTheirSchemeCannotHold)
 {
     struct Refusal {
-        std::int32_t mode;
+        EncodingMode mode;
         std::string data;
         ResultCode expected;
     };
@@ -208,7 +211,7 @@ TEST(ModeRoundTrip, ExplicitModesRefuseOnlyWhatTheirSchemeCannotHold)
         (void)barcode.suspendUpdates(true);
         (void)barcode.setData(c.data);
         (void)barcode.setEncodingMode(c.mode);
-        EXPECT_EQ(barcode.suspendUpdates(false), c.expected) << "mode " << c.mode << " " << c.data.substr(0, 40);
+        EXPECT_EQ(barcode.suspendUpdates(false), c.expected) << "mode " << static_cast<int>(c.mode) << " " << c.data.substr(0, 40);
         if (c.expected == ResultCode::Ok && barcode.isEncoded()) {
             const testing::RoundTripOutcome outcome = testing::roundTrip(barcode, 3);
             EXPECT_TRUE(outcome.report.empty()) << outcome.report;

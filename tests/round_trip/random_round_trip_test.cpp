@@ -19,6 +19,9 @@
 namespace korvel {
 namespace {
 
+using enum EncodingMode;
+
+
 using testing::DataElement;
 using Kind = DataElement::Kind;
 
@@ -50,9 +53,9 @@ public:
 
     // Mostly free data; for EDIFACT and X12 mostly data of their own sets,
     // since nearly all free data holds a character those schemes refuse.
-    std::string text(int mode)
+    std::string text(EncodingMode mode)
     {
-        restrictedTo_ = (mode == Edifact || mode == X12) && chance(75) ? mode : 0;
+        restrictedTo_ = (mode == Edifact || mode == X12) && chance(75) ? mode : Automatic;
         std::string data;
         const int leading = uniform(1, 100);
         if (leading <= 10) {
@@ -86,7 +89,7 @@ private:
 
     std::string escape()
     {
-        if (restrictedTo_ != 0) {  // only escapes the scheme can take: ready codewords, CR in X12
+        if (restrictedTo_ != Automatic) {  // only escapes the scheme can take: ready codewords, CR in X12
             const int pick = uniform(0, 2);
             return pick == 0 ? eci() : pick == 1 || restrictedTo_ == Edifact ? "~1" : "~R";
         }
@@ -111,7 +114,7 @@ private:
         static const std::string kEdifact = "!\"#$%&'()*+,-./:;<=>?@[\\]^_ 0A";
         static const std::string kX12Only = "ABC*> 0123XYZ**>> ";  // X12 without CR: EDIFACT holds it too
         const auto pick = [&](const std::string& set) { return set[static_cast<std::size_t>(uniform(0, static_cast<int>(set.size()) - 1))]; };
-        if (restrictedTo_ != 0) {
+        if (restrictedTo_ != Automatic) {
             const std::string& own = restrictedTo_ == X12 ? kX12 : kEdifact;
             for (int k = 0; k < length; ++k) {
                 switch (alphabet % 4) {
@@ -144,7 +147,7 @@ private:
         }
     }
 
-    int restrictedTo_ = 0;  // 0, or the mode whose characters alone are drawn
+    EncodingMode restrictedTo_ = Automatic;  // Automatic, or the mode whose characters alone are drawn
     std::mt19937 rng_;
 };
 
@@ -201,7 +204,7 @@ std::vector<std::size_t> byteRuns(const std::vector<DataElement>& elements)
 // data bytes with a latch, an unlatch and its length field, each data byte at
 // the scheme's worst (C40 and Text: four values for a byte above 127 = 8/3
 // codewords), each ready codeword in ASCII.
-std::size_t explicitModeBound(int mode, const std::vector<DataElement>& elements)
+std::size_t explicitModeBound(EncodingMode mode, const std::vector<DataElement>& elements)
 {
     std::size_t ready = 0;
     for (const DataElement& e : elements) {
@@ -243,7 +246,7 @@ double lowerBound(const std::vector<DataElement>& elements)
     return bound;
 }
 
-testing::Scheme schemeOfMode(int mode)
+testing::Scheme schemeOfMode(EncodingMode mode)
 {
     switch (mode) {
     case C40: return testing::Scheme::C40;
@@ -256,7 +259,7 @@ testing::Scheme schemeOfMode(int mode)
 }
 
 // Why an explicit mode must refuse this data with 5, or empty when it must not.
-std::string refusalReason(int mode, const std::vector<DataElement>& elements)
+std::string refusalReason(EncodingMode mode, const std::vector<DataElement>& elements)
 {
     for (const DataElement& e : elements) {
         if (e.kind != Kind::Byte) {
@@ -294,7 +297,7 @@ TEST(RandomRoundTrip, EveryAcceptedSymbolReadsBackAndEveryRefusalHasItsReason)
     };
 
     for (int iteration = 0; iteration < count; ++iteration) {
-        const int mode = iteration % 7;
+        const auto mode = static_cast<EncodingMode>(iteration % 7);
         const int format = generator.chance(50) ? 0 : generator.uniform(1, 30);
         const int orientation = 90 * generator.uniform(0, 3);
         const std::string data = generator.text(mode);
@@ -322,7 +325,7 @@ TEST(RandomRoundTrip, EveryAcceptedSymbolReadsBackAndEveryRefusalHasItsReason)
         const ResultCode result = barcode.suspendUpdates(false);
 
         testing::RoundTripTally& tally = tallies[static_cast<std::size_t>(mode)];
-        const std::string where = "data \"" + testing::printable(data) + "\" mode " + std::to_string(mode) +
+        const std::string where = "data \"" + testing::printable(data) + "\" mode " + std::to_string(static_cast<int>(mode)) +
                                   " preferred format " + std::to_string(format) +
                                   (structuredAppend ? " with structured append" : "") + ": ";
         const std::size_t header = structuredAppend ? 4 : 0;
@@ -391,7 +394,7 @@ TEST(RandomRoundTrip, EveryAcceptedSymbolReadsBackAndEveryRefusalHasItsReason)
             }
             for (const testing::SchemeRun& run : walk.runs) {
                 if (run.scheme != own && run.scheme != testing::Scheme::Ascii) {
-                    report(where + "a " + schemeName(run.scheme) + " run in mode " + std::to_string(mode));
+                    report(where + "a " + schemeName(run.scheme) + " run in mode " + std::to_string(static_cast<int>(mode)));
                 }
             }
             if (hasBytes && !walk.uses(own)) {
@@ -410,9 +413,9 @@ TEST(RandomRoundTrip, EveryAcceptedSymbolReadsBackAndEveryRefusalHasItsReason)
     testing::RoundTripTally sum;
     for (std::size_t mode = 0; mode < tallies.size(); ++mode) {
         const testing::RoundTripTally& t = tallies[mode];
-        rows.emplace_back("mode " + std::to_string(mode), t);
+        rows.emplace_back("mode " + std::to_string(static_cast<int>(mode)), t);
         sum += t;
-        const std::string prefix = "mode" + std::to_string(mode) + "_";
+        const std::string prefix = "mode" + std::to_string(static_cast<int>(mode)) + "_";
         RecordProperty(prefix + "symbols", t.symbols);
         RecordProperty(prefix + "zxing_read", t.zxingRead);
         RecordProperty(prefix + "zxing_matched", t.zxingMatched);

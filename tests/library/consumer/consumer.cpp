@@ -1,6 +1,7 @@
 // A program outside the korvel tree, built against an installed korvel: it
 // encodes the digits 123456 in ASCII, prints the codewords and the module
-// matrix, and writes the symbol as PNG to memory, to a stream and to a file.
+// matrix, and writes the symbol as PNG to memory, to a stream and to a file,
+// once through encode and the writers and once through the barcode object.
 
 #include <korvel/korvel.hpp>
 
@@ -12,10 +13,28 @@
 
 namespace {
 
-int fail(const char* step, korvel::ResultCode code)
+int fail(const char* step, const korvel::Outcome& outcome)
 {
-    std::printf("%s failed: %s\n", step, korvel::resultMessage(code));
+    std::printf("%s failed: %s\n", step, korvel::outcomeMessage(outcome).c_str());
     return 1;
+}
+
+void printSymbol(const korvel::Symbol& symbol)
+{
+    std::printf("codewords:");
+    for (const korvel::Codeword codeword : symbol.codewords()) {
+        std::printf(" %u", static_cast<unsigned>(codeword));
+    }
+    const korvel::ModuleMatrix& matrix = symbol.matrix();
+    std::printf("\nformat: %d\nmatrix: %d x %d\n", static_cast<int>(symbol.format().id), matrix.rows(),
+                matrix.columns());
+    for (int i = 0; i < matrix.rows(); ++i) {
+        std::string row;
+        for (int j = 0; j < matrix.columns(); ++j) {
+            row += matrix.module(i, j) != 0 ? '#' : '.';
+        }
+        std::printf("%s\n", row.c_str());
+    }
 }
 
 }  // namespace
@@ -23,31 +42,40 @@ int fail(const char* step, korvel::ResultCode code)
 int main(int argc, char** argv)
 {
     const char* pngPath = argc > 1 ? argv[1] : "consumer.png";
+    korvel::SymbolOptions options;
+    options.data = "123456";
+    options.mode = korvel::EncodingMode::Ascii;
+    korvel::Symbol symbol;
+    if (const korvel::Outcome encoded = korvel::encode(options, symbol); !encoded.ok()) {
+        return fail("encode", encoded);
+    }
+    printSymbol(symbol);
+
+    korvel::RenderOptions render;
+    render.moduleSize = 2.0;
+    korvel::PngOptions png;
+    png.compressionLevel = 9;
+    png.time = 1772874303;  // 7 March 2026, 09:05:03 UTC
+    std::vector<std::uint8_t> bytes;
+    if (const auto written = korvel::writePng(symbol, render, png, korvel::bufferSink(bytes)); !written.ok()) {
+        return fail("write to memory", written);
+    }
+    std::ostringstream stream;
+    if (const auto written = korvel::writePng(symbol, render, png, korvel::streamSink(stream)); !written.ok()) {
+        return fail("write to a stream", written);
+    }
+    if (const auto written = korvel::writePngFile(symbol, render, png, pngPath); !written.ok()) {
+        return fail("write to a file", written);
+    }
+
+    // The barcode object makes the same image from the same properties.
     korvel::DataMatrixBarcode barcode;
-    if (const auto rc = barcode.suspendUpdates(true); rc != korvel::ResultCode::Ok) {
-        return fail("suspendUpdates", rc);
-    }
+    static_cast<void>(barcode.suspendUpdates(true));
     static_cast<void>(barcode.setData("123456"));
-    static_cast<void>(barcode.setEncodingMode(korvel::Ascii));
+    static_cast<void>(barcode.setEncodingMode(korvel::EncodingMode::Ascii));
     if (const auto rc = barcode.suspendUpdates(false); rc != korvel::ResultCode::Ok) {
-        return fail("encoding", rc);
+        return fail("barcode encoding", rc);
     }
-
-    std::printf("codewords:");
-    for (const korvel::Codeword codeword : barcode.codewords()) {
-        std::printf(" %u", static_cast<unsigned>(codeword));
-    }
-    const korvel::ModuleMatrix& matrix = barcode.matrix();
-    std::printf("\nformat: %d\nmatrix: %d x %d\n", static_cast<int>(barcode.format().id), matrix.viewRows(),
-                matrix.viewColumns());
-    for (int i = 0; i < matrix.viewRows(); ++i) {
-        std::string row;
-        for (int j = 0; j < matrix.viewColumns(); ++j) {
-            row += matrix.moduleAt(i, j) != 0 ? '#' : '.';
-        }
-        std::printf("%s\n", row.c_str());
-    }
-
     korvel::ImageSize size;
     if (const auto rc = barcode.getImageSize(2.0, size); rc != korvel::ResultCode::Ok) {
         return fail("getImageSize", rc);
@@ -59,24 +87,11 @@ int main(int argc, char** argv)
     if (const auto rc = barcode.draw(image, {0, size.width, 0, size.height}); rc != korvel::ResultCode::Ok) {
         return fail("draw", rc);
     }
-    const std::time_t when = 1772874303;  // 7 March 2026, 09:05:03 UTC
-    std::vector<std::uint8_t> bytes;
-    if (const auto rc = image.write(bytes, when); rc != korvel::ResultCode::Ok) {
-        return fail("write to memory", rc);
+    std::vector<std::uint8_t> viaBarcode;
+    if (const auto rc = image.write(viaBarcode, png.time); rc != korvel::ResultCode::Ok) {
+        return fail("barcode write", rc);
     }
-    std::ostringstream stream;
-    if (const auto rc = image.write(stream, when); rc != korvel::ResultCode::Ok) {
-        return fail("write to a stream", rc);
-    }
-    std::FILE* file = std::fopen(pngPath, "wb");
-    if (file == nullptr) {
-        return fail("fopen", korvel::ResultCode::CantOpenOutputFile);
-    }
-    const korvel::ResultCode written = image.write(file, when);
-    if (std::fclose(file) != 0 || written != korvel::ResultCode::Ok) {
-        return fail("write to a file", korvel::ResultCode::CantCloseOutputFile);
-    }
-    const bool same = stream.str() == std::string(bytes.begin(), bytes.end());
+    const bool same = stream.str() == std::string(bytes.begin(), bytes.end()) && viaBarcode == bytes;
     std::printf("image: %d x %d\npng: %zu bytes, stream %s\nmessage 10: %s\n", image.width(), image.height(),
                 bytes.size(), same ? "identical" : "different", korvel::resultMessage(10U));
     return 0;

@@ -1,4 +1,4 @@
-#include "barcode/format_selection.hpp"
+#include "encodation/format_selection.hpp"
 
 namespace korvel {
 

@@ -1,0 +1,35 @@
+#pragma once
+// Where writers send their bytes: a buffer, a stream, an open C stream, or a
+// named file that is left complete or not at all.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "korvel/result_code.hpp"
+
+namespace korvel {
+
+// Takes the next bytes of the output; false when they could not be stored.
+using ByteSink = std::function<bool(std::span<const std::uint8_t> bytes)>;
+
+// Appends to the buffer.
+[[nodiscard]] ByteSink bufferSink(std::vector<std::uint8_t>& buffer);
+// Writes to the stream (not flushed).
+[[nodiscard]] ByteSink streamSink(std::ostream& stream);
+// Writes to the open C stream (not flushed).
+[[nodiscard]] ByteSink fileSink(std::FILE* file);
+
+// Produces the output into the file at `path`: `produce` is given a sink that
+// writes to it. An existing file is overwritten in place and cut to the new
+// length. When producing or writing fails, no partly written regular file is
+// left behind. Results: what `produce` returned when it failed (the file
+// removed), 12 when the file cannot be opened, 13 when a write or the close
+// fails (a full disk, a file size limit, a reader that went away).
+[[nodiscard]] Outcome writeFile(const std::string& path, const std::function<Outcome(const ByteSink&)>& produce);
+
+}  // namespace korvel

@@ -1,0 +1,36 @@
+#pragma once
+// Writing a symbol as a PNG image: 8-bit RGB, no interlace, with gamma, a
+// time stamp and fixed text chunks.
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "korvel/output.hpp"
+#include "korvel/render_options.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol.hpp"
+
+namespace korvel {
+
+inline constexpr std::int32_t kDefaultPngCompression = 6;
+
+struct PngOptions {
+    std::int32_t compressionLevel = kDefaultPngCompression;  // zlib level 0..9
+    std::optional<std::time_t> time;                        // the time stamp; the clock's time when absent
+};
+
+// Draws the symbol and writes the PNG stream to the sink. Failures: those of
+// imageSize and renderSymbol, 1 for a compression level outside 0..9, 3 when
+// the raster cannot be had, 2 when the PNG library fails or the sink refuses
+// bytes (the library's message is the outcome's detail).
+[[nodiscard]] Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                               const ByteSink& sink);
+
+// The same PNG into the file at `path` (see writeFile): the image is drawn
+// before the file is opened, and a file that cannot be finished is removed.
+[[nodiscard]] Outcome writePngFile(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                                   const std::string& path);
+
+}  // namespace korvel

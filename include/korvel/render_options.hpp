@@ -1,0 +1,78 @@
+#pragma once
+// How a symbol is drawn: its size, turn, colours, quiet zone and place in a
+// fixed-size image. The same options serve every writer.
+
+#include <cstdint>
+#include <optional>
+
+#include "korvel/color.hpp"
+
+namespace korvel {
+
+// Rotation of the drawn symbol: 90 turns it a quarter turn counter-clockwise,
+// 270 a quarter turn clockwise.
+enum class Orientation : std::int32_t {
+    Degrees0 = 0,
+    Degrees90 = 90,
+    Degrees180 = 180,
+    Degrees270 = 270,
+};
+
+// The orientation of so many degrees, or nothing for other values than
+// 0, 90, 180 and 270.
+[[nodiscard]] constexpr std::optional<Orientation> orientationFromDegrees(std::int32_t degrees) noexcept
+{
+    switch (degrees) {
+    case 0: return Orientation::Degrees0;
+    case 90: return Orientation::Degrees90;
+    case 180: return Orientation::Degrees180;
+    case 270: return Orientation::Degrees270;
+    default: return std::nullopt;
+    }
+}
+
+// Place of the symbol in a fixed-size image along one axis: left or top,
+// centre, right or bottom. The numbers are the command line's.
+enum class Alignment : std::int32_t {
+    Start = 0,
+    Center = 1,
+    End = 2,
+};
+
+[[nodiscard]] constexpr std::optional<Alignment> alignmentFromNumber(std::int32_t number) noexcept
+{
+    if (number < 0 || number > 2) {
+        return std::nullopt;
+    }
+    return static_cast<Alignment>(number);
+}
+
+// An image size in pixels.
+struct ImageSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    friend constexpr bool operator==(const ImageSize&, const ImageSize&) = default;
+};
+
+struct RenderOptions {
+    // Pixels per module (the X-dimension), rounded half up; at least 0.5.
+    // Used when no imageSize is given.
+    double moduleSize = 5.0;
+    // A fixed image size in pixels; the symbol then gets the largest whole
+    // module size that fits, placed by the alignments.
+    std::optional<ImageSize> imageSize;
+    Orientation orientation = Orientation::Degrees0;
+    Color background = kWhite;
+    Color foreground = kBlack;
+    bool quietZone = true;
+    std::int32_t quietZoneSize = 1;  // modules on each side, 0 or more
+    Alignment horizontal = Alignment::Center;
+    Alignment vertical = Alignment::Center;
+    // The barcode object's rule for sizes from a module size: a side beyond
+    // 65535 pixels wraps around modulo 65536 instead of being refused. Only
+    // for callers that must reproduce images made that way.
+    bool wrapSixteenBitSize = false;
+};
+
+}  // namespace korvel

@@ -1,0 +1,41 @@
+#pragma once
+// A finished Data Matrix symbol: its format, its codewords and its module
+// matrix. A symbol is made complete by encode and only read afterwards.
+
+#include "korvel/codeword_string.hpp"
+#include "korvel/module_matrix.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol_format.hpp"
+#include "korvel/symbol_options.hpp"
+
+namespace korvel {
+
+class Symbol {
+public:
+    // An empty symbol: no format, no codewords, a 0 x 0 matrix.
+    Symbol() = default;
+
+    [[nodiscard]] bool empty() const noexcept { return codewords_.empty(); }
+    [[nodiscard]] const SymbolFormat& format() const noexcept { return format_; }
+    // Data codewords (format().dataCodewords of them) followed by the error
+    // codewords (format().errorCodewords).
+    [[nodiscard]] const CodewordString& codewords() const noexcept { return codewords_; }
+    // The modules as encoded, upright; writers turn them as they draw.
+    [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return matrix_; }
+
+private:
+    friend Outcome encode(const SymbolOptions& options, Symbol& symbol);
+
+    SymbolFormat format_;
+    CodewordString codewords_;
+    ModuleMatrix matrix_;
+};
+
+// Encodes the options into `symbol`. On failure `symbol` keeps what it held.
+// Failures: 1 a structured append setting out of range (position 1..total,
+// total 2..16, id 1..64516), 5 data the scheme cannot encode, 6 a mode outside
+// the enumeration, 7 no format with that number, 8 too long for any format,
+// 10 too long for the preferred format, 14 memory ran out.
+[[nodiscard]] Outcome encode(const SymbolOptions& options, Symbol& symbol);
+
+}  // namespace korvel

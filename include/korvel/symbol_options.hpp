@@ -1,0 +1,37 @@
+#pragma once
+// What a symbol holds: the data, how it is read and encoded, and its format.
+
+#include <cstdint>
+#include <string>
+
+#include "korvel/encoding_mode.hpp"
+
+namespace korvel {
+
+// How the data text is read.
+enum class DataSyntax {
+    TildeEscapes,  // ~1 FNC1, ~7dddddd ECI, ~Xhh a byte, ~~ a tilde, ... (the command line's --data)
+    Literal,       // every byte is data, nothing is an escape (data from a file)
+};
+
+// One symbol of a structured append sequence.
+struct StructuredAppend {
+    bool enabled = false;
+    std::int32_t position = 1;  // 1..16, at most total
+    std::int32_t total = 2;     // 2..16
+    std::int32_t id = 1;        // file identification shared by the sequence, 1..64516
+
+    static constexpr std::int32_t kMaxId = 64516;  // 254 x 254
+};
+
+struct SymbolOptions {
+    std::string data = "1234567";
+    DataSyntax syntax = DataSyntax::TildeEscapes;
+    EncodingMode mode = EncodingMode::Automatic;
+    // 0: the smallest square format that holds the data; 1..24 square and
+    // 25..30 rectangular formats of the format table.
+    std::int32_t preferredFormat = 0;
+    StructuredAppend structuredAppend;
+};
+
+}  // namespace korvel

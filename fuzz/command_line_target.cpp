@@ -104,7 +104,8 @@ bool isRunStatus(int status)
 {
     // 3 (allocation), 12 and 13 (the file) cannot happen for small images
     // written to /dev/null; 6, 7 and 9 not with the values the program accepts.
-    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10;
+    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10 ||
+           status == 15;
 }
 
 }  // namespace
@@ -152,7 +153,13 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             expected = 1;
             break;
         }
-        if (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos) {
+        const bool longOnly = letter > kVersionOption && letter <= kHriOption;
+        if (longOnly && letter != kGs1SeparatorOption) {  // a flag: no value to convert
+            static_cast<void>(applyOption(letter, nullptr, sizes));
+            continue;
+        }
+        if (!longOnly &&
+            (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option letter";
         }
         const char* value = scanner.optionValue();
@@ -169,7 +176,10 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
             return "parseDecimal differs from strtod";
         }
-        applyOption(letter, value, sizes);
+        if (!applyOption(letter, value, sizes)) {
+            expected = 1;  // a value the option does not have ends the run at once
+            break;
+        }
     }
     if (expected < 0) {
         const int index = scanner.argIndex();

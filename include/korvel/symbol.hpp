@@ -2,7 +2,10 @@
 // A finished Data Matrix symbol: its format, its codewords and its module
 // matrix. A symbol is made complete by encode and only read afterwards.
 
+#include <string>
+
 #include "korvel/codeword_string.hpp"
+#include "korvel/gs1.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
@@ -22,6 +25,12 @@ public:
     [[nodiscard]] const CodewordString& codewords() const noexcept { return codewords_; }
     // The modules as encoded, upright; writers turn them as they draw.
     [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return matrix_; }
+    // GS1 data: the elements as parsed and validated; empty for other data.
+    [[nodiscard]] const Gs1Data& gs1Data() const noexcept { return gs1_; }
+    // The human-readable interpretation printed under a GS1 symbol
+    // ("(01) 09501101530003 (17) 261231") or a HIBC symbol ("+A123BJC5D6E71G");
+    // empty for other data.
+    [[nodiscard]] const std::string& humanReadableText() const noexcept { return humanReadable_; }
 
 private:
     friend Outcome encode(const SymbolOptions& options, Symbol& symbol);
@@ -29,13 +38,17 @@ private:
     SymbolFormat format_;
     CodewordString codewords_;
     ModuleMatrix matrix_;
+    Gs1Data gs1_;
+    std::string humanReadable_;
 };
 
 // Encodes the options into `symbol`. On failure `symbol` keeps what it held.
 // Failures: 1 a structured append setting out of range (position 1..total,
 // total 2..16, id 1..64516), 5 data the scheme cannot encode, 6 a mode outside
 // the enumeration, 7 no format with that number, 8 too long for any format,
-// 10 too long for the preferred format, 14 memory ran out.
+// 10 too long for the preferred format, 14 memory ran out, 15 GS1 or HIBC
+// data that fails a check (the detail names the AI, the character and the
+// fault).
 [[nodiscard]] Outcome encode(const SymbolOptions& options, Symbol& symbol);
 
 }  // namespace korvel

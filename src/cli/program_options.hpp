@@ -15,9 +15,14 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kGs1Option,
+    kGs1NoCheckOption,
+    kGs1SeparatorOption,
+    kHibcOption,
+    kHriOption,
 };
 
-inline constexpr std::array<LongOption, 19> kLongOptions{{
+inline constexpr std::array<LongOption, 24> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -36,6 +41,11 @@ inline constexpr std::array<LongOption, 19> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"gs1", false, kGs1Option, true},
+    {"gs1-nocheck", false, kGs1NoCheckOption, true},
+    {"gs1-separator", true, kGs1SeparatorOption, true},
+    {"hibc", false, kHibcOption, true},
+    {"hri", false, kHriOption, true},
     {"version", false, kVersionOption, true},
 }};
 

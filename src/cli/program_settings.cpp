@@ -1,6 +1,9 @@
 #include "cli/program_settings.hpp"
 
+#include <cstring>
+
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
 
 namespace korvel {
 namespace {
@@ -9,7 +12,7 @@ bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return v
 
 }  // namespace
 
-void applyOption(int code, const char* value, Settings& s)
+bool applyOption(int code, const char* value, Settings& s)
 {
     switch (code) {
     case 'x':
@@ -63,16 +66,43 @@ void applyOption(int code, const char* value, Settings& s)
     case 't': s.symbol.structuredAppend.total = parseInteger(value); break;
     case 'i': s.symbol.structuredAppend.id = parseInteger(value); break;
     case 'e': s.render.quietZoneSize = parseInteger(value); break;
+    case kGs1Option:
+    case kGs1NoCheckOption:
+        s.gs1 = true;
+        s.symbol.syntax = DataSyntax::Gs1;
+        s.symbol.gs1.contentChecks = s.symbol.gs1.contentChecks && code == kGs1Option;
+        break;
+    case kGs1SeparatorOption:
+        if (std::strcmp(value, "fnc1") != 0 && std::strcmp(value, "gs") != 0) {
+            return false;
+        }
+        s.symbol.gs1Separator = value[0] == 'g' ? Gs1Separator::GroupSeparator : Gs1Separator::Fnc1;
+        break;
+    case kHibcOption:
+        s.hibc = true;
+        s.symbol.syntax = DataSyntax::Hibc;
+        break;
+    case kHriOption: s.printHumanReadable = true; break;
     default: break;
     }
+    return true;
 }
 
-ResultCode checkSettings(const Settings& s)
+Outcome checkSettings(const Settings& s)
 {
     const StructuredAppend& sequence = s.symbol.structuredAppend;
     const bool accepted = inRange(sequence.position, 1, 16) && inRange(sequence.total, 2, 16) &&
                           inRange(sequence.id, 1, StructuredAppend::kMaxId) && s.render.quietZoneSize >= 0;
-    return accepted ? ResultCode::Ok : ResultCode::InvalidArgument;
+    if (!accepted) {
+        return ResultCode::InvalidArgument;
+    }
+    if (s.gs1 && s.hibc) {
+        return {ResultCode::InvalidArgument, "--hibc cannot be combined with --gs1 or --gs1-nocheck"};
+    }
+    if (s.printHumanReadable && !s.gs1 && !s.hibc) {
+        return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
+    }
+    return {};
 }
 
 RenderOptions renderOptionsOf(const Settings& settings)

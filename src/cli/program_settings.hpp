@@ -24,17 +24,22 @@ struct Settings {
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
+    bool gs1 = false;   // --gs1 or --gs1-nocheck
+    bool hibc = false;  // --hibc
+    bool printHumanReadable = false;  // --hri
 };
 
-// Stores an option's converted value when it is accepted; values out of
-// range are dropped silently and the setting keeps its previous value.
-void applyOption(int code, const char* value, Settings& settings);
+// Stores an option's converted value when it is accepted. Values of the
+// original options that are out of range are dropped silently and the
+// setting keeps its previous value; a value of an added option that is not
+// one of its values returns false (the run ends naming option and value).
+[[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
-// The ranges the command refuses with 1 before anything is encoded: the
+// What the command refuses with 1 before anything is encoded: the
 // structured append position (1..16), total (2..16) and identification
-// (1..64516), whether or not structured append is on, and the quiet zone
-// size (0 or more).
-[[nodiscard]] ResultCode checkSettings(const Settings& settings);
+// (1..64516), whether or not structured append is on, the quiet zone size
+// (0 or more), and options that exclude each other (with a detail).
+[[nodiscard]] Outcome checkSettings(const Settings& settings);
 
 // The render options of the run: a fixed image size when -x or -y was given.
 [[nodiscard]] RenderOptions renderOptionsOf(const Settings& settings);

@@ -35,13 +35,20 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
     {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
 }};
 
-// Options that have only a long name, in the order they were added.
+// Options that have only a long name, in the order they were added. A
+// description may wrap ("\n"); its next line is indented to the column.
 struct ExtendedOptionHelp {
     const char* longForm;
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 6> kExtendedOptionHelp{{
+    {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...\n"
+              "or a Digital Link URI; it is checked and FNC1 is added."},
+    {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
+    {"--gs1-separator", "After variable-length GS1 values: fnc1 (default) or gs."},
+    {"--hibc", "The data is a HIBC label: + and a check character are added."},
+    {"--hri", "Print the human-readable text of GS1 or HIBC data."},
     {"--version", "Print the version line and exit."},
 }};
 
@@ -70,7 +77,10 @@ std::string usageText()
         if (line.size() < kDescriptionColumn) {
             line.resize(kDescriptionColumn, ' ');
         }
-        text += line + option.description + "\n";
+        for (const char* c = option.description; *c != '\0'; ++c) {
+            line += *c == '\n' ? "\n" + std::string(kDescriptionColumn, ' ') : std::string(1, *c);
+        }
+        text += line + "\n";
     }
     return text;
 }

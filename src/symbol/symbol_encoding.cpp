@@ -5,6 +5,7 @@
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "gs1/gs1_data_items.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -26,13 +27,39 @@ DataItemList literalItems(std::string_view data)
     return items;
 }
 
-DataItemList dataItems(const SymbolOptions& options)
+// What the data text becomes: data items for the encoder and, for GS1 and
+// HIBC data, what the symbol tells its caller about it.
+struct PreparedData {
+    DataItemList items;
+    Gs1Data gs1;
+    std::string humanReadable;
+};
+
+Outcome prepare(const SymbolOptions& options, PreparedData& out)
 {
     switch (options.syntax) {
-    case DataSyntax::Literal: return literalItems(options.data);
+    case DataSyntax::Literal: out.items = literalItems(options.data); return {};
+    case DataSyntax::Gs1: {
+        Outcome parsed = parseGs1(options.data, options.gs1, out.gs1);
+        if (parsed.ok()) {
+            out.items = gs1DataItems(out.gs1, options.gs1Separator);
+            out.humanReadable = gs1HumanReadable(out.gs1);
+        }
+        return parsed;
+    }
+    case DataSyntax::Hibc: {
+        HibcData hibc;
+        Outcome parsed = parseHibc(options.data, hibc);
+        if (parsed.ok()) {
+            out.items = hibcDataItems(hibc);
+            out.humanReadable = hibcHumanReadable(hibc);
+        }
+        return parsed;
+    }
     case DataSyntax::TildeEscapes: break;
     }
-    return prepareData(options.data);
+    out.items = prepareData(options.data);
+    return {};
 }
 
 }  // namespace
@@ -43,8 +70,15 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
         return ResultCode::InvalidArgument;
     }
     try {
-        EncodationInput input{dataItems(options), options.mode, options.preferredFormat, options.structuredAppend};
+        PreparedData data;
+        if (Outcome prepared = prepare(options, data); !prepared.ok()) {
+            return prepared;
+        }
+        EncodationInput input{std::move(data.items), options.mode, options.preferredFormat,
+                              options.structuredAppend};
         Symbol made;
+        made.gs1_ = std::move(data.gs1);
+        made.humanReadable_ = std::move(data.humanReadable);
         if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
             result != ResultCode::Ok) {
             return result;

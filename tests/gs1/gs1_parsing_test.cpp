@@ -98,6 +98,9 @@ const InvalidCase kInvalidCases[] = {
     {"htp://id.example/01/09501101530003", "character 1: a Digital Link URI starts with http:// or https://"},
     {"ftp://id.example/01/09501101530003", "character 1: expected '[', '(' or a Digital Link URI"},
     {"", "no data"},
+    // Found by fuzzing (fuzz/corpus/gs1/233c3d9cbb4c2dee2e032b35c5b4fc6cb368741d):
+    // a value that ends in '.' shown bare made the message line end in "..".
+    {"[8007]06A41.", "AI (8007) at character 7: invalid IBAN '06A41.'"},
 };
 
 TEST(Gs1Parsing, InvalidDataNamesTheAiThePlaceAndTheFault)

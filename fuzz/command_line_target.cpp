@@ -100,6 +100,17 @@ bool imageIsSmall(const Settings& s)
     return static_cast<double>(kLargestSymbol + quietZones) * pixels <= static_cast<double>(kMaxSide);
 }
 
+// Whether the long-only option with this code takes no value.
+bool isFlag(int code)
+{
+    for (const LongOption& option : kLongOptions) {
+        if (option.code == code) {
+            return !option.takesValue;
+        }
+    }
+    return false;
+}
+
 bool isRunStatus(int status)
 {
     // 3 (allocation), 12 and 13 (the file) cannot happen for small images
@@ -153,14 +164,14 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             expected = 1;
             break;
         }
-        const bool longOnly = letter > kVersionOption && letter <= kHriOption;
-        if (longOnly && letter != kGs1SeparatorOption) {  // a flag: no value to convert
-            static_cast<void>(applyOption(letter, nullptr, sizes));
-            continue;
-        }
-        if (!longOnly &&
+        const bool extended = letter >= kShapeOption && letter <= kHriOption;
+        if (!extended &&
             (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option letter";
+        }
+        if (extended && isFlag(letter)) {
+            static_cast<void>(applyOption(letter, nullptr, sizes));  // flags: no value
+            continue;
         }
         const char* value = scanner.optionValue();
         if (value == nullptr || !pointsInto(value, arguments)) {
@@ -177,7 +188,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             return "parseDecimal differs from strtod";
         }
         if (!applyOption(letter, value, sizes)) {
-            expected = 1;  // a value the option does not have ends the run at once
+            expected = 1;  // an invalid value of an extended option
             break;
         }
     }

@@ -32,4 +32,9 @@ namespace korvel::fuzz {
 // is accepted into encoder input.
 [[nodiscard]] const char* fuzzGs1(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> a raster of colour runs and repeated rows; its PNG, the PNG of its
+// rows' structure and the run coder's zlib stream must all give back exactly
+// its pixels.
+[[nodiscard]] const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

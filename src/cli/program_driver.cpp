@@ -8,9 +8,7 @@
 #include "cli/program_options.hpp"
 #include "cli/program_settings.hpp"
 #include "cli/usage_text.hpp"
-#include "korvel/output.hpp"
-#include "korvel/png_creator.hpp"
-#include "korvel/rendering.hpp"
+#include "korvel/png_writer.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -19,19 +17,17 @@ namespace {
 // The exit status of a failed step is its result code's number.
 int toExitStatus(ResultCode code) { return static_cast<int>(code); }
 
-// The banner line and one message line on stderr; returns the exit status.
-int reportLine(const std::string& message, ResultCode code)
+int report(const Outcome& outcome)
 {
     std::fputs(kBannerLine, stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
+    const std::string message = outcomeMessage(outcome);
     std::fputs(message.c_str(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
-    return toExitStatus(code);
+    return toExitStatus(outcome.code);
 }
-
-int report(const Outcome& outcome) { return reportLine(outcomeMessage(outcome), outcome.code); }
 
 // Writes a text that a run ends with (usage, version) to standard output;
 // text that never reached its reader is not a success.
@@ -47,45 +43,37 @@ bool printLine(const std::string& line)
 bool printVersion() { return printLine(kBannerLine); }
 
 // Everything after the options: the symbol, the image and the file. The
-// image is drawn before the file is opened, so that a run that fails there
-// leaves an existing file alone.
+// image is laid out before the file is opened, so that a run that fails
+// there leaves an existing file alone.
 Outcome produceSymbol(const Settings& settings, const char* outputPath)
 {
     if (Outcome checked = checkSettings(settings); !checked.ok()) {
         return checked;
     }
     Symbol symbol;
-    if (Outcome encoded = encode(settings.symbol, symbol); !encoded.ok()) {
+    if (Outcome encoded = encode(symbolOptionsOf(settings), symbol); !encoded.ok()) {
         return encoded;
     }
-    const RenderOptions render = renderOptionsOf(settings);
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
-    }
-    PngCreator image(size.width, size.height, kWhite, PngCreator::kDefaultCompression);
-    if (!image.allocate()) {
-        return ResultCode::CantInitializePngCreator;
-    }
-    if (Outcome drawn = renderSymbol(symbol, render, image); !drawn.ok()) {
-        return drawn;
-    }
-    Outcome written = writeFile(outputPath, [&image](const ByteSink& sink) { return Outcome(image.write(sink)); });
+    Outcome written = writePngFile(symbol, renderOptionsOf(settings), PngOptions{}, outputPath);
     if (written.ok() && settings.printHumanReadable && !printLine(symbol.humanReadableText())) {
         return ResultCode::Fail;
     }
     return written;
 }
 
-// "Error: Invalid value for --gs1-separator: x." for an added option's value.
+// An extended option's value that is not one it takes ends the run at once.
 int reportInvalidValue(int code, const char* value)
 {
-    std::string_view name = "?";
+    std::string_view name;
     for (const LongOption& option : kLongOptions) {
-        name = option.code == code ? option.name : name;
+        if (option.code == code) {
+            name = option.name;
+        }
     }
-    return reportLine("Error: Invalid value for --" + std::string(name) + ": " + value + ".",
-                      ResultCode::InvalidArgument);
+    std::fputs(kBannerLine, stderr);
+    std::fprintf(stderr, "\nError: Invalid value for --%.*s: %s.\n", static_cast<int>(name.size()), name.data(), value);
+    std::fflush(stderr);
+    return toExitStatus(ResultCode::InvalidArgument);
 }
 
 }  // namespace

@@ -15,6 +15,10 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kShapeOption,
+    kDmreOption,
+    kUtf8Option,
+    kMinimalOption,
     kGs1Option,
     kGs1NoCheckOption,
     kGs1SeparatorOption,
@@ -22,7 +26,7 @@ enum LongOnlyOption : int {
     kHriOption,
 };
 
-inline constexpr std::array<LongOption, 24> kLongOptions{{
+inline constexpr std::array<LongOption, 28> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -46,6 +50,10 @@ inline constexpr std::array<LongOption, 24> kLongOptions{{
     {"gs1-separator", true, kGs1SeparatorOption, true},
     {"hibc", false, kHibcOption, true},
     {"hri", false, kHriOption, true},
+    {"shape", true, kShapeOption, true},
+    {"dmre", false, kDmreOption, true},
+    {"utf8", false, kUtf8Option, true},
+    {"minimal", false, kMinimalOption, true},
     {"version", false, kVersionOption, true},
 }};
 

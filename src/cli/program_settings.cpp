@@ -1,6 +1,7 @@
 #include "cli/program_settings.hpp"
 
-#include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "cli/option_values.hpp"
 #include "cli/program_options.hpp"
@@ -9,6 +10,31 @@ namespace korvel {
 namespace {
 
 bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
+
+constexpr std::int32_t kLastFormat = 30;
+constexpr std::int32_t kLastDmreFormat = 48;
+
+std::optional<SymbolShape> shapeFromName(std::string_view name)
+{
+    if (name == "square") {
+        return SymbolShape::Square;
+    }
+    if (name == "rectangle") {
+        return SymbolShape::Rectangle;
+    }
+    return std::nullopt;
+}
+
+std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
+{
+    if (name == "fnc1") {
+        return Gs1Separator::Fnc1;
+    }
+    if (name == "gs") {
+        return Gs1Separator::GroupSeparator;
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -34,8 +60,11 @@ bool applyOption(int code, const char* value, Settings& s)
         break;
     case 'd': s.symbol.data = value; break;
     case 'f':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
-            s.symbol.preferredFormat = v;
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, kLastDmreFormat)) {
+            s.formatWithDmre = v;
+            if (v <= kLastFormat) {
+                s.symbol.preferredFormat = v;
+            }
         }
         break;
     case 'm':
@@ -66,18 +95,31 @@ bool applyOption(int code, const char* value, Settings& s)
     case 't': s.symbol.structuredAppend.total = parseInteger(value); break;
     case 'i': s.symbol.structuredAppend.id = parseInteger(value); break;
     case 'e': s.render.quietZoneSize = parseInteger(value); break;
+    case kShapeOption: {
+        const auto shape = shapeFromName(value);
+        if (!shape) {
+            return false;
+        }
+        s.symbol.shape = *shape;
+        break;
+    }
+    case kDmreOption: s.symbol.dmre = true; break;
+    case kUtf8Option: s.symbol.utf8 = true; break;
+    case kMinimalOption: s.symbol.minimal = true; break;
     case kGs1Option:
     case kGs1NoCheckOption:
         s.gs1 = true;
         s.symbol.syntax = DataSyntax::Gs1;
         s.symbol.gs1.contentChecks = s.symbol.gs1.contentChecks && code == kGs1Option;
         break;
-    case kGs1SeparatorOption:
-        if (std::strcmp(value, "fnc1") != 0 && std::strcmp(value, "gs") != 0) {
+    case kGs1SeparatorOption: {
+        const auto separator = gs1SeparatorFromName(value);
+        if (!separator) {
             return false;
         }
-        s.symbol.gs1Separator = value[0] == 'g' ? Gs1Separator::GroupSeparator : Gs1Separator::Fnc1;
+        s.symbol.gs1Separator = *separator;
         break;
+    }
     case kHibcOption:
         s.hibc = true;
         s.symbol.syntax = DataSyntax::Hibc;
@@ -96,13 +138,28 @@ Outcome checkSettings(const Settings& s)
     if (!accepted) {
         return ResultCode::InvalidArgument;
     }
+    if (s.symbol.minimal && s.symbol.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "--minimal chooses the schemes itself and needs -m 0"};
+    }
     if (s.gs1 && s.hibc) {
         return {ResultCode::InvalidArgument, "--hibc cannot be combined with --gs1 or --gs1-nocheck"};
+    }
+    if ((s.gs1 || s.hibc) && s.symbol.utf8) {
+        return {ResultCode::InvalidArgument, "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
     }
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
     }
-    return {};
+    return ResultCode::Ok;
+}
+
+SymbolOptions symbolOptionsOf(const Settings& settings)
+{
+    SymbolOptions symbol = settings.symbol;
+    if (symbol.dmre) {
+        symbol.preferredFormat = settings.formatWithDmre;
+    }
+    return symbol;
 }
 
 RenderOptions renderOptionsOf(const Settings& settings)

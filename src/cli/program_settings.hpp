@@ -21,6 +21,9 @@ namespace korvel {
 
 struct Settings {
     SymbolOptions symbol;
+    // The last -f value in 0..48, which --dmre makes the preferred format
+    // whatever the order of the two options.
+    std::int32_t formatWithDmre = 0;
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
@@ -29,17 +32,21 @@ struct Settings {
     bool printHumanReadable = false;  // --hri
 };
 
-// Stores an option's converted value when it is accepted. Values of the
-// original options that are out of range are dropped silently and the
-// setting keeps its previous value; a value of an added option that is not
-// one of its values returns false (the run ends naming option and value).
+// Stores an option's converted value when it is accepted. Values out of range
+// of the original options are dropped silently and the setting keeps its
+// previous value; an invalid value of an extended option returns false, to be
+// reported.
 [[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
-// What the command refuses with 1 before anything is encoded: the
-// structured append position (1..16), total (2..16) and identification
-// (1..64516), whether or not structured append is on, the quiet zone size
-// (0 or more), and options that exclude each other (with a detail).
+// What the command refuses with 1 before anything is encoded: the structured
+// append position (1..16), total (2..16) and identification (1..64516),
+// whether or not structured append is on, the quiet zone size (0 or more),
+// --minimal with an explicit mode, and GS1/HIBC options that exclude each
+// other or need each other.
 [[nodiscard]] Outcome checkSettings(const Settings& settings);
+
+// The symbol options of the run: with --dmre, the last -f in 0..48.
+[[nodiscard]] SymbolOptions symbolOptionsOf(const Settings& settings);
 
 // The render options of the run: a fixed image size when -x or -y was given.
 [[nodiscard]] RenderOptions renderOptionsOf(const Settings& settings);

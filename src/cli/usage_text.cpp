@@ -42,13 +42,17 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 6> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 10> kExtendedOptionHelp{{
     {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...\n"
               "or a Digital Link URI; it is checked and FNC1 is added."},
     {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
     {"--gs1-separator", "After variable-length GS1 values: fnc1 (default) or gs."},
     {"--hibc", "The data is a HIBC label: + and a check character are added."},
     {"--hri", "Print the human-readable text of GS1 or HIBC data."},
+    {"--shape", "Set the shape chosen with -f 0. Possible Values: square, rectangle"},
+    {"--dmre", "Allow the rectangular extension formats 31..48 (DMRE)."},
+    {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
+    {"--minimal", "Encode with the fewest codewords. Needs -m 0."},
     {"--version", "Print the version line and exit."},
 }};
 

@@ -8,19 +8,10 @@ namespace korvel {
 ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, const RenderOptions& options,
                       RasterImage& image, const TargetRect& target)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
-    const auto extent = symbolExtent(format, options);
-    if (!extent) {
-        return ResultCode::InvalidBarcodeSize;
-    }
     ModulePlacement placement;
-    if (const ResultCode placed = placeInTarget(*extent, options, target, placement); placed != ResultCode::Ok) {
+    if (const ResultCode placed = placeSymbol(format, matrix != nullptr, options, target, placement);
+        placed != ResultCode::Ok) {
         return placed;
-    }
-    if (matrix == nullptr) {
-        return ResultCode::InvalidData;
     }
 
     if (options.background != image.initialColor()) {

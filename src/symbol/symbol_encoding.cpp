@@ -2,9 +2,12 @@
 // becomes data items, the items codewords, the codewords a module matrix.
 
 #include <new>
+#include <string>
+#include <variant>
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "encodation/utf8_text.hpp"
 #include "gs1/gs1_data_items.hpp"
 #include "korvel/symbol.hpp"
 
@@ -62,6 +65,20 @@ Outcome prepare(const SymbolOptions& options, PreparedData& out)
     return {};
 }
 
+// The data as UTF-8 text when the options say so; ill-formed text is refused.
+Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
+{
+    if (!options.utf8) {
+        return ResultCode::Ok;
+    }
+    auto text = utf8DataItems(items);
+    if (const auto* invalid = std::get_if<InvalidUtf8>(&text)) {
+        return {ResultCode::InvalidData, "ill-formed UTF-8 at byte " + std::to_string(invalid->byte) + " of the data"};
+    }
+    items = std::move(std::get<DataItemList>(text));
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
 Outcome encode(const SymbolOptions& options, Symbol& symbol)
@@ -69,13 +86,23 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
     if (options.structuredAppend.enabled && !structuredAppendInRange(options.structuredAppend)) {
         return ResultCode::InvalidArgument;
     }
+    if (options.minimal && options.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "the minimal encodation chooses the schemes itself, in automatic mode only"};
+    }
+    const bool plainAscii = options.syntax == DataSyntax::Gs1 || options.syntax == DataSyntax::Hibc;
+    if (options.utf8 && plainAscii) {
+        return {ResultCode::InvalidArgument, "GS1 and HIBC data are plain ASCII, not UTF-8 text"};
+    }
     try {
         PreparedData data;
         if (Outcome prepared = prepare(options, data); !prepared.ok()) {
             return prepared;
         }
-        EncodationInput input{std::move(data.items), options.mode, options.preferredFormat,
-                              options.structuredAppend};
+        EncodationInput input{std::move(data.items), options.mode,  options.preferredFormat, options.structuredAppend,
+                              options.shape,         options.dmre, options.minimal};
+        if (Outcome read = readUtf8(options, input.items); !read.ok()) {
+            return read;
+        }
         Symbol made;
         made.gs1_ = std::move(data.gs1);
         made.humanReadable_ = std::move(data.humanReadable);

@@ -58,6 +58,10 @@ Extended options:
    --gs1-separator  After variable-length GS1 values: fnc1 (default) or gs.
    --hibc           The data is a HIBC label: + and a check character are added.
    --hri            Print the human-readable text of GS1 or HIBC data.
+   --shape          Set the shape chosen with -f 0. Possible Values: square, rectangle
+   --dmre           Allow the rectangular extension formats 31..48 (DMRE).
+   --utf8           Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26.
+   --minimal        Encode with the fewest codewords. Needs -m 0.
    --version        Print the version line and exit.
 )";
 

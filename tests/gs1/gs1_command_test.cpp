@@ -38,6 +38,9 @@ const CommandCase kCommandCases[] = {
     {{"--gs1", "--hibc", "-d", "A1", "out.png"}, 1, "",
      "Error: Invalid argument: --hibc cannot be combined with --gs1 or --gs1-nocheck.\n"},
     {{"--hri", "out.png"}, 1, "", "Error: Invalid argument: --hri needs --gs1, --gs1-nocheck or --hibc.\n"},
+    {{"--utf8", "--gs1", "-d", kGood, "out.png"}, 1, "",
+     "Error: Invalid argument: --utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain "
+     "ASCII).\n"},
     {{"--gs1=1", "out.png"}, 1, "", "!argument not allowed: `gs1'.\n"},
     {{"--hr", "out.png"}, 1, "", "!invalid option `hr'.\n"},
 };

@@ -41,6 +41,9 @@ struct SymbolReport {
     std::optional<SymbolFormat> format;
     std::size_t dataCodewordsUsed = 0;
     CodewordString codewords;  // data and error codewords
+    // GS1 data: the elements as parsed; GS1 and HIBC data: the human-readable text.
+    std::vector<Gs1Element> gs1Elements;
+    std::string humanReadable;
 
     std::optional<ImageReport> image;
     std::optional<std::string> outputFile;

@@ -60,11 +60,14 @@ int reportInvalidValue(int code, const char* value)
 // text that never reached its reader is not a success.
 int printAndEnd(bool printed) { return printed ? 0 : report(ResultCode::Fail); }
 
-bool printVersion()
+// One line on standard output; false when it did not reach its reader.
+bool printLine(const std::string& line)
 {
-    const bool written = std::fputs(kBannerLine, stdout) >= 0 && std::fputc('\n', stdout) != EOF;
+    const bool written = std::fputs(line.c_str(), stdout) >= 0 && std::fputc('\n', stdout) != EOF;
     return std::fflush(stdout) == 0 && written;
 }
+
+bool printVersion() { return printLine(kBannerLine); }
 
 std::function<void(Symbol&)>& symbolHook()
 {
@@ -153,10 +156,13 @@ Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const Ru
         !imageSize(symbol, plan.render, size).ok()) {
         return {ResultCode::InvalidArgument, "--module-mm at this --dpi makes the image larger than 65535 pixels"};
     }
-    if (plan.path != nullptr && extras.decoder == nullptr && extras.report == nullptr) {
-        return writeImageFile(symbol, plan);
+    Outcome written = plan.path != nullptr && extras.decoder == nullptr && extras.report == nullptr
+                          ? writeImageFile(symbol, plan)
+                          : writeCheckedImage(settings, symbol, plan, extras);
+    if (written.ok() && settings.printHumanReadable && !printLine(symbol.humanReadableText())) {
+        return ResultCode::Fail;
     }
-    return writeCheckedImage(settings, symbol, plan, extras);
+    return written;
 }
 
 // Writes the report line to its file, or to standard output for "-".

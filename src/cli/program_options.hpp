@@ -27,9 +27,14 @@ enum LongOnlyOption : int {
     kDmreOption,
     kUtf8Option,
     kMinimalOption,
+    kGs1Option,
+    kGs1NoCheckOption,
+    kGs1SeparatorOption,
+    kHibcOption,
+    kHriOption,
 };
 
-inline constexpr std::array<LongOption, 31> kLongOptions{{
+inline constexpr std::array<LongOption, 36> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -48,6 +53,11 @@ inline constexpr std::array<LongOption, 31> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"gs1", false, kGs1Option, true},
+    {"gs1-nocheck", false, kGs1NoCheckOption, true},
+    {"gs1-separator", true, kGs1SeparatorOption, true},
+    {"hibc", false, kHibcOption, true},
+    {"hri", false, kHriOption, true},
     {"type", true, kTypeOption, true},
     {"module-mm", true, kModuleMmOption, true},
     {"dpi", true, kDpiOption, true},

@@ -44,6 +44,9 @@ struct Settings {
     PrintSettings print;
     bool verify = false;                    // --verify
     std::optional<std::string> reportPath;  // --report; "-" is standard output
+    bool gs1 = false;   // --gs1 or --gs1-nocheck
+    bool hibc = false;  // --hibc
+    bool printHumanReadable = false;  // --hri
 };
 
 // Where --report sends the report to standard output.
@@ -58,7 +61,8 @@ inline constexpr const char* kStandardOutputName = "-";
 // What the command refuses with 1 before anything is encoded: the structured
 // append position (1..16), total (2..16) and identification (1..64516),
 // whether or not structured append is on, the quiet zone size (0 or more),
-// and --minimal with an explicit mode.
+// --minimal with an explicit mode, and GS1/HIBC options that exclude each
+// other or need each other.
 [[nodiscard]] Outcome checkSettings(const Settings& settings);
 
 // The symbol options of the run: with --dmre, the last -f in 0..48.

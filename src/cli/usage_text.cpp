@@ -35,15 +35,21 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
     {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
 }};
 
-// Options that have only a long name, in the order they were added.
+// Options that have only a long name, in the order they were added. A
+// description may wrap ("\n"); its next line is indented to the column.
 struct ExtendedOptionHelp {
     const char* longForm;
     const char* description;
     const char* continuation = nullptr;  // a second description line, indented
 };
 
-
-constexpr std::array<ExtendedOptionHelp, 13> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 18> kExtendedOptionHelp{{
+    {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...",
+     "or a Digital Link URI; it is checked and FNC1 is added."},
+    {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
+    {"--gs1-separator", "After variable-length GS1 values: fnc1 (default) or gs."},
+    {"--hibc", "The data is a HIBC label: + and a check character are added."},
+    {"--hri", "Print the human-readable text of GS1 or HIBC data."},
     {"--type", "Output format: png, svg, eps or pdf. Without it, a file name",
      "ending in .svg, .eps or .pdf (any case) selects that format."},
     {"--module-mm", "Module size in millimetres, above 0 and at most 100.",

@@ -31,6 +31,8 @@ void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolRe
     report.format = symbol.format();
     report.dataCodewordsUsed = symbol.dataCodewordsUsed();
     report.codewords = symbol.codewords();
+    report.gs1Elements = symbol.gs1Data().elements;
+    report.humanReadable = symbol.humanReadableText();
 }
 
 void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)

@@ -4,6 +4,8 @@
 
 #include "korvel/expected_reading.hpp"
 
+#include "symbol/symbol_data.hpp"
+
 #include <algorithm>
 #include <optional>
 
@@ -110,6 +112,57 @@ std::string bytesDifference(const std::string& read, const std::string& meant)
     return text;
 }
 
+// The ECI number of the codewords after an ECI designator.
+std::uint32_t eciNumber(const DataItemList& items, std::size_t& k)
+{
+    const auto next = [&]() { return ++k < items.size() ? std::uint32_t{items[k].value} : 0U; };
+    const std::uint32_t c1 = next();
+    if (c1 <= 127) {
+        return c1 - 1;
+    }
+    const std::uint32_t c2 = next();
+    if (c1 <= 191) {
+        return (c1 - 128) * 254 + c2 - 1 + 127;
+    }
+    const std::uint32_t c3 = next();
+    return (c1 - 192) * 64516 + (c2 - 1) * 254 + c3 - 1 + 16383;
+}
+
+// The elements of data that the command prepares itself (GS1 and HIBC data
+// with their framing, UTF-8 text in the bytes it is written in).
+std::vector<DataElement> preparedElements(const DataItemList& items)
+{
+    std::vector<DataElement> elements;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const DataItem& item = items[k];
+        if (!item.isCodeword) {
+            elements.push_back({Kind::Byte, item.value});
+            continue;
+        }
+        switch (item.value) {
+        case 232: elements.push_back({Kind::Fnc1, 0}); break;
+        case 234: elements.push_back({Kind::ReaderProgramming, 0}); break;
+        case 236: elements.push_back({Kind::Macro05, 0}); break;
+        case 237: elements.push_back({Kind::Macro06, 0}); break;
+        case 241: elements.push_back({Kind::Eci, eciNumber(items, k)}); break;
+        default: break;
+        }
+    }
+    return elements;
+}
+
+// What the data means: its text with the escapes resolved, or, for data the
+// encoder frames or converts, the data as framed.
+std::vector<DataElement> meantElements(const SymbolOptions& options)
+{
+    const bool framed = options.syntax == DataSyntax::Gs1 || options.syntax == DataSyntax::Hibc || options.utf8;
+    DataItemList items;
+    if (framed && prepareSymbolData(options, items).ok()) {
+        return preparedElements(items);
+    }
+    return resolveData(options.data, options.syntax);
+}
+
 }  // namespace
 
 std::vector<DataElement> resolveData(std::string_view data, DataSyntax syntax)
@@ -153,7 +206,7 @@ std::vector<DataElement> resolveData(std::string_view data, DataSyntax syntax)
 
 ExpectedReading expectedReading(const SymbolOptions& options, const CodewordString& codewords)
 {
-    const std::vector<DataElement> elements = resolveData(options.data, options.syntax);
+    const std::vector<DataElement> elements = meantElements(options);
     ExpectedReading expected;
     SymbolReading& reading = expected.reading;
     const bool sequence = options.structuredAppend.enabled;

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "cli/batch_runner.hpp"
 #include "cli/option_scanner.hpp"
 #include "cli/program_options.hpp"
 #include "cli/program_settings.hpp"
@@ -29,6 +30,14 @@ int report(const Outcome& outcome)
     std::fputc('\n', stderr);
     std::fflush(stderr);
     return toExitStatus(outcome.code);
+}
+
+// A value that an extended option refuses ends the run at once.
+int reportInvalidValue(const char* option, const char* value)
+{
+    std::fprintf(stderr, "%s\nError: Invalid value for %s: %s.\n", kBannerLine, option, value);
+    std::fflush(stderr);
+    return toExitStatus(ResultCode::InvalidArgument);
 }
 
 // Writes a text that a run ends with (usage, version) to standard output;
@@ -81,13 +90,30 @@ int runProgram(int argc, const char* const* argv)
             case 'h': return printAndEnd(printUsage(stdout));
             case kVersionOption: return printAndEnd(printVersion());
             case OptionScanner::kError: static_cast<void>(printUsage(stderr)); return 1;
+            case kBatchOption:
+            case kInputOption:
+            case kJobsOption:
+                if (!applySourceOption(code, scanner.optionValue(), settings.source)) {
+                    return reportInvalidValue("--jobs", scanner.optionValue());
+                }
+                break;
             default: applyOption(code, scanner.optionValue(), settings); break;
             }
+        }
+        if (Outcome sources = checkDataSource(settings.source); !sources.ok()) {
+            return report(sources);
         }
         if (scanner.argIndex() >= argc || argv[scanner.argIndex()] == nullptr) {
             return report(ResultCode::EmptyOutputFileName);
         }
-        const Outcome result = produceSymbol(settings, argv[scanner.argIndex()]);
+        const char* outputPath = argv[scanner.argIndex()];
+        if (settings.source.batchPath) {
+            return runBatch(settings, outputPath, produceSymbol);
+        }
+        if (Outcome loaded = loadInputData(settings.source, settings.symbol); !loaded.ok()) {
+            return report(loaded);
+        }
+        const Outcome result = produceSymbol(settings, outputPath);
         return result.ok() ? 0 : report(result);
     } catch (const std::bad_alloc&) {
         return report(ResultCode::UnknownException);

@@ -15,9 +15,12 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kBatchOption,
+    kInputOption,
+    kJobsOption,
 };
 
-inline constexpr std::array<LongOption, 19> kLongOptions{{
+inline constexpr std::array<LongOption, 22> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -36,6 +39,9 @@ inline constexpr std::array<LongOption, 19> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"batch", true, kBatchOption, true},
+    {"input", true, kInputOption, true},
+    {"jobs", true, kJobsOption, true},
     {"version", false, kVersionOption, true},
 }};
 

@@ -29,7 +29,10 @@ void applyOption(int code, const char* value, Settings& s)
             s.render.moduleSize = v;
         }
         break;
-    case 'd': s.symbol.data = value; break;
+    case 'd':
+        s.symbol.data = value;
+        s.source.dataGiven = true;
+        break;
     case 'f':
         if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
             s.symbol.preferredFormat = v;

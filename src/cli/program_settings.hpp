@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "cli/data_source.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_options.hpp"
@@ -24,6 +25,7 @@ struct Settings {
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
+    DataSource source;
 };
 
 // Stores an option's converted value when it is accepted; values out of

@@ -41,7 +41,16 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+// A description may go on over several lines, separated by '\n'.
+constexpr std::array<ExtendedOptionHelp, 4> kExtendedOptionHelp{{
+    {"--batch", "One symbol per line of the file (- for standard input).\n"
+                "Example: --batch=labels.txt label-#####.png\n"
+                "The last run of # in the file name becomes the line number;\n"
+                "without #, -N goes before the extension."},
+    {"--input", "Take the data from the file (- for standard input),\n"
+                "byte for byte, without escapes. Example: --input=data.bin"},
+    {"--jobs", "Symbols of a batch made at once. Possible Values: 1..256\n"
+               "(default: the number of processors)"},
     {"--version", "Print the version line and exit."},
 }};
 
@@ -70,7 +79,13 @@ std::string usageText()
         if (line.size() < kDescriptionColumn) {
             line.resize(kDescriptionColumn, ' ');
         }
-        text += line + option.description + "\n";
+        for (const char* c = option.description; *c != '\0'; ++c) {
+            line += *c;
+            if (*c == '\n') {
+                line.append(kDescriptionColumn, ' ');
+            }
+        }
+        text += line + "\n";
     }
     return text;
 }

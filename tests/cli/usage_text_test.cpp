@@ -52,6 +52,14 @@ Options:
                     Example: -e 2
 
 Extended options:
+   --batch          One symbol per line of the file (- for standard input).
+                    Example: --batch=labels.txt label-#####.png
+                    The last run of # in the file name becomes the line number;
+                    without #, -N goes before the extension.
+   --input          Take the data from the file (- for standard input),
+                    byte for byte, without escapes. Example: --input=data.bin
+   --jobs           Symbols of a batch made at once. Possible Values: 1..256
+                    (default: the number of processors)
    --version        Print the version line and exit.
 )";
 

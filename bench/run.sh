@@ -76,3 +76,6 @@ for w in "${names[@]}"; do
 done
 printf 'korvel: %s; /bin/true median: %s ms; %s runs per command; %s\n' "$korvel" "$true_ms" "$runs" \
     "$(nproc) cores, $(uname -m)"
+
+echo
+KORVEL_BIN="$korvel" "$here/bench/batch.sh"

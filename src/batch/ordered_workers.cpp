@@ -38,7 +38,11 @@ void OrderedWorkers::stop()
 void OrderedWorkers::submit(BatchLine line)
 {
     std::unique_lock lock(mutex_);
-    slotFreed_.wait(lock, [this] { return submitted_ - delivered_ < slots_.size(); });
+    if (submitted_ - delivered_ == slots_.size()) {
+        // Waking for every line delivered would cost a thread switch each;
+        // once the window is full, the reader waits for half of it.
+        slotFreed_.wait(lock, [this] { return submitted_ - delivered_ <= slots_.size() / 2; });
+    }
     slots_[submitted_ % slots_.size()].line = std::move(line);
     ++submitted_;
     lock.unlock();
@@ -91,8 +95,11 @@ void OrderedWorkers::deliverDue(std::unique_lock<std::mutex>& lock)
         const Outcome outcome = std::move(slot.outcome);
         slot.done = false;
         ++delivered_;
+        const bool halfFree = submitted_ - delivered_ == slots_.size() / 2;
         lock.unlock();
-        slotFreed_.notify_all();
+        if (halfFree) {
+            slotFreed_.notify_all();
+        }
         try {
             deliver_(number, outcome);
         } catch (...) {
@@ -101,7 +108,9 @@ void OrderedWorkers::deliverDue(std::unique_lock<std::mutex>& lock)
         lock.lock();
     }
     delivering_ = false;
-    slotFreed_.notify_all();
+    if (delivered_ == submitted_) {
+        slotFreed_.notify_all();
+    }
 }
 
 }  // namespace korvel

@@ -28,6 +28,7 @@
 #include "fuzz_targets.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "korvel/symbol.hpp"
 
 namespace korvel::fuzz {
 namespace {
@@ -125,12 +126,20 @@ const char* apply(const Settings& s, DataMatrixBarcode& b, ResultCode& last)
     track(b.setData(s.text));
     track(b.setPreferredFormat(s.preferredFormat));
     track(b.setEncodingMode(s.mode));
-    static_cast<void>(b.setOrientation(s.orientation));
-    static_cast<void>(b.setBackgroundColor(s.background));
-    static_cast<void>(b.setForegroundColor(s.foreground));
-    static_cast<void>(b.setQuietZone(s.quietZone));
-    static_cast<void>(b.setHorizontalAlignment(s.horizontal));
-    static_cast<void>(b.setVerticalAlignment(s.vertical));
+    const bool orientationValid = orientationFromDegrees(s.orientation).has_value();
+    if ((b.setOrientation(s.orientation) == ResultCode::Ok) != orientationValid ||
+        (orientationValid && b.orientation() != s.orientation)) {
+        return "an orientation was refused or stored against its set";
+    }
+    b.setBackgroundColor(s.background);
+    b.setForegroundColor(s.foreground);
+    b.setQuietZone(s.quietZone);
+    const bool alignmentsValid = alignmentFromNumber(s.horizontal) && alignmentFromNumber(s.vertical);
+    const bool alignmentsTaken = b.setHorizontalAlignment(s.horizontal) == ResultCode::Ok &&
+                                 b.setVerticalAlignment(s.vertical) == ResultCode::Ok;
+    if (alignmentsTaken != alignmentsValid) {
+        return "an alignment was refused or stored against its set";
+    }
     track(b.setStructuredAppend(s.structuredAppend));
 
     const std::int32_t oldPosition = b.structuredAppendPosition();
@@ -286,6 +295,12 @@ const char* fuzzBarcode(const std::uint8_t* data, std::size_t size)
         }
         if (b.matrix().rows() != f.symbolRows || b.matrix().columns() != f.symbolColumns) {
             return "the module matrix does not have the format's size";
+        }
+        // The one-call path makes the same symbol from the object's description.
+        Symbol symbol;
+        if (!encode(b.symbolOptions(), symbol).ok() || symbol.codewords() != b.codewords() ||
+            symbol.matrix().modules() != b.matrix().modules()) {
+            return "encode() and the barcode object disagree";
         }
     }
 

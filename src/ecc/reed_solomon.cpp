@@ -7,11 +7,15 @@ namespace {
 
 using GeneratorTable = std::array<GeneratorCoefficients, kMaxErrorCodewordsPerBlock + 1>;
 
+// Each generator extends the one of the degree below, so the whole table takes
+// one multiplication per coefficient (building each degree from scratch would
+// exceed the constant-evaluation budget of some compilers).
 constexpr GeneratorTable buildGeneratorTable()
 {
     GeneratorTable table{};
-    for (std::size_t n = 0; n < table.size(); ++n) {
-        table[n] = buildGenerator(n);
+    table[0][0] = 1;
+    for (std::size_t n = 1; n < table.size(); ++n) {
+        table[n] = multiplyByRoot(table[n - 1], n);
     }
     return table;
 }
@@ -22,6 +26,7 @@ static_assert(kFieldTables.antilog[0] == 1 && kFieldTables.antilog[255] == 1 && 
 static_assert(kFieldTables.log[1] == 0 && kFieldTables.log[2] == 1);
 static_assert(kGenerators[5][0] == 228 && kGenerators[5][1] == 48 && kGenerators[5][2] == 15 &&
               kGenerators[5][3] == 111 && kGenerators[5][4] == 62 && kGenerators[5][5] == 1);
+static_assert(kGenerators[kMaxErrorCodewordsPerBlock] == buildGenerator(kMaxErrorCodewordsPerBlock));
 
 constexpr std::int32_t kLargestSquareFormat = 24;
 

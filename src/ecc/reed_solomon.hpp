@@ -54,16 +54,23 @@ inline constexpr GaloisFieldTables kFieldTables = buildFieldTables();
 // Coefficients g0..gn of (x + alpha^1)(x + alpha^2)...(x + alpha^n); gn is 1.
 using GeneratorCoefficients = std::array<std::uint8_t, kMaxErrorCodewordsPerBlock + 1>;
 
+// The generator of one degree more: g times (x + alpha^i), where g has degree i - 1.
+[[nodiscard]] constexpr GeneratorCoefficients multiplyByRoot(GeneratorCoefficients g, std::size_t i)
+{
+    // Shift up one degree and add alpha^i times g.
+    for (std::size_t j = i; j > 0; --j) {
+        g[j] = static_cast<std::uint8_t>(g[j - 1] ^ gfMultiply(g[j], kFieldTables.antilog[i]));
+    }
+    g[0] = gfMultiply(g[0], kFieldTables.antilog[i]);
+    return g;
+}
+
 [[nodiscard]] constexpr GeneratorCoefficients buildGenerator(std::size_t n)
 {
     GeneratorCoefficients g{};
     g[0] = 1;
     for (std::size_t i = 1; i <= n; ++i) {
-        // Multiply by (x + alpha^i): shift up one degree and add alpha^i times g.
-        for (std::size_t j = i; j > 0; --j) {
-            g[j] = static_cast<std::uint8_t>(g[j - 1] ^ gfMultiply(g[j], kFieldTables.antilog[i]));
-        }
-        g[0] = gfMultiply(g[0], kFieldTables.antilog[i]);
+        g = multiplyByRoot(g, i);
     }
     return g;
 }

@@ -57,7 +57,6 @@ void setUpChild(const RunLimits& limits)
     signal(SIGPIPE, SIG_DFL);
     signal(SIGXFSZ, SIG_DFL);
     if (limits.fileSize) {
-        signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{*limits.fileSize, *limits.fileSize};
         setrlimit(RLIMIT_FSIZE, &limit);
     }

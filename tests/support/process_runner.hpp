@@ -22,8 +22,8 @@ struct ProcessResult {
 
 // What the child may do, and what it finds.
 struct RunLimits {
-    std::optional<rlim_t> fileSize;  // RLIMIT_FSIZE in bytes; SIGXFSZ is then ignored, so a
-                                     // write beyond the limit fails with EFBIG instead of killing
+    std::optional<rlim_t> fileSize;  // RLIMIT_FSIZE in bytes; SIGXFSZ stays at its default, which
+                                     // would kill a program that does not ignore it
     unsigned timeoutSeconds = 120;   // the child is killed by SIGALRM after this
     bool stdoutReaderGone = false;   // standard output is a pipe nobody reads
     std::filesystem::path standardInput = "/dev/null";  // the file standard input reads

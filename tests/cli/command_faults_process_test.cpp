@@ -1,0 +1,76 @@
+// Command-line faults a new user met, as process runs: a structured append
+// position above the total, a file size limit, --version and the rules of
+// the long-only options.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/usage_text.hpp"
+#include "support/process_runner.hpp"
+
+namespace korvel {
+namespace {
+
+using testing::ScratchDirectory;
+
+struct FaultCase {
+    const char* name;
+    std::vector<std::string> arguments;  // the output file name is appended
+    int status;
+    std::string out;
+    std::string errStart;  // what standard error begins with
+    bool fileWritten;
+};
+
+const std::string kBanner = std::string(kBannerLine) + "\n";
+
+const FaultCase kFaultCases[] = {
+    {"PositionAboveTotal", {"-s", "1", "-p", "5", "-t", "3"}, 1, "", kBanner + "Error: Invalid argument.\n", false},
+    {"PositionAboveTotalTotalFirst", {"-s", "1", "-t", "3", "-p", "5"}, 1, "", kBanner + "Error: Invalid argument.\n",
+     false},
+    {"PositionBelowALaterTotal", {"-s", "1", "-p", "5", "-t", "6"}, 0, "", "", true},
+    {"PositionAboveTotalWithoutAppend", {"-p", "5", "-t", "3"}, 0, "", "", true},
+    {"Version", {"--version"}, 0, kBanner, "", false},
+    {"VersionBeforeOtherOptions", {"--version", "-m", "9"}, 0, kBanner, "", false},
+    {"VersionRefusesAValue", {"--version=1"}, 1, "", "argument not allowed: `version'.\n" + usageText(), false},
+    {"AbbreviatedVersionIsUnknown", {"--vers"}, 1, "", "invalid option `vers'.\n" + usageText(), false},
+};
+
+class CommandFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(CommandFault, StatusOutputAndFile)
+{
+    const FaultCase& c = GetParam();
+    const ScratchDirectory dir;
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back("out.png");
+    const auto run = testing::runProcess(KORVEL_BINARY, arguments, dir.path());
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.exitStatus, c.status);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart);
+    EXPECT_EQ(run.err.size(), c.errStart.size()) << run.err;
+    EXPECT_EQ(dir.entryCount(), c.fileWritten ? 1U : 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandFault, ::testing::ValuesIn(kFaultCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Under a file size limit the write fails instead of the signal ending the
+// run: status 13, and no truncated image is left.
+TEST(FileSizeLimit, EndsWithStatus13AndNoPartialFile)
+{
+    const ScratchDirectory dir;
+    testing::RunLimits limits;
+    limits.fileSize = 1000;
+    const auto run = testing::runProcess(KORVEL_BINARY, {"-n", "20", "-f", "24", "out.png"}, dir.path(), limits);
+    ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
+    EXPECT_EQ(run.exitStatus, 13);
+    EXPECT_EQ(run.err, kBanner + "Error: Cant close output file.\n");
+    EXPECT_EQ(dir.entryCount(), 0U);
+}
+
+}  // namespace
+}  // namespace korvel

@@ -103,3 +103,6 @@ for w in "${names[@]}"; do
 done
 printf 'korvel: %s; baseline: %s; /bin/true median: %s ms; %s runs per command and round, %s rounds; %s\n' \
     "$korvel" "${baseline:-none}" "$true_ms" "$runs" "$rounds" "$(nproc) cores, $(uname -m)"
+
+echo
+KORVEL_BIN="$korvel" "$here/bench/batch.sh"

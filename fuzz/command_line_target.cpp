@@ -5,7 +5,8 @@
 // option value is converted, and the results are checked. Then the whole
 // program runs on the same vector, with the output file name replaced by
 // /dev/null so that nothing is written anywhere, unless the image it would
-// draw is large: those runs are left out to keep each input fast.
+// draw is large: those runs are left out to keep each input fast. Runs that
+// would read their data from files (--input, --batch) are left out too.
 
 #include <array>
 #include <cmath>
@@ -163,6 +164,12 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (letter == OptionScanner::kError) {
             expected = 1;
             break;
+        }
+        if (letter == kBatchOption || letter == kInputOption) {
+            return nullptr;  // reads files or standard input, and a batch writes many files
+        }
+        if (letter == kJobsOption) {
+            continue;  // a batch setting only
         }
         const bool extended = letter >= kShapeOption && letter <= kHriOption;
         if (!extended &&

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <memory>
 #include <new>
 #include <optional>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "cli/image_time.hpp"
+#include "cli/batch_runner.hpp"
 #include "cli/option_scanner.hpp"
 #include "cli/option_values.hpp"
 #include "cli/output_plan.hpp"
@@ -220,6 +223,100 @@ Outcome runSymbol(const Settings& settings, const OutputPlan& plan)
     return result;
 }
 
+// A decoder that the workers of a batch share: one helper process, asked one
+// symbol at a time.
+class SharedDecoder : public SymbolDecoder {
+public:
+    explicit SharedDecoder(SymbolDecoder& decoder) : decoder_(decoder) {}
+    Outcome decode(const GrayRaster& raster, std::optional<SymbolReading>& reading) override
+    {
+        const std::lock_guard lock(mutex_);
+        return decoder_.decode(raster, reading);
+    }
+    [[nodiscard]] std::string name() const override { return decoder_.name(); }
+
+private:
+    SymbolDecoder& decoder_;
+    std::mutex mutex_;
+};
+
+// The report lines of a batch: made on the workers, written in line order
+// as the lines are delivered, so that only the lines in flight are held.
+class BatchReports {
+public:
+    void keep(std::uint64_t line, std::string json)
+    {
+        const std::lock_guard lock(mutex_);
+        pending_[line] = std::move(json);
+    }
+    std::optional<std::string> take(std::uint64_t line)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = pending_.find(line);
+        if (found == pending_.end()) {
+            return std::nullopt;
+        }
+        std::string json = std::move(found->second);
+        pending_.erase(found);
+        return json;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::uint64_t, std::string> pending_;
+};
+
+// A batch with its extras: one verifier for all lines, and the report as
+// JSON Lines (failed lines included) in line order.
+int runBatchWithExtras(const Settings& settings, const char* pattern, const OutputPlan& plan)
+{
+    std::unique_ptr<VerifierProcess> verifier;
+    std::optional<SharedDecoder> shared;
+    if (settings.verify) {
+        if (Outcome started = VerifierProcess::start({}, verifier); !started.ok()) {
+            return report(started);
+        }
+        shared.emplace(*verifier);
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> reportFile(
+        settings.reportPath && *settings.reportPath != kStandardOutputName ? std::fopen(settings.reportPath->c_str(), "wb")
+                                                                          : nullptr,
+        [](std::FILE* f) { return f != nullptr ? std::fclose(f) : 0; });
+    if (settings.reportPath && *settings.reportPath != kStandardOutputName && !reportFile) {
+        return report({ResultCode::CantOpenOutputFile, "report file " + *settings.reportPath});
+    }
+    std::FILE* reportStream = reportFile ? reportFile.get() : stdout;
+    BatchReports reports;
+    bool reportWritten = true;
+    const int status = runBatch(
+        settings, pattern,
+        [&](const Settings& line, const char* linePath, std::uint64_t number) {
+            OutputPlan linePlan = plan;
+            linePlan.path = linePath;
+            std::optional<SymbolReport> lineReport;
+            if (settings.reportPath) {
+                lineReport = describeInput(symbolOptionsOf(line));
+            }
+            const Outcome result =
+                produceSymbol(line, linePlan, {shared ? &*shared : nullptr, lineReport ? &*lineReport : nullptr});
+            if (lineReport) {
+                lineReport->outcome = result;
+                reports.keep(number, reportJson(*lineReport));
+            }
+            return result;
+        },
+        [&](std::uint64_t number, const Outcome&) {
+            if (const auto json = reports.take(number)) {
+                reportWritten = reportWritten && std::fputs(json->c_str(), reportStream) >= 0 &&
+                                std::fputc('\n', reportStream) != EOF;
+            }
+        });
+    if (settings.reportPath && (std::fflush(reportStream) != 0 || !reportWritten) && status == 0) {
+        return report({ResultCode::CantCloseOutputFile, "the report could not be written"});
+    }
+    return status;
+}
+
 // The output plan and the PNG's time; the status to end with when either is refused.
 std::optional<int> planRun(const Settings& settings, const char* path, OutputPlan& plan)
 {
@@ -248,6 +345,13 @@ int runProgram(int argc, const char* const* argv)
             case 'h': return printAndEnd(printUsage(stdout));
             case kVersionOption: return printAndEnd(printVersion());
             case OptionScanner::kError: static_cast<void>(printUsage(stderr)); return 1;
+            case kBatchOption:
+            case kInputOption:
+            case kJobsOption:
+                if (!applySourceOption(code, scanner.optionValue(), settings.source)) {
+                    return reportInvalidValue(code, scanner.optionValue());
+                }
+                break;
             default:
                 if (!applyOption(code, scanner.optionValue(), settings)) {
                     return reportInvalidValue(code, scanner.optionValue());
@@ -255,10 +359,20 @@ int runProgram(int argc, const char* const* argv)
                 break;
             }
         }
+        if (Outcome sources = checkDataSource(settings.source); !sources.ok()) {
+            return report(sources);
+        }
         const char* path = scanner.argIndex() < argc ? argv[scanner.argIndex()] : nullptr;
         OutputPlan plan;
         if (const auto refused = planRun(settings, path, plan)) {
             return *refused;
+        }
+        if (settings.source.batchPath) {
+            return runBatchWithExtras(settings, path, plan);
+        }
+        settings.source.dropInputLineEnd = settings.gs1 || settings.hibc;
+        if (Outcome loaded = loadInputData(settings.source, settings.symbol); !loaded.ok()) {
+            return report(loaded);
         }
         const Outcome result = runSymbol(settings, plan);
         return result.ok() ? 0 : report(result);

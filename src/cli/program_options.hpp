@@ -21,6 +21,9 @@ enum LongOnlyOption : int {
     kPaletteOption,
     kTimeOption,
     kStdoutOption,
+    kBatchOption,
+    kInputOption,
+    kJobsOption,
     kVerifyOption,
     kReportOption,
     kShapeOption,
@@ -34,7 +37,7 @@ enum LongOnlyOption : int {
     kHriOption,
 };
 
-inline constexpr std::array<LongOption, 36> kLongOptions{{
+inline constexpr std::array<LongOption, 39> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -64,6 +67,9 @@ inline constexpr std::array<LongOption, 36> kLongOptions{{
     {"palette", false, kPaletteOption, true},
     {"time", true, kTimeOption, true},
     {"stdout", false, kStdoutOption, true},
+    {"batch", true, kBatchOption, true},
+    {"input", true, kInputOption, true},
+    {"jobs", true, kJobsOption, true},
     {"verify", false, kVerifyOption, true},
     {"report", true, kReportOption, true},
     {"shape", true, kShapeOption, true},

@@ -85,6 +85,9 @@ Outcome checkStandardOutputOwner(const Settings& s)
     if (s.print.toStandardOutput && reportThere) {
         return {ResultCode::InvalidArgument, "--stdout and --report=- both claim standard output"};
     }
+    if (s.print.toStandardOutput && s.source.batchPath) {
+        return {ResultCode::InvalidArgument, "--stdout cannot take the many images of --batch"};
+    }
     if (s.print.toStandardOutput && s.printHumanReadable) {
         return {ResultCode::InvalidArgument, "--stdout and --hri both claim standard output"};
     }
@@ -116,7 +119,10 @@ bool applyOption(int code, const char* value, Settings& s)
             s.render.moduleSize = v;
         }
         break;
-    case 'd': s.symbol.data = value; break;
+    case 'd':
+        s.symbol.data = value;
+        s.source.dataGiven = true;
+        break;
     case 'f':
         if (const std::int32_t v = parseInteger(value); inRange(v, 0, kLastDmreFormat)) {
             s.formatWithDmre = v;

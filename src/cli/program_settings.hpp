@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/data_source.hpp"
 #include "korvel/output.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -47,6 +48,7 @@ struct Settings {
     bool gs1 = false;   // --gs1 or --gs1-nocheck
     bool hibc = false;  // --hibc
     bool printHumanReadable = false;  // --hri
+    DataSource source;
 };
 
 // Where --report sends the report to standard output.

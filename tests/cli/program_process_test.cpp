@@ -271,13 +271,9 @@ TEST_P(SameImage, AllSpellingsWriteIdenticalPixels)
         EXPECT_EQ(png->height, first->height);
         EXPECT_TRUE(png->pixels == first->pixels);
     }
-    RasterImage image(static_cast<std::int32_t>(first->width), static_cast<std::int32_t>(first->height), kWhite);
-    ASSERT_TRUE(image.allocate());
-    for (std::uint32_t y = 0; y < first->height; ++y) {
-        std::copy_n(first->pixels.begin() + static_cast<std::ptrdiff_t>(y * first->rowBytes), image.rowBytes(),
-                    image.row(static_cast<std::int32_t>(y)));
-    }
-    EXPECT_EQ(testing::readWithZxing(image).bytes, c.data);
+    const auto image = testing::rasterOf(*first);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(testing::readWithZxing(*image).bytes, c.data);
 }
 
 INSTANTIATE_TEST_SUITE_P(

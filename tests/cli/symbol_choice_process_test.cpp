@@ -59,21 +59,6 @@ const ChoiceCase kCases[] = {
     {{"--utf8", "-d", "Привет", "out.png"}, 0, "", 100, 100, "Привет"},
 };
 
-// The decoded image as a raster the readers take.
-std::unique_ptr<RasterImage> rasterOf(const testing::DecodedPng& png)
-{
-    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
-                                               static_cast<std::int32_t>(png.height), kWhite);
-    if (!image->allocate()) {
-        return nullptr;
-    }
-    for (std::uint32_t y = 0; y < png.height; ++y) {
-        std::copy_n(png.pixels.begin() + static_cast<std::ptrdiff_t>(y * png.rowBytes), image->rowBytes(),
-                    image->row(static_cast<std::int32_t>(y)));
-    }
-    return image;
-}
-
 TEST(SymbolChoiceProcess, StatusMessagesAndSymbols)
 {
     for (const ChoiceCase& c : kCases) {

@@ -68,6 +68,14 @@ Extended options:
    --time           PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;
                     without it SOURCE_DATE_EPOCH, else the current time.
    --stdout         Write the image to standard output instead of a file.
+   --batch          One symbol per line of the file (- for standard input).
+                    Example: --batch=labels.txt label-#####.png
+                    The last run of # in the file name becomes the line number;
+                    without #, -N goes before the extension.
+   --input          Take the data from the file (- for standard input),
+                    byte for byte, without escapes. Example: --input=data.bin
+   --jobs           Symbols of a batch made at once. Possible Values: 1..256
+                    (default: the number of processors)
    --verify         Read the symbol back with an independent decoder and check the
                     written image; write nothing when they differ (status 16).
    --report         Describe the symbol as one line of JSON in this file (- for

@@ -75,6 +75,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     argv.push_back(nullptr);
     const std::string directory = workingDirectory.string();
+    const std::string input = limits.standardInput.string();
 
     int outPipe[2];
     int errPipe[2];
@@ -92,7 +93,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     if (child == 0) {
         setUpChild(limits);
-        const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        const int in = open(input.c_str(), O_RDONLY | O_CLOEXEC);
         if (in < 0 || dup2(in, STDIN_FILENO) < 0 || dup2(outPipe[1], STDOUT_FILENO) < 0 ||
             dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
             _exit(127);

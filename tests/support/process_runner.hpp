@@ -26,11 +26,12 @@ struct RunLimits {
                                      // would kill a program that does not ignore it
     unsigned timeoutSeconds = 120;   // the child is killed by SIGALRM after this
     bool stdoutReaderGone = false;   // standard output is a pipe nobody reads
+    std::filesystem::path standardInput = "/dev/null";  // the file standard input reads
 };
 
 // Runs `program` with `arguments` in `workingDirectory`, standard input from
-// /dev/null, SIGPIPE and SIGXFSZ at their defaults, and waits for it. The
-// program path itself is passed as argv[0]; `arguments` follow it.
+// the limits' file, SIGPIPE and SIGXFSZ at their defaults, and waits for it.
+// The program path itself is passed as argv[0]; `arguments` follow it.
 [[nodiscard]] ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                                        const std::filesystem::path& workingDirectory, const RunLimits& limits = {});
 

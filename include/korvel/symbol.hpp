@@ -2,9 +2,12 @@
 // A finished Data Matrix symbol: its format, its codewords and its module
 // matrix. A symbol is made complete by encode and only read afterwards.
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "korvel/codeword_string.hpp"
+#include "korvel/encoding_mode.hpp"
 #include "korvel/gs1.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/result_code.hpp"
@@ -12,6 +15,16 @@
 #include "korvel/symbol_options.hpp"
 
 namespace korvel {
+
+// A stretch of the data encoded in one scheme: the scheme (never Automatic)
+// and the data items it holds, one per data byte and one per function
+// codeword (FNC1, reader programming, macro; an ECI takes two to four).
+struct EncodationSegment {
+    EncodingMode scheme = EncodingMode::Ascii;
+    std::size_t items = 0;
+
+    friend constexpr bool operator==(const EncodationSegment&, const EncodationSegment&) = default;
+};
 
 class Symbol {
 public:
@@ -31,6 +44,11 @@ public:
     // ("(01) 09501101530003 (17) 261231") or a HIBC symbol ("+A123BJC5D6E71G");
     // empty for other data.
     [[nodiscard]] const std::string& humanReadableText() const noexcept { return humanReadable_; }
+    // The schemes the data was encoded in, in data order. Function codewords
+    // at the very start of the data count as ASCII.
+    [[nodiscard]] const std::vector<EncodationSegment>& encodation() const noexcept { return encodation_; }
+    // Data codewords before the padding (structured append header included).
+    [[nodiscard]] std::size_t dataCodewordsUsed() const noexcept { return dataCodewordsUsed_; }
 
 private:
     friend Outcome encode(const SymbolOptions& options, Symbol& symbol);
@@ -38,6 +56,8 @@ private:
     SymbolFormat format_;
     CodewordString codewords_;
     ModuleMatrix matrix_;
+    std::vector<EncodationSegment> encodation_;
+    std::size_t dataCodewordsUsed_ = 0;
     Gs1Data gs1_;
     std::string humanReadable_;
 };

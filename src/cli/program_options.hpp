@@ -15,6 +15,14 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kTypeOption,
+    kModuleMmOption,
+    kDpiOption,
+    kPaletteOption,
+    kTimeOption,
+    kStdoutOption,
+    kVerifyOption,
+    kReportOption,
     kShapeOption,
     kDmreOption,
     kUtf8Option,
@@ -26,7 +34,7 @@ enum LongOnlyOption : int {
     kHriOption,
 };
 
-inline constexpr std::array<LongOption, 28> kLongOptions{{
+inline constexpr std::array<LongOption, 36> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -50,6 +58,14 @@ inline constexpr std::array<LongOption, 28> kLongOptions{{
     {"gs1-separator", true, kGs1SeparatorOption, true},
     {"hibc", false, kHibcOption, true},
     {"hri", false, kHriOption, true},
+    {"type", true, kTypeOption, true},
+    {"module-mm", true, kModuleMmOption, true},
+    {"dpi", true, kDpiOption, true},
+    {"palette", false, kPaletteOption, true},
+    {"time", true, kTimeOption, true},
+    {"stdout", false, kStdoutOption, true},
+    {"verify", false, kVerifyOption, true},
+    {"report", true, kReportOption, true},
     {"shape", true, kShapeOption, true},
     {"dmre", false, kDmreOption, true},
     {"utf8", false, kUtf8Option, true},

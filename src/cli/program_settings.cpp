@@ -1,10 +1,14 @@
 #include "cli/program_settings.hpp"
 
+#include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "cli/image_time.hpp"
 #include "cli/option_values.hpp"
 #include "cli/program_options.hpp"
+#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 namespace {
@@ -34,6 +38,43 @@ std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
         return Gs1Separator::GroupSeparator;
     }
     return std::nullopt;
+}
+
+std::optional<OutputType> parseOutputType(std::string_view text)
+{
+    constexpr std::array<std::pair<std::string_view, OutputType>, 4> kTypes{
+        {{"png", OutputType::Png}, {"svg", OutputType::Svg}, {"eps", OutputType::Eps}, {"pdf", OutputType::Pdf}}};
+    for (const auto& [name, type] : kTypes) {
+        if (text == name) {
+            return type;
+        }
+    }
+    return std::nullopt;
+}
+
+// The options of print output; false for a value outside the option's range.
+bool applyPrintOption(int code, const char* value, PrintSettings& p)
+{
+    switch (code) {
+    case kTypeOption: p.type = parseOutputType(value); return p.type.has_value();
+    case kModuleMmOption:
+        p.moduleMillimetres = parseStrictDecimal(value);
+        if (!p.moduleMillimetres || !(*p.moduleMillimetres > 0.0 && *p.moduleMillimetres <= kMaxModuleMillimetres)) {
+            p.moduleMillimetres.reset();
+            return false;
+        }
+        return true;
+    case kDpiOption:
+        if (const auto dpi = parseWholeNumber(value, kMaxDotsPerInch); dpi && *dpi >= 1) {
+            p.dotsPerInch = static_cast<std::int32_t>(*dpi);
+            return true;
+        }
+        return false;
+    case kPaletteOption: p.palette = true; return true;
+    case kTimeOption: p.time = parseImageTime(value); return p.time.has_value();
+    case kStdoutOption: p.toStandardOutput = true; return true;
+    default: return true;
+    }
 }
 
 }  // namespace
@@ -125,7 +166,14 @@ bool applyOption(int code, const char* value, Settings& s)
         s.symbol.syntax = DataSyntax::Hibc;
         break;
     case kHriOption: s.printHumanReadable = true; break;
-    default: break;
+    case kVerifyOption: s.verify = true; break;
+    case kReportOption:
+        if (value == nullptr || *value == '\0') {
+            return false;
+        }
+        s.reportPath = value;
+        break;
+    default: return applyPrintOption(code, value, s.print);
     }
     return true;
 }
@@ -145,7 +193,8 @@ Outcome checkSettings(const Settings& s)
         return {ResultCode::InvalidArgument, "--hibc cannot be combined with --gs1 or --gs1-nocheck"};
     }
     if ((s.gs1 || s.hibc) && s.symbol.utf8) {
-        return {ResultCode::InvalidArgument, "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
+        return {ResultCode::InvalidArgument,
+                "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
     }
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};

@@ -3,7 +3,10 @@
 // accepted value arrives.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
+#include "korvel/output.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_options.hpp"
@@ -19,6 +22,17 @@ namespace korvel {
     return render;
 }
 
+
+// The options of print output, each empty or off until given.
+struct PrintSettings {
+    std::optional<OutputType> type;
+    std::optional<double> moduleMillimetres;
+    std::optional<std::int32_t> dotsPerInch;
+    bool palette = false;
+    std::optional<std::int64_t> time;
+    bool toStandardOutput = false;
+};
+
 struct Settings {
     SymbolOptions symbol;
     // The last -f value in 0..48, which --dmre makes the preferred format
@@ -30,12 +44,18 @@ struct Settings {
     bool gs1 = false;   // --gs1 or --gs1-nocheck
     bool hibc = false;  // --hibc
     bool printHumanReadable = false;  // --hri
+    PrintSettings print;
+    bool verify = false;                    // --verify
+    std::optional<std::string> reportPath;  // --report; "-" is standard output
 };
 
-// Stores an option's converted value when it is accepted. Values out of range
-// of the original options are dropped silently and the setting keeps its
-// previous value; an invalid value of an extended option returns false, to be
-// reported.
+// Where --report sends the report to standard output.
+inline constexpr const char* kStandardOutputName = "-";
+
+// Stores an option's converted value when it is accepted. Values of the
+// original options out of range are dropped silently and the setting keeps
+// its previous value; an invalid value of an option added later returns
+// false (the run ends with status 1).
 [[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
 // What the command refuses with 1 before anything is encoded: the structured

@@ -5,6 +5,7 @@
 #include "image/png_image_data.hpp"
 #include "image/png_stream.hpp"
 #include "image/row_structure.hpp"
+#include "image/two_colour_rows.hpp"
 #include "image/utc_calendar.hpp"
 #include "korvel/png_writer.hpp"
 
@@ -52,12 +53,14 @@ struct ImageRows {
     PngImageData* imageData = nullptr;
     std::vector<std::uint8_t>* part = nullptr;  // a part of the image data
     std::uint8_t* paintedRow = nullptr;         // a row painted from its runs
+    const PngStreamExtras* extras = nullptr;
+    std::uint8_t* packedRow = nullptr;  // a row at one bit per pixel, for the palette
 };
 
 // Levels at which the image data may be made from the rows' structure:
 // every level that compresses. Level 0 (stored) stays with libpng, and so
 // does the build that measures libpng's own choices.
-bool codesRunsAtLevel(int level) { return !kLibpngChoosesFilters && level >= 1 && level <= 9; }
+bool codesRuns(int level) { return !kLibpngChoosesFilters && level >= 1 && level <= 9; }
 
 // A symbol's pixel rows repeat the row above them s - 1 times out of s (s
 // pixels per module), and the rest differ from it only in runs of whole
@@ -132,6 +135,33 @@ png_time utcStamp(std::time_t when)
     return stamp;
 }
 
+// Pixels per metre for dots per inch, halves rounding up.
+png_uint_32 pixelsPerMetre(std::int32_t dotsPerInch)
+{
+    return static_cast<png_uint_32>((std::int64_t{dotsPerInch} * 10000 + 127) / 254);
+}
+
+// The header, and the palette and resolution when the extras ask for them.
+void describeFormat(png_structp png, png_infop info, const ImageRows& image)
+{
+    const PngStreamExtras& extras = *image.extras;
+    const bool indexed = extras.palette.has_value();
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
+                 indexed ? 1 : kBitDepth, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (indexed) {
+        std::array<png_color, 2> entries{};
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries[i] = {(*extras.palette)[i].red(), (*extras.palette)[i].green(), (*extras.palette)[i].blue()};
+        }
+        png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
+    }
+    if (extras.dotsPerInch) {
+        const png_uint_32 ppm = pixelsPerMetre(*extras.dotsPerInch);
+        png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
+    }
+}
+
 // Describes the image and the fixed chunks to libpng. Text chunks keep
 // pointers into `creationTime`, which must outlive the write.
 void describeImage(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
@@ -139,9 +169,7 @@ void describeImage(png_structp png, png_infop info, const ImageRows& image, int 
 {
     png_set_compression_level(png, level);
     chooseFilterAndStrategy(png, image.mostlyRepeat);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
-                 kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    describeFormat(png, info, image);
     png_set_gAMA(png, info, kGamma);
 
     const png_time stamp = utcStamp(when);
@@ -173,6 +201,17 @@ void describeImage(png_structp png, png_infop info, const ImageRows& image, int 
     png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
 }
 
+// An RGB row as the image stores it: itself, or packed to one bit per pixel
+// against the palette's first colour.
+const png_byte* packedForFormat(const ImageRows& image, const std::uint8_t* rgb)
+{
+    if (!image.extras->palette) {
+        return rgb;
+    }
+    packTwoColourRow(rgb, static_cast<std::size_t>(image.width), (*image.extras->palette)[0], image.packedRow);
+    return image.packedRow;
+}
+
 // The image data: made here and framed as IDAT chunks (libpng's
 // png_write_end refuses an image whose IDAT it did not write, so IEND is
 // framed the same way), or the rows handed to libpng.
@@ -187,13 +226,14 @@ void writeImageData(png_structp png, png_infop info, const ImageRows& image)
     }
     if (image.raster != nullptr) {
         for (std::int32_t y = 0; y < image.height; ++y) {
-            png_write_row(png, image.raster->row(y));
+            png_write_row(png, packedForFormat(image, image.raster->row(y)));
         }
     } else {
         for (std::size_t g = 0; g < image.structure->groupCount(); ++g) {
             paintRow(image.structure->runsOf(g), image.paintedRow);
+            const png_byte* row = packedForFormat(image, image.paintedRow);
             for (std::uint32_t r = 0; r < image.structure->rowsOf(g); ++r) {
-                png_write_row(png, image.paintedRow);
+                png_write_row(png, row);
             }
         }
     }
@@ -216,8 +256,17 @@ bool writeStream(png_structp png, png_infop info, const ImageRows& image, int le
     return true;
 }
 
-Outcome writeImage(const ImageRows& image, int level, std::time_t when, const ByteSink& sink)
+Outcome writeImage(ImageRows& image, int level, std::time_t when, const ByteSink& sink)
 {
+    std::vector<std::uint8_t> packedRow;
+    if (image.extras->palette) {
+        try {
+            packedRow.resize(packedRowBytes(static_cast<std::size_t>(image.width)));
+        } catch (const std::bad_alloc&) {
+            return {ResultCode::Fail, "out of memory"};
+        }
+        image.packedRow = packedRow.data();
+    }
     WriteState state{&sink, {}};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, keepError, dropWarning);
     if (png == nullptr) {
@@ -243,15 +292,18 @@ Outcome writeImage(const ImageRows& image, int level, std::time_t when, const By
 
 // Rows given by their structure: made into image data here when that suits
 // them, else painted one at a time for libpng.
-Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink)
+Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
 {
     ImageRows image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height())};
     image.structure = &rows;
     image.mostlyRepeat = rowsMostlyRepeat(rows.groupCount(), rows.height());
+    image.extras = &extras;
     try {
         std::vector<std::uint8_t> part;
-        if (codesRunsAtLevel(level) && suitsRunCoding(rows)) {
-            PngImageData imageData(rows);
+        if (codesRuns(level) && suitsRunCoding(rows)) {
+            PngImageData imageData(rows, extras.palette ? std::optional(packedPixel((*extras.palette)[0]))
+                                                        : std::nullopt);
             image.imageData = &imageData;
             image.part = &part;
             return writeImage(image, level, when, sink);
@@ -266,12 +318,14 @@ Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, co
 
 }  // namespace
 
-Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink)
+Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
 {
     if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
         return ResultCode::Fail;
     }
     ImageRows rows{image.width(), image.height(), &image};
+    rows.extras = &extras;
     if (!kLibpngChoosesFilters) {
         RasterRows analysis;
         try {
@@ -279,20 +333,21 @@ Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time
         } catch (const std::bad_alloc&) {
             analysis = {};  // libpng and zlib then take the rows as they are
         }
-        if (analysis.structure && codesRunsAtLevel(compressionLevel)) {
-            return writeStructure(*analysis.structure, compressionLevel, when, sink);
+        if (analysis.structure && codesRuns(compressionLevel)) {
+            return writeStructure(*analysis.structure, compressionLevel, when, sink, extras);
         }
         rows.mostlyRepeat = analysis.mostlyRepeat;
     }
     return writeImage(rows, compressionLevel, when, sink);
 }
 
-Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when, const ByteSink& sink)
+Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
 {
     if (rows.height() == 0 || compressionLevel < 0 || compressionLevel > 9) {
         return ResultCode::Fail;
     }
-    return writeStructure(rows, compressionLevel, when, sink);
+    return writeStructure(rows, compressionLevel, when, sink, extras);
 }
 
 PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialColor,

@@ -5,6 +5,7 @@
 #include "image/png_stream.hpp"
 #include "image/symbol_rows.hpp"
 #include "korvel/rendering.hpp"
+#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 
@@ -15,7 +16,8 @@ namespace {
 Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
                       std::optional<RowStructure>& rows)
 {
-    if (png.compressionLevel < 0 || png.compressionLevel > 9) {
+    if (png.compressionLevel < 0 || png.compressionLevel > 9 ||
+        (png.dotsPerInch && (*png.dotsPerInch < 1 || *png.dotsPerInch > kMaxDotsPerInch))) {
         return ResultCode::InvalidArgument;
     }
     ImageSize size;
@@ -28,6 +30,15 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
     return describeSymbol(symbol, render, size, rows);
 }
 
+PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)
+{
+    PngStreamExtras extras{png.dotsPerInch, std::nullopt};
+    if (png.palette) {
+        extras.palette = std::array<Color, 2>{render.background, render.foreground};
+    }
+    return extras;
+}
+
 }  // namespace
 
 Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOptions& png, const ByteSink& sink)
@@ -36,7 +47,8 @@ Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOpt
     if (Outcome described = describeImage(symbol, render, png, rows); !described.ok()) {
         return described;
     }
-    return writePngStream(*rows, png.compressionLevel, png.time.value_or(std::time(nullptr)), sink);
+    return writePngStream(*rows, png.compressionLevel, png.time.value_or(std::time(nullptr)), sink,
+                          streamExtras(render, png));
 }
 
 Outcome writePngFile(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
@@ -47,7 +59,9 @@ Outcome writePngFile(const Symbol& symbol, const RenderOptions& render, const Pn
         return described;
     }
     const std::time_t when = png.time.value_or(std::time(nullptr));
-    return writeFile(path, [&](const ByteSink& sink) { return writePngStream(*rows, png.compressionLevel, when, sink); });
+    return writeFile(path, [&](const ByteSink& sink) {
+        return writePngStream(*rows, png.compressionLevel, when, sink, streamExtras(render, png));
+    });
 }
 
 }  // namespace korvel

@@ -1,5 +1,8 @@
 #include "image/symbol_drawing.hpp"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "image/module_view.hpp"
 #include "image/symbol_geometry.hpp"
 
@@ -15,7 +18,11 @@ ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, co
     }
 
     if (options.background != image.initialColor()) {
-        image.fillRect(target.left, target.top, target.right - target.left, target.bottom - target.top,
+        // A target may be wider than 32 bits can say; the image clips what it paints.
+        const auto side = [](std::int32_t low, std::int32_t high) {
+            return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{high} - low, INT32_MAX));
+        };
+        image.fillRect(target.left, target.top, side(target.left, target.right), side(target.top, target.bottom),
                        options.background);
     }
     const ModuleView view(*matrix, options.orientation);

@@ -106,10 +106,13 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
         Symbol made;
         made.gs1_ = std::move(data.gs1);
         made.humanReadable_ = std::move(data.humanReadable);
-        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
+        EncodationSummary summary;
+        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_, &summary);
             result != ResultCode::Ok) {
             return result;
         }
+        made.encodation_ = std::move(summary.segments);
+        made.dataCodewordsUsed_ = summary.dataCodewordsUsed;
         made.matrix_.buildMatrix(made.format_, made.codewords_);
         symbol = std::move(made);
     } catch (const std::bad_alloc&) {

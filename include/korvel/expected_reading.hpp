@@ -26,7 +26,7 @@ struct DataElement {
 };
 
 // The data as elements: with tilde escapes resolved, or byte for byte for
-// literal data. (GS1 and HIBC data are worked out by expectedReading.)
+// literal data.
 [[nodiscard]] std::vector<DataElement> resolveData(std::string_view data, DataSyntax syntax);
 
 // An ECI that applies to the data bytes from `offset` on.

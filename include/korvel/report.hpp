@@ -37,11 +37,13 @@ struct SymbolReport {
 
     // From the encoded symbol; empty when encoding failed.
     std::optional<SymbolReading> data;  // what readers return for it
-    std::optional<std::string> humanReadable;  // GS1 and HIBC data: the text under the symbol
     std::vector<EncodationSegment> encodation;
     std::optional<SymbolFormat> format;
     std::size_t dataCodewordsUsed = 0;
     CodewordString codewords;  // data and error codewords
+    // GS1 data: the elements as parsed; GS1 and HIBC data: the human-readable text.
+    std::vector<Gs1Element> gs1Elements;
+    std::string humanReadable;
 
     std::optional<ImageReport> image;
     std::optional<std::string> outputFile;

@@ -38,17 +38,17 @@ public:
     [[nodiscard]] const CodewordString& codewords() const noexcept { return codewords_; }
     // The modules as encoded, upright; writers turn them as they draw.
     [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return matrix_; }
+    // The schemes the data was encoded in, in data order. Function codewords
+    // at the very start of the data count as ASCII.
+    [[nodiscard]] const std::vector<EncodationSegment>& encodation() const noexcept { return encodation_; }
+    // Data codewords before the padding (structured append header included).
+    [[nodiscard]] std::size_t dataCodewordsUsed() const noexcept { return dataCodewordsUsed_; }
     // GS1 data: the elements as parsed and validated; empty for other data.
     [[nodiscard]] const Gs1Data& gs1Data() const noexcept { return gs1_; }
     // The human-readable interpretation printed under a GS1 symbol
     // ("(01) 09501101530003 (17) 261231") or a HIBC symbol ("+A123BJC5D6E71G");
     // empty for other data.
     [[nodiscard]] const std::string& humanReadableText() const noexcept { return humanReadable_; }
-    // The schemes the data was encoded in, in data order. Function codewords
-    // at the very start of the data count as ASCII.
-    [[nodiscard]] const std::vector<EncodationSegment>& encodation() const noexcept { return encodation_; }
-    // Data codewords before the padding (structured append header included).
-    [[nodiscard]] std::size_t dataCodewordsUsed() const noexcept { return dataCodewordsUsed_; }
 
 private:
     friend Outcome encode(const SymbolOptions& options, Symbol& symbol);

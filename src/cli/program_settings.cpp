@@ -29,17 +29,6 @@ std::optional<SymbolShape> shapeFromName(std::string_view name)
     return std::nullopt;
 }
 
-std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
-{
-    if (name == "fnc1") {
-        return Gs1Separator::Fnc1;
-    }
-    if (name == "gs") {
-        return Gs1Separator::GroupSeparator;
-    }
-    return std::nullopt;
-}
-
 std::optional<OutputType> parseOutputType(std::string_view text)
 {
     constexpr std::array<std::pair<std::string_view, OutputType>, 4> kTypes{
@@ -48,6 +37,17 @@ std::optional<OutputType> parseOutputType(std::string_view text)
         if (text == name) {
             return type;
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
+{
+    if (name == "fnc1") {
+        return Gs1Separator::Fnc1;
+    }
+    if (name == "gs") {
+        return Gs1Separator::GroupSeparator;
     }
     return std::nullopt;
 }
@@ -75,6 +75,23 @@ bool applyPrintOption(int code, const char* value, PrintSettings& p)
     case kStdoutOption: p.toStandardOutput = true; return true;
     default: return true;
     }
+}
+
+// Standard output has one owner: the image (--stdout), the report (--report=-)
+// or the human-readable text (--hri).
+Outcome checkStandardOutputOwner(const Settings& s)
+{
+    const bool reportThere = s.reportPath && *s.reportPath == kStandardOutputName;
+    if (s.print.toStandardOutput && reportThere) {
+        return {ResultCode::InvalidArgument, "--stdout and --report=- both claim standard output"};
+    }
+    if (s.print.toStandardOutput && s.printHumanReadable) {
+        return {ResultCode::InvalidArgument, "--stdout and --hri both claim standard output"};
+    }
+    if (reportThere && s.printHumanReadable) {
+        return {ResultCode::InvalidArgument, "--hri is not needed with --report=-: the report holds the text"};
+    }
+    return ResultCode::Ok;
 }
 
 }  // namespace
@@ -199,7 +216,7 @@ Outcome checkSettings(const Settings& s)
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
     }
-    return ResultCode::Ok;
+    return checkStandardOutputOwner(s);
 }
 
 SymbolOptions symbolOptionsOf(const Settings& settings)

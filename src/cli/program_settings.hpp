@@ -41,12 +41,12 @@ struct Settings {
     RenderOptions render = commandRenderDefaults();
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
-    bool gs1 = false;   // --gs1 or --gs1-nocheck
-    bool hibc = false;  // --hibc
-    bool printHumanReadable = false;  // --hri
     PrintSettings print;
     bool verify = false;                    // --verify
     std::optional<std::string> reportPath;  // --report; "-" is standard output
+    bool gs1 = false;   // --gs1 or --gs1-nocheck
+    bool hibc = false;  // --hibc
+    bool printHumanReadable = false;  // --hri
 };
 
 // Where --report sends the report to standard output.

@@ -91,10 +91,15 @@ std::string reportJson(const SymbolReport& report)
     if (!isValidUtf8(report.input)) {
         json["input_hex"] = hexText(report.input);
     }
-    json["data"] = orNull(report.data, [&](const SymbolReading& r) { return readingJson(r, report.structuredAppend); });
-    if (report.humanReadable) {
-        json["hri"] = *report.humanReadable;
+    if (report.syntax == DataSyntax::Gs1 || report.syntax == DataSyntax::Hibc) {
+        Json elements = Json::array();
+        for (const Gs1Element& element : report.gs1Elements) {
+            elements.push_back({{"ai", element.ai}, {"value", element.value}});
+        }
+        json["gs1"] = {{"elements", report.format ? elements : Json(nullptr)},
+                       {"hri", report.format ? Json(report.humanReadable) : Json(nullptr)}};
     }
+    json["data"] = orNull(report.data, [&](const SymbolReading& r) { return readingJson(r, report.structuredAppend); });
     Json encodation = Json::array();
     for (const EncodationSegment& segment : report.encodation) {
         encodation.push_back({{"scheme", schemeName(segment.scheme)}, {"items", segment.items}});

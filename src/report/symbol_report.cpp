@@ -27,13 +27,12 @@ void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolRe
         return;
     }
     report.data = expectedReading(options, symbol.codewords()).reading;
-    if (!symbol.humanReadableText().empty()) {
-        report.humanReadable = symbol.humanReadableText();
-    }
     report.encodation = symbol.encodation();
     report.format = symbol.format();
     report.dataCodewordsUsed = symbol.dataCodewordsUsed();
     report.codewords = symbol.codewords();
+    report.gs1Elements = symbol.gs1Data().elements;
+    report.humanReadable = symbol.humanReadableText();
 }
 
 void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)

@@ -9,6 +9,7 @@
 #include "encodation/encodation_driver.hpp"
 #include "encodation/utf8_text.hpp"
 #include "gs1/gs1_data_items.hpp"
+#include "symbol/symbol_data.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -80,6 +81,20 @@ Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
 }
 
 }  // namespace
+
+Outcome prepareSymbolData(const SymbolOptions& options, DataItemList& items)
+{
+    try {
+        PreparedData data;
+        if (Outcome prepared = prepare(options, data); !prepared.ok()) {
+            return prepared;
+        }
+        items = std::move(data.items);
+        return readUtf8(options, items);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::UnknownException;
+    }
+}
 
 Outcome encode(const SymbolOptions& options, Symbol& symbol)
 {

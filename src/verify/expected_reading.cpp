@@ -4,12 +4,12 @@
 
 #include "korvel/expected_reading.hpp"
 
+#include "symbol/symbol_data.hpp"
+
 #include <algorithm>
 #include <optional>
 
 #include "common/byte_text.hpp"
-#include "gs1/ai_table.hpp"
-#include "korvel/gs1.hpp"
 
 namespace korvel {
 namespace {
@@ -112,58 +112,53 @@ std::string bytesDifference(const std::string& read, const std::string& meant)
     return text;
 }
 
-void appendBytes(std::string_view bytes, std::vector<DataElement>& elements)
+// The ECI number of the codewords after an ECI designator.
+std::uint32_t eciNumber(const DataItemList& items, std::size_t& k)
 {
-    for (const char c : bytes) {
-        elements.push_back({Kind::Byte, static_cast<std::uint8_t>(c)});
+    const auto next = [&]() { return ++k < items.size() ? std::uint32_t{items[k].value} : 0U; };
+    const std::uint32_t c1 = next();
+    if (c1 <= 127) {
+        return c1 - 1;
     }
+    const std::uint32_t c2 = next();
+    if (c1 <= 191) {
+        return (c1 - 128) * 254 + c2 - 1 + 127;
+    }
+    const std::uint32_t c3 = next();
+    return (c1 - 192) * 64516 + (c2 - 1) * 254 + c3 - 1 + 16383;
 }
 
-// GS1 data as readers must return it, worked out from the parsed elements and
-// the AI table: FNC1 first, each AI and value, and after each value of
-// variable length but the last an FNC1 (or the GS byte); a Digital Link is
-// its URI. Nothing for data that does not parse (no symbol is made then).
-std::vector<DataElement> gs1Elements(const SymbolOptions& options)
+// The elements of data that the command prepares itself (GS1 and HIBC data
+// with their framing, UTF-8 text in the bytes it is written in).
+std::vector<DataElement> preparedElements(const DataItemList& items)
 {
     std::vector<DataElement> elements;
-    Gs1Data data;
-    if (!parseGs1(options.data, options.gs1, data).ok()) {
-        return elements;
-    }
-    if (data.digitalLink) {
-        appendBytes(data.uri, elements);
-        return elements;
-    }
-    elements.push_back({Kind::Fnc1, 0});
-    for (std::size_t i = 0; i < data.elements.size(); ++i) {
-        appendBytes(data.elements[i].ai + data.elements[i].value, elements);
-        const gs1::AiEntry* entry = gs1::findAi(data.elements[i].ai);
-        if (i + 1 < data.elements.size() && (entry == nullptr || entry->separatorAfter)) {
-            elements.push_back(options.gs1Separator == Gs1Separator::Fnc1 ? DataElement{Kind::Fnc1, 0}
-                                                                        : DataElement{Kind::Byte, 0x1D});
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const DataItem& item = items[k];
+        if (!item.isCodeword) {
+            elements.push_back({Kind::Byte, item.value});
+            continue;
+        }
+        switch (item.value) {
+        case 232: elements.push_back({Kind::Fnc1, 0}); break;
+        case 234: elements.push_back({Kind::ReaderProgramming, 0}); break;
+        case 236: elements.push_back({Kind::Macro05, 0}); break;
+        case 237: elements.push_back({Kind::Macro06, 0}); break;
+        case 241: elements.push_back({Kind::Eci, eciNumber(items, k)}); break;
+        default: break;
         }
     }
     return elements;
 }
 
-// A HIBC label reads as '+', the data and its check character.
-std::vector<DataElement> hibcElements(const SymbolOptions& options)
-{
-    std::vector<DataElement> elements;
-    HibcData hibc;
-    if (parseHibc(options.data, hibc).ok()) {
-        appendBytes("+" + hibc.data + hibc.check, elements);
-    }
-    return elements;
-}
-
+// What the data means: its text with the escapes resolved, or, for data the
+// encoder frames or converts, the data as framed.
 std::vector<DataElement> meantElements(const SymbolOptions& options)
 {
-    switch (options.syntax) {
-    case DataSyntax::Gs1: return gs1Elements(options);
-    case DataSyntax::Hibc: return hibcElements(options);
-    case DataSyntax::TildeEscapes:
-    case DataSyntax::Literal: break;
+    const bool framed = options.syntax == DataSyntax::Gs1 || options.syntax == DataSyntax::Hibc || options.utf8;
+    DataItemList items;
+    if (framed && prepareSymbolData(options, items).ok()) {
+        return preparedElements(items);
     }
     return resolveData(options.data, options.syntax);
 }

@@ -226,7 +226,7 @@ TEST(PlanAutomaticRuns, RandomDataFinishesWithEncodableRuns)
 
             CodewordString codewords;
             SymbolFormat format;
-            EXPECT_EQ(encodeData({list, Automatic}, codewords, format), ResultCode::Ok) << data;
+            EXPECT_EQ(encodeData({list, Automatic, 0, {}}, codewords, format), ResultCode::Ok) << data;
             ++symbols;
         }
     }

@@ -103,7 +103,7 @@ TEST(EncodeData, StartsFromEmpty)
 {
     CodewordString codewords(40, 7);
     SymbolFormat format;
-    ASSERT_EQ(encodeData({prepareData(""), Ascii}, codewords, format), ResultCode::Ok);
+    ASSERT_EQ(encodeData({prepareData(""), Ascii, 0, {}}, codewords, format), ResultCode::Ok);
     ASSERT_EQ(codewords.size(), 8U);
     EXPECT_EQ(CodewordString(codewords.begin(), codewords.begin() + 3), (CodewordString{129, 175, 70}));
 }

@@ -131,6 +131,27 @@ std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
     return decoded;
 }
 
+std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
+{
+    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
+                                               static_cast<std::int32_t>(png.height), kWhite);
+    if (png.bitDepth != 8 || png.colorType != 2 || png.rowBytes != std::size_t{png.width} * 3 || !image->allocate()) {
+        return nullptr;
+    }
+    for (std::uint32_t y = 0; y < png.height; ++y) {
+        std::copy_n(png.pixels.begin() + static_cast<std::ptrdiff_t>(y * png.rowBytes), png.rowBytes,
+                    image->row(static_cast<std::int32_t>(y)));
+    }
+    return image;
+}
+
+bool isCompletePng(std::string_view bytes)
+{
+    static constexpr std::string_view kStart("\x89PNG\r\n\x1a\n", 8);
+    static constexpr std::string_view kEnd("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    return bytes.size() >= kStart.size() + kEnd.size() && bytes.starts_with(kStart) && bytes.ends_with(kEnd);
+}
+
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -9,9 +9,12 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
+
+#include "cli/usage_text.hpp"
 
 namespace korvel::testing {
 namespace {
@@ -131,10 +134,36 @@ std::size_t ScratchDirectory::entryCount() const
         std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator{}));
 }
 
+std::string ScratchDirectory::read(const std::string& name) const
+{
+    std::ifstream in(path_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void ScratchDirectory::write(const std::string& name, std::string_view content) const
+{
+    std::ofstream(path_ / name, std::ios::binary) << content;
+}
+
 ScratchDirectory::~ScratchDirectory()
 {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
+
+std::string korvelProgram() { return KORVEL_BINARY; }
+
+ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
+                        const RunLimits& limits)
+{
+    return runProcess(korvelProgram(), arguments, directory.path(), limits);
+}
+
+std::string failureText(std::string_view message)
+{
+    return std::string(kBannerLine) + "\n" + std::string(message) + "\n";
+}
+
+std::string failureText(ResultCode code) { return failureText(resultMessage(code)); }
 
 }  // namespace korvel::testing

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a program as a child process with its output captured, and gives
-// tests a scratch directory of their own to run it in.
+// tests a scratch directory of their own to run it in. Every test that runs
+// the built korvel program does so through runKorvel.
 
 #include <sys/resource.h>
 
@@ -8,7 +9,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "korvel/result_code.hpp"
 
 namespace korvel::testing {
 
@@ -46,9 +50,23 @@ public:
     [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
     [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
     [[nodiscard]] std::size_t entryCount() const;
+    // The whole content of a file in it (empty when it cannot be read), and
+    // a file written with `content`.
+    [[nodiscard]] std::string read(const std::string& name) const;
+    void write(const std::string& name, std::string_view content) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// The built korvel program, and a run of it in `directory`.
+[[nodiscard]] std::string korvelProgram();
+[[nodiscard]] ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
+                                      const RunLimits& limits = {});
+
+// What a failed run prints on standard error: the banner line, then the
+// message of the result table.
+[[nodiscard]] std::string failureText(std::string_view message);
+[[nodiscard]] std::string failureText(ResultCode code);
 
 }  // namespace korvel::testing

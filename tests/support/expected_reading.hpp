@@ -13,6 +13,7 @@
 
 #include "korvel/codeword_string.hpp"
 #include "korvel/data_matrix_barcode.hpp"
+#include "support/symbol_readers.hpp"
 
 namespace korvel::testing {
 
@@ -63,6 +64,10 @@ struct ExpectedReading {
 // The readings of a symbol built from `input`; `placed` only tells whether an
 // FNC1 landed in the second codeword (see above).
 [[nodiscard]] ExpectedReading expectReading(const SymbolInput& input, const CodewordString& placed);
+
+// What is wrong with a zxing-cpp reading, described for a test log; empty
+// when it is exactly the expected one.
+[[nodiscard]] std::string zxingMismatch(const ZxingReading& reading, const ExpectedReading& expected);
 
 // Encodation schemes as the codeword stream names them.
 enum class Scheme { Ascii, C40, Text, X12, Edifact, Base256 };

@@ -46,9 +46,7 @@ TEST_P(CommandFault, StatusOutputAndFile)
 {
     const FaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> arguments = c.arguments;
-    arguments.push_back("out.png");
-    const auto run = runKorvel(arguments, dir);
+    const auto run = runKorvel(testing::withOutput(c.arguments), dir);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, c.status);
     EXPECT_EQ(run.out, c.out);

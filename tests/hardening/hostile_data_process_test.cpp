@@ -41,9 +41,7 @@ TEST(HostileData, ThroughTheCommandLine)
     for (const auto& options : cases) {
         SCOPED_TRACE(options[1].substr(0, 20) + " (" + std::to_string(options[1].size()) + " bytes)");
         const testing::ScratchDirectory dir;
-        std::vector<std::string> args = options;
-        args.push_back("out.png");
-        const auto run = testing::runKorvel(args, dir);
+        const auto run = testing::runKorvel(testing::withOutput(options), dir);
         ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
         EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 5 || run.exitStatus == 8 || run.exitStatus == 10)
             << run.exitStatus;

@@ -50,9 +50,7 @@ TEST_P(WriteFault, WithoutTheFaultTheImageIsWritten)
 {
     const WriteFaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> args = c.options;
-    args.push_back("out.png");
-    const auto run = runKorvel(args, dir);
+    const auto run = runKorvel(testing::withOutput(c.options), dir);
     ASSERT_TRUE(run.exited) << "signal " << run.signal;
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::string png = dir.read("out.png");
@@ -70,11 +68,9 @@ TEST_P(WriteFault, EndsWithResult13AndLeavesNoFile)
 {
     const WriteFaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> args = c.options;
-    args.push_back(c.toDevFull ? "/dev/full" : "out.png");
     testing::RunLimits limits;
     limits.fileSize = c.fileLimit;
-    const auto run = runKorvel(args, dir, limits);
+    const auto run = runKorvel(testing::withOutput(c.options, c.toDevFull ? "/dev/full" : "out.png"), dir, limits);
 
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);

@@ -151,6 +151,12 @@ ScratchDirectory::~ScratchDirectory()
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::vector<std::string> withOutput(std::vector<std::string> arguments, const std::string& file)
+{
+    arguments.push_back(file);
+    return arguments;
+}
+
 std::string korvelProgram() { return KORVEL_BINARY; }
 
 ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,

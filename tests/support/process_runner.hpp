@@ -59,6 +59,10 @@ private:
     std::filesystem::path path_;
 };
 
+// The arguments followed by the name of the file to write.
+[[nodiscard]] std::vector<std::string> withOutput(std::vector<std::string> arguments,
+                                                  const std::string& file = "out.png");
+
 // The built korvel program, and a run of it in `directory`.
 [[nodiscard]] std::string korvelProgram();
 [[nodiscard]] ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,

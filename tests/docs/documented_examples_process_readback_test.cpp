@@ -85,6 +85,15 @@ std::optional<std::vector<std::string>> shellWords(std::string_view command)
     return words;
 }
 
+// The arguments of a command line after the program's name; none when the
+// line cannot be read.
+std::vector<std::string> argumentsOf(std::string_view command)
+{
+    const auto words = shellWords(command);
+    return words && !words->empty() ? std::vector<std::string>(words->begin() + 1, words->end())
+                                    : std::vector<std::string>{};
+}
+
 // The rows of the README's Examples table: | `./run.sh ARGS` ... | picture |
 std::vector<Example> readmeExamples()
 {
@@ -98,8 +107,7 @@ std::vector<Example> readmeExamples()
         Example example;
         example.name = "Readme" + std::to_string(examples.size() + 1);
         example.command = line.substr(3, line.find('`', 3) - 3);
-        const auto words = shellWords(example.command);
-        example.args = words ? std::vector<std::string>(words->begin() + 1, words->end()) : std::vector<std::string>{};
+        example.args = argumentsOf(example.command);
         const std::size_t image = line.find("](docs/images/");
         if (image != std::string::npos) {
             example.picture = fs::path(KORVEL_SOURCE_DIR) / line.substr(image + 2, line.find(')', image) - image - 2);
@@ -140,6 +148,7 @@ std::vector<Example> manualExamples()
     std::istringstream page(readText(fs::path(KORVEL_SOURCE_DIR) / "docs" / "korvel.1"));
     bool inExamples = false;
     std::string pending;
+    bool understood = true;
     for (std::string line; std::getline(page, line);) {
         if (line.rfind(".SH", 0) == 0) {
             inExamples = line == ".SH EXAMPLES";
@@ -148,19 +157,22 @@ std::vector<Example> manualExamples()
         if (!inExamples || (pending.empty() && line.rfind("korvel ", 0) != 0)) {
             continue;
         }
-        const std::string text = unroff(line).value_or("(unknown roff escape) " + line);
-        pending += text;
-        if (!pending.empty() && pending.back() == '\\') {
+        const std::optional<std::string> text = unroff(line);
+        understood = understood && text.has_value();
+        pending += text.value_or(line);
+        if (pending.back() == '\\') {
             pending.back() = ' ';  // the shell drops backslash and newline
             continue;
         }
         Example example;
         example.name = "Manual" + std::to_string(examples.size() + 1);
         example.command = pending;
-        const auto words = shellWords(pending);
-        example.args = words ? std::vector<std::string>(words->begin() + 1, words->end()) : std::vector<std::string>{};
+        if (understood) {
+            example.args = argumentsOf(pending);
+        }
         examples.push_back(example);
         pending.clear();
+        understood = true;
     }
     return examples;
 }

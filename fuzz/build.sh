@@ -12,6 +12,7 @@
 #   BUILD_DIR/fuzz/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 \
 #       NEW_INPUTS_DIR fuzz/corpus/command_line
 #   BUILD_DIR/fuzz/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
+#   BUILD_DIR/fuzz/png_raster_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/png_raster
 #
 # (fuzz/barcode.dict and fuzz/command_line.dict can be given with -dict=), and
 # fold what it found back into the kept corpus, which covers every edge once:

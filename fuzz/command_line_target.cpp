@@ -152,8 +152,14 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             expected = 1;
             break;
         }
-        if (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos) {
+        const bool extended = letter >= kShapeOption && letter <= kMinimalOption;
+        if (!extended &&
+            (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option letter";
+        }
+        if (letter == kDmreOption || letter == kUtf8Option || letter == kMinimalOption) {
+            static_cast<void>(applyOption(letter, nullptr, sizes));  // flags: no value
+            continue;
         }
         const char* value = scanner.optionValue();
         if (value == nullptr || !pointsInto(value, arguments)) {
@@ -169,7 +175,10 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
             return "parseDecimal differs from strtod";
         }
-        applyOption(letter, value, sizes);
+        if (!applyOption(letter, value, sizes)) {
+            expected = 1;  // an invalid value of an extended option
+            break;
+        }
     }
     if (expected < 0) {
         const int index = scanner.argIndex();

@@ -27,4 +27,9 @@ namespace korvel::fuzz {
 // symbol is drawn and read back with zxing-cpp.
 [[nodiscard]] const char* fuzzReadback(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> a raster of colour runs and repeated rows; its PNG, the PNG of its
+// rows' structure and the run coder's zlib stream must all give back exactly
+// its pixels.
+[[nodiscard]] const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

@@ -33,9 +33,11 @@ private:
 
 // Encodes the options into `symbol`. On failure `symbol` keeps what it held.
 // Failures: 1 a structured append setting out of range (position 1..total,
-// total 2..16, id 1..64516), 5 data the scheme cannot encode, 6 a mode outside
-// the enumeration, 7 no format with that number, 8 too long for any format,
-// 10 too long for the preferred format, 14 memory ran out.
+// total 2..16, id 1..64516) or the minimal encodation with an explicit mode,
+// 5 data the scheme cannot encode or ill-formed UTF-8 (with the byte in the
+// detail), 6 a mode outside the enumeration, 7 no format with that number,
+// 8 too long for any format, 10 too long for the preferred format, 14 memory
+// ran out.
 [[nodiscard]] Outcome encode(const SymbolOptions& options, Symbol& symbol);
 
 }  // namespace korvel

@@ -15,9 +15,19 @@ inline constexpr const char* kShortOptions = "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e
 // Codes of the options that have only a long name.
 enum LongOnlyOption : int {
     kVersionOption = kFirstLongOnlyCode,
+    kTypeOption,
+    kModuleMmOption,
+    kDpiOption,
+    kPaletteOption,
+    kTimeOption,
+    kStdoutOption,
+    kShapeOption,
+    kDmreOption,
+    kUtf8Option,
+    kMinimalOption,
 };
 
-inline constexpr std::array<LongOption, 19> kLongOptions{{
+inline constexpr std::array<LongOption, 29> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -36,6 +46,16 @@ inline constexpr std::array<LongOption, 19> kLongOptions{{
     {"stot", true, 't'},
     {"sid", true, 'i'},
     {"qsize", true, 'e'},
+    {"type", true, kTypeOption, true},
+    {"module-mm", true, kModuleMmOption, true},
+    {"dpi", true, kDpiOption, true},
+    {"palette", false, kPaletteOption, true},
+    {"time", true, kTimeOption, true},
+    {"stdout", false, kStdoutOption, true},
+    {"shape", true, kShapeOption, true},
+    {"dmre", false, kDmreOption, true},
+    {"utf8", false, kUtf8Option, true},
+    {"minimal", false, kMinimalOption, true},
     {"version", false, kVersionOption, true},
 }};
 

@@ -1,15 +1,74 @@
 #include "cli/program_settings.hpp"
 
+#include <array>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "cli/image_time.hpp"
 #include "cli/option_values.hpp"
+#include "cli/program_options.hpp"
+#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 namespace {
 
 bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return value >= low && value <= high; }
 
+constexpr std::int32_t kLastFormat = 30;
+constexpr std::int32_t kLastDmreFormat = 48;
+
+std::optional<SymbolShape> shapeFromName(std::string_view name)
+{
+    if (name == "square") {
+        return SymbolShape::Square;
+    }
+    if (name == "rectangle") {
+        return SymbolShape::Rectangle;
+    }
+    return std::nullopt;
+}
+
+std::optional<OutputType> parseOutputType(std::string_view text)
+{
+    constexpr std::array<std::pair<std::string_view, OutputType>, 4> kTypes{
+        {{"png", OutputType::Png}, {"svg", OutputType::Svg}, {"eps", OutputType::Eps}, {"pdf", OutputType::Pdf}}};
+    for (const auto& [name, type] : kTypes) {
+        if (text == name) {
+            return type;
+        }
+    }
+    return std::nullopt;
+}
+
+// The options of print output; false for a value outside the option's range.
+bool applyPrintOption(int code, const char* value, PrintSettings& p)
+{
+    switch (code) {
+    case kTypeOption: p.type = parseOutputType(value); return p.type.has_value();
+    case kModuleMmOption:
+        p.moduleMillimetres = parseStrictDecimal(value);
+        if (!p.moduleMillimetres || !(*p.moduleMillimetres > 0.0 && *p.moduleMillimetres <= kMaxModuleMillimetres)) {
+            p.moduleMillimetres.reset();
+            return false;
+        }
+        return true;
+    case kDpiOption:
+        if (const auto dpi = parseWholeNumber(value, kMaxDotsPerInch); dpi && *dpi >= 1) {
+            p.dotsPerInch = static_cast<std::int32_t>(*dpi);
+            return true;
+        }
+        return false;
+    case kPaletteOption: p.palette = true; return true;
+    case kTimeOption: p.time = parseImageTime(value); return p.time.has_value();
+    case kStdoutOption: p.toStandardOutput = true; return true;
+    default: return true;
+    }
+}
+
 }  // namespace
 
-void applyOption(int code, const char* value, Settings& s)
+bool applyOption(int code, const char* value, Settings& s)
 {
     switch (code) {
     case 'x':
@@ -31,8 +90,11 @@ void applyOption(int code, const char* value, Settings& s)
         break;
     case 'd': s.symbol.data = value; break;
     case 'f':
-        if (const std::int32_t v = parseInteger(value); inRange(v, 0, 30)) {
-            s.symbol.preferredFormat = v;
+        if (const std::int32_t v = parseInteger(value); inRange(v, 0, kLastDmreFormat)) {
+            s.formatWithDmre = v;
+            if (v <= kLastFormat) {
+                s.symbol.preferredFormat = v;
+            }
         }
         break;
     case 'm':
@@ -63,16 +125,43 @@ void applyOption(int code, const char* value, Settings& s)
     case 't': s.symbol.structuredAppend.total = parseInteger(value); break;
     case 'i': s.symbol.structuredAppend.id = parseInteger(value); break;
     case 'e': s.render.quietZoneSize = parseInteger(value); break;
-    default: break;
+    case kShapeOption: {
+        const auto shape = shapeFromName(value);
+        if (!shape) {
+            return false;
+        }
+        s.symbol.shape = *shape;
+        break;
     }
+    case kDmreOption: s.symbol.dmre = true; break;
+    case kUtf8Option: s.symbol.utf8 = true; break;
+    case kMinimalOption: s.symbol.minimal = true; break;
+    default: return applyPrintOption(code, value, s.print);
+    }
+    return true;
 }
 
-ResultCode checkSettings(const Settings& s)
+Outcome checkSettings(const Settings& s)
 {
     const StructuredAppend& sequence = s.symbol.structuredAppend;
     const bool accepted = inRange(sequence.position, 1, 16) && inRange(sequence.total, 2, 16) &&
                           inRange(sequence.id, 1, StructuredAppend::kMaxId) && s.render.quietZoneSize >= 0;
-    return accepted ? ResultCode::Ok : ResultCode::InvalidArgument;
+    if (!accepted) {
+        return ResultCode::InvalidArgument;
+    }
+    if (s.symbol.minimal && s.symbol.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "--minimal chooses the schemes itself and needs -m 0"};
+    }
+    return ResultCode::Ok;
+}
+
+SymbolOptions symbolOptionsOf(const Settings& settings)
+{
+    SymbolOptions symbol = settings.symbol;
+    if (symbol.dmre) {
+        symbol.preferredFormat = settings.formatWithDmre;
+    }
+    return symbol;
 }
 
 RenderOptions renderOptionsOf(const Settings& settings)

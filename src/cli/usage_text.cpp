@@ -39,9 +39,26 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
 struct ExtendedOptionHelp {
     const char* longForm;
     const char* description;
+    const char* continuation = nullptr;  // a second description line, indented
 };
 
-constexpr std::array<ExtendedOptionHelp, 1> kExtendedOptionHelp{{
+
+constexpr std::array<ExtendedOptionHelp, 11> kExtendedOptionHelp{{
+    {"--type", "Output format: png, svg, eps or pdf. Without it, a file name",
+     "ending in .svg, .eps or .pdf (any case) selects that format."},
+    {"--module-mm", "Module size in millimetres, above 0 and at most 100.",
+     "For a PNG it needs --dpi; not together with -x or -y."},
+    {"--dpi", "Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,",
+     "the size of vector output without --module-mm (default 96)."},
+    {"--palette", "Write the PNG as a two-colour indexed image, 1 bit per pixel."},
+    {"--time", "PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;",
+     "without it SOURCE_DATE_EPOCH, else the current time."},
+    {"--stdout", "Write the image to standard output instead of a file."},
+
+    {"--shape", "Set the shape chosen with -f 0. Possible Values: square, rectangle"},
+    {"--dmre", "Allow the rectangular extension formats 31..48 (DMRE)."},
+    {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
+    {"--minimal", "Encode with the fewest codewords. Needs -m 0."},
     {"--version", "Print the version line and exit."},
 }};
 
@@ -71,6 +88,9 @@ std::string usageText()
             line.resize(kDescriptionColumn, ' ');
         }
         text += line + option.description + "\n";
+        if (option.continuation != nullptr) {
+            text += std::string(kDescriptionColumn, ' ') + option.continuation + "\n";
+        }
     }
     return text;
 }

@@ -6,6 +6,7 @@
 #include "encodation/data_preparation.hpp"
 #include "encodation/format_selection.hpp"
 #include "encodation/encodation_run.hpp"
+#include "encodation/minimal_encodation.hpp"
 #include "encodation/scheme_encoders.hpp"
 
 namespace korvel {
@@ -133,6 +134,11 @@ bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>&
     return true;
 }
 
+FormatRequest formatRequest(const EncodationInput& input)
+{
+    return {input.preferredFormat, input.shape, input.dmre};
+}
+
 }  // namespace
 
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out)
@@ -190,10 +196,23 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
-        return selectFormat(input.preferredFormat, codewords.size() + items.size(), format);
+        return selectFormat(formatRequest(input), codewords.size() + items.size(), format);
     }
 
-    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
+    // The minimal encodation knows the capacity its runs need before they are
+    // written; the look-ahead and the explicit modes learn it from their length.
+    const bool minimal = mode == Automatic && input.minimal;
+    RunPlan plan;
+    if (minimal) {
+        MinimalEncodation found = planMinimalRuns(items, codewords.size());
+        if (const ResultCode selected = selectFormat(formatRequest(input), found.requiredCapacity, format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
+        plan = std::move(found.plan);
+    } else {
+        plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
+    }
     std::vector<RunEnding> endings(plan.size());
     if (!endings.empty()) {
         endings.back().finalSegment = true;
@@ -204,9 +223,11 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         return ResultCode::InvalidData;
     }
 
-    if (const ResultCode selected = selectFormat(input.preferredFormat, codewords.size(), format);
-        selected != ResultCode::Ok) {
-        return selected;
+    if (!minimal) {
+        if (const ResultCode selected = selectFormat(formatRequest(input), codewords.size(), format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
     }
 
     const std::size_t capacity = format.dataCodewords;
@@ -219,6 +240,11 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         encodeRuns(plan, endings, codewords, layout);
     }
 
+    if (codewords.size() > capacity) {
+        // The endings chosen for this capacity never make the runs longer
+        // than it; should they, nothing is padded past the symbol's end.
+        return ResultCode::DataDoesNotFitFormat;
+    }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
     if (!appendErrorCorrection(format, codewords)) {
         return ResultCode::ReedSolomonFailed;

@@ -18,7 +18,10 @@ struct EncodationInput {
     DataItemList items;
     EncodingMode mode = EncodingMode::Automatic;
     std::int32_t preferredFormat = 0;
-    StructuredAppend structuredAppend;  // position, total and id within their ranges
+    StructuredAppend structuredAppend{};      // position, total and id within their ranges
+    SymbolShape shape = SymbolShape::Square;  // automatic format selection only
+    bool dmre = false;                        // formats 31..48 allowed
+    bool minimal = false;                     // automatic mode: fewest codewords instead of look-ahead
 };
 
 // Rebuilds `codewords` from empty. On 0 it holds the chosen format's data

@@ -2,9 +2,12 @@
 // becomes data items, the items codewords, the codewords a module matrix.
 
 #include <new>
+#include <string>
+#include <variant>
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "encodation/utf8_text.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -35,6 +38,20 @@ DataItemList dataItems(const SymbolOptions& options)
     return prepareData(options.data);
 }
 
+// The data as UTF-8 text when the options say so; ill-formed text is refused.
+Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
+{
+    if (!options.utf8) {
+        return ResultCode::Ok;
+    }
+    auto text = utf8DataItems(items);
+    if (const auto* invalid = std::get_if<InvalidUtf8>(&text)) {
+        return {ResultCode::InvalidData, "ill-formed UTF-8 at byte " + std::to_string(invalid->byte) + " of the data"};
+    }
+    items = std::move(std::get<DataItemList>(text));
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
 Outcome encode(const SymbolOptions& options, Symbol& symbol)
@@ -42,8 +59,15 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
     if (options.structuredAppend.enabled && !structuredAppendInRange(options.structuredAppend)) {
         return ResultCode::InvalidArgument;
     }
+    if (options.minimal && options.mode != EncodingMode::Automatic) {
+        return {ResultCode::InvalidArgument, "the minimal encodation chooses the schemes itself, in automatic mode only"};
+    }
     try {
-        EncodationInput input{dataItems(options), options.mode, options.preferredFormat, options.structuredAppend};
+        EncodationInput input{dataItems(options), options.mode, options.preferredFormat, options.structuredAppend,
+                              options.shape, options.dmre, options.minimal};
+        if (Outcome read = readUtf8(options, input.items); !read.ok()) {
+            return read;
+        }
         Symbol made;
         if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
             result != ResultCode::Ok) {

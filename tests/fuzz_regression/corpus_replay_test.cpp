@@ -14,5 +14,7 @@ TEST(FuzzCorpus, BarcodeTarget) { testing::replayCorpus("barcode", fuzz::fuzzBar
 
 TEST(FuzzCorpus, CommandLineTarget) { testing::replayCorpus("command_line", fuzz::fuzzCommandLine); }
 
+TEST(FuzzCorpus, PngRasterTarget) { testing::replayCorpus("png_raster", fuzz::fuzzPngRaster); }
+
 }  // namespace
 }  // namespace korvel

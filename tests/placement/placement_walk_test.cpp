@@ -36,9 +36,10 @@ TEST(PlacementWalk, FirstCodewordAndTopRowOf10x10)
 }
 
 // The walk of every format as recorded from this implementation, whose
-// symbols libdmtx reads back codeword for codeword in every format but
-// 144 x 144, and zxing-cpp in all of them
-// (tests/round_trip/format_round_trip_readback_test.cpp). The entries at the
+// symbols libdmtx reads back codeword for codeword in every format from
+// 10 x 10 to 16 x 48 but 144 x 144, and zxing-cpp in all of them, the DMRE
+// formats 31 to 48 included (tests/round_trip/format_round_trip_readback_test.cpp,
+// dmre_round_trip_readback_test.cpp). The entries at the
 // top-right, bottom-left and bottom-right corners of the mapping grid show
 // the corner shapes and the corner fill (entry 1); the digest (FNV-1a over
 // all entries, row by row, four bytes each, lowest first) pins every other
@@ -51,7 +52,7 @@ struct WalkGolden {
     std::uint64_t digest;
 };
 
-constexpr std::array<WalkGolden, kFormatCount> kWalks{{
+constexpr std::array<WalkGolden, kFormatCount + kDmreFormatCount> kWalks{{
     {1, 45, 77, 76, 0xf8bced1e8de8a765ULL},
     {2, 12, 33, 1, 0xe2181bf2c5346345ULL},
     {3, 85, 81, 76, 0xf5cc5ebe7ae6d785ULL},
@@ -82,6 +83,24 @@ constexpr std::array<WalkGolden, kFormatCount> kWalks{{
     {28, 335, 33, 408, 0xc66e9f55781eca86ULL},
     {29, 225, 221, 222, 0x1196304b938b4fc3ULL},
     {30, 85, 83, 778, 0xe123a030acbddbecULL},
+    {31, 15, 13, 338, 0xa775367be0b60c5aULL},
+    {32, 75, 71, 72, 0x0f82dcd3c10cb446ULL},
+    {33, 75, 71, 72, 0xd3be02efb035cd4bULL},
+    {34, 75, 71, 72, 0x8f0e37d6d7013acbULL},
+    {35, 15, 13, 818, 0x601173577c4529e4ULL},
+    {36, 15, 13, 998, 0x15b13e354920dcfcULL},
+    {37, 635, 33, 708, 0xd392b6275f151023ULL},
+    {38, 935, 33, 1008, 0x9c20351d2e9068f4ULL},
+    {39, 225, 221, 222, 0x56790bda45898db0ULL},
+    {40, 505, 33, 728, 0xc9752a2265327b37ULL},
+    {41, 685, 33, 908, 0xa7d0c0f82c98a624ULL},
+    {42, 1045, 33, 1268, 0x98855af473f7b8e1ULL},
+    {43, 235, 231, 226, 0xd9f40551c8b1604dULL},
+    {44, 235, 233, 1218, 0x4b92cace6bf66859ULL},
+    {45, 455, 451, 452, 0x1ffa9c30b12d460cULL},
+    {46, 237, 457, 234, 0x2594bcc4810a438dULL},
+    {47, 237, 457, 234, 0x55cacff5cc4f2df1ULL},
+    {48, 1305, 457, 456, 0x4d53912b436231f0ULL},
 }};
 
 std::uint64_t digest(const PlacementGrid& grid)
@@ -105,7 +124,7 @@ class EveryFormatWalk : public ::testing::TestWithParam<WalkGolden> {};
 TEST_P(EveryFormatWalk, PlacesEachBitOfEachCodewordOnceWhereRecorded)
 {
     const WalkGolden& expected = GetParam();
-    const SymbolFormat& format = formatTable[static_cast<std::size_t>(expected.id - 1)];
+    const SymbolFormat format = *findFormat(expected.id, true);
     const PlacementGrid grid = walk(format);
     const int codewords = format.dataCodewords + format.errorCodewords;
 

@@ -33,7 +33,7 @@ void quietWarning(png_structp, png_const_charp) {}
 
 // The libpng calls between setjmp and a possible longjmp; everything it
 // fills lives in the caller's frame.
-bool decodeInto(png_structp png, png_infop info, MemoryReader& reader, DecodedPng& out,
+bool decodeInto(png_structp png, png_infop info, MemoryReader& reader, PngPixels pixels, DecodedPng& out,
                 std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
@@ -41,6 +41,13 @@ bool decodeInto(png_structp png, png_infop info, MemoryReader& reader, DecodedPn
     }
     png_set_read_fn(png, &reader, readFromMemory);
     png_read_info(png, info);
+    if (pixels == PngPixels::Rgb) {
+        png_set_expand(png);
+        png_set_strip_16(png);
+        png_set_strip_alpha(png);
+        png_set_gray_to_rgb(png);
+        png_read_update_info(png, info);
+    }
     out.width = png_get_image_width(png, info);
     out.height = png_get_image_height(png, info);
     out.bitDepth = png_get_bit_depth(png, info);
@@ -109,7 +116,7 @@ std::array<std::uint8_t, 3> DecodedPng::rgb(std::uint32_t x, std::uint32_t y) co
     return {pixels[at], pixels[at + 1], pixels[at + 2]};
 }
 
-std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
+std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes, PngPixels pixels)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (png == nullptr) {
@@ -123,7 +130,7 @@ std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
     MemoryReader reader{bytes};
     DecodedPng decoded;
     std::vector<png_bytep> rows;
-    const bool ok = decodeInto(png, info, reader, decoded, rows);
+    const bool ok = decodeInto(png, info, reader, pixels, decoded, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {
         return std::nullopt;

@@ -66,17 +66,43 @@ void setUpChild(const RunLimits& limits)
     alarm(limits.timeoutSeconds);
 }
 
+// The inherited environment with the changes applied.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& changes)
+{
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        variables.emplace_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        const std::string name = change.substr(0, change.find('=')) + "=";
+        std::erase_if(variables, [&](const std::string& v) { return v.starts_with(name); });
+        if (change.find('=') != std::string::npos) {
+            variables.push_back(change);
+        }
+    }
+    return variables;
+}
+
+std::vector<char*> pointersTo(const std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (const std::string& s : strings) {
+        pointers.push_back(const_cast<char*>(s.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingDirectory, const RunLimits& limits)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = pointersTo(words);
+    const std::vector<std::string> variables = childEnvironment(limits.environment);
+    const std::vector<char*> envp = pointersTo(variables);
     const std::string directory = workingDirectory.string();
 
     int outPipe[2];
@@ -100,7 +126,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
             _exit(127);
         }
-        execv(program.c_str(), argv.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -162,7 +188,9 @@ std::string korvelProgram() { return KORVEL_BINARY; }
 ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
                         const RunLimits& limits)
 {
-    return runProcess(korvelProgram(), arguments, directory.path(), limits);
+    RunLimits run = limits;
+    run.environment.insert(run.environment.begin(), "SOURCE_DATE_EPOCH");
+    return runProcess(korvelProgram(), arguments, directory.path(), run);
 }
 
 std::string failureText(std::string_view message)

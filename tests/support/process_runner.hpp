@@ -30,6 +30,9 @@ struct RunLimits {
                                      // would kill a program that does not ignore it
     unsigned timeoutSeconds = 120;   // the child is killed by SIGALRM after this
     bool stdoutReaderGone = false;   // standard output is a pipe nobody reads
+    // Changes to the environment the child inherits, in order: "NAME=value"
+    // sets a variable, "NAME" removes it.
+    std::vector<std::string> environment;
 };
 
 // Runs `program` with `arguments` in `workingDirectory`, standard input from
@@ -63,7 +66,9 @@ private:
 [[nodiscard]] std::vector<std::string> withOutput(std::vector<std::string> arguments,
                                                   const std::string& file = "out.png");
 
-// The built korvel program, and a run of it in `directory`.
+// The built korvel program, and a run of it in `directory`. The run does not
+// see a SOURCE_DATE_EPOCH of the test's environment: images are stamped with
+// the time of the run unless the limits set one.
 [[nodiscard]] std::string korvelProgram();
 [[nodiscard]] ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
                                       const RunLimits& limits = {});

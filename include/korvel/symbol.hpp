@@ -2,13 +2,27 @@
 // A finished Data Matrix symbol: its format, its codewords and its module
 // matrix. A symbol is made complete by encode and only read afterwards.
 
+#include <cstddef>
+#include <vector>
+
 #include "korvel/codeword_string.hpp"
+#include "korvel/encoding_mode.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
 
 namespace korvel {
+
+// A stretch of the data encoded in one scheme: the scheme (never Automatic)
+// and the data items it holds, one per data byte and one per function
+// codeword (FNC1, reader programming, macro; an ECI takes two to four).
+struct EncodationSegment {
+    EncodingMode scheme = EncodingMode::Ascii;
+    std::size_t items = 0;
+
+    friend constexpr bool operator==(const EncodationSegment&, const EncodationSegment&) = default;
+};
 
 class Symbol {
 public:
@@ -22,6 +36,11 @@ public:
     [[nodiscard]] const CodewordString& codewords() const noexcept { return codewords_; }
     // The modules as encoded, upright; writers turn them as they draw.
     [[nodiscard]] const ModuleMatrix& matrix() const noexcept { return matrix_; }
+    // The schemes the data was encoded in, in data order. Function codewords
+    // at the very start of the data count as ASCII.
+    [[nodiscard]] const std::vector<EncodationSegment>& encodation() const noexcept { return encodation_; }
+    // Data codewords before the padding (structured append header included).
+    [[nodiscard]] std::size_t dataCodewordsUsed() const noexcept { return dataCodewordsUsed_; }
 
 private:
     friend Outcome encode(const SymbolOptions& options, Symbol& symbol);
@@ -29,6 +48,8 @@ private:
     SymbolFormat format_;
     CodewordString codewords_;
     ModuleMatrix matrix_;
+    std::vector<EncodationSegment> encodation_;
+    std::size_t dataCodewordsUsed_ = 0;
 };
 
 // Encodes the options into `symbol`. On failure `symbol` keeps what it held.

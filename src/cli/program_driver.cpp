@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/image_time.hpp"
@@ -18,7 +20,10 @@
 #include "cli/usage_text.hpp"
 #include "korvel/output.hpp"
 #include "korvel/rendering.hpp"
+#include "korvel/report.hpp"
 #include "korvel/symbol.hpp"
+#include "korvel/verification.hpp"
+#include "korvel/verifier_process.hpp"
 
 namespace korvel {
 namespace {
@@ -61,40 +66,152 @@ bool printVersion()
     return std::fflush(stdout) == 0 && written;
 }
 
-// The image made whole in memory, then written to standard output, so that a
-// failure on the way sends nothing. A reader that went away makes the write
-// fail (SIGPIPE is ignored): 13.
-Outcome writeToStandardOutput(const Symbol& symbol, const OutputPlan& plan)
+std::function<void(Symbol&)>& symbolHook()
 {
-    std::vector<std::uint8_t> image;
-    if (Outcome made = writeImage(symbol, plan, bufferSink(image)); !made.ok()) {
-        return made;
-    }
-    const bool written = std::fwrite(image.data(), 1, image.size(), stdout) == image.size();
+    static std::function<void(Symbol&)> hook;
+    return hook;
+}
+
+// What a run proves and tells besides the image: the decoder when --verify
+// is given, the report when --report is.
+struct RunExtras {
+    SymbolDecoder* decoder = nullptr;
+    SymbolReport* report = nullptr;
+};
+
+// Finished bytes to standard output. A reader that went away makes the
+// write fail (SIGPIPE is ignored): 13.
+Outcome writeToStandardOutput(std::span<const std::uint8_t> bytes, const char* what)
+{
+    const bool written = fileSink(stdout)(bytes);
     if (std::fflush(stdout) != 0 || !written) {
-        return {ResultCode::CantCloseOutputFile, "standard output did not take the image"};
+        return {ResultCode::CantCloseOutputFile, std::string("standard output did not take the ") + what};
     }
     return ResultCode::Ok;
 }
 
+// Finished bytes to the plan's file, or to standard output.
+Outcome commitBytes(const OutputPlan& plan, const std::vector<std::uint8_t>& bytes)
+{
+    if (plan.path == nullptr) {
+        return writeToStandardOutput(bytes, "image");
+    }
+    return writeFile(plan.path,
+                     [&bytes](const ByteSink& sink) { return sink(bytes) ? Outcome() : Outcome(ResultCode::Fail); });
+}
+
+// The image made whole in memory, checked when --verify asks, then written
+// out; nothing reaches the file or standard output when a step fails.
+Outcome writeCheckedImage(const Settings& settings, const Symbol& symbol, const OutputPlan& plan,
+                          const RunExtras& extras)
+{
+    std::vector<std::uint8_t> bytes;
+    if (Outcome made = writeImage(symbol, plan, bufferSink(bytes)); !made.ok()) {
+        return made;
+    }
+    if (extras.decoder != nullptr) {
+        Verification verification;
+        const Outcome verified =
+            verify(symbolOptionsOf(settings), symbol, plan.render, {plan.type, bytes}, *extras.decoder, verification);
+        if (extras.report != nullptr) {
+            extras.report->verification = verification;
+        }
+        if (!verified.ok()) {
+            return verified;
+        }
+    }
+    const Outcome committed = commitBytes(plan, bytes);
+    if (committed.ok() && extras.report != nullptr) {
+        extras.report->outputFile = plan.path != nullptr ? plan.path : kStandardOutputName;
+        extras.report->sha256 = sha256Hex(bytes);
+    }
+    return committed;
+}
+
 // Everything after the options: the symbol, the image and the file. The
-// image is drawn before the file is opened, so that a run that fails there
+// image is made before the file is opened, so that a run that fails there
 // leaves an existing file alone.
-Outcome produceSymbol(const Settings& settings, const OutputPlan& plan)
+Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const RunExtras& extras)
 {
     if (Outcome checked = checkSettings(settings); !checked.ok()) {
         return checked;
     }
+    const SymbolOptions options = symbolOptionsOf(settings);
     Symbol symbol;
-    if (Outcome encoded = encode(symbolOptionsOf(settings), symbol); !encoded.ok()) {
+    if (Outcome encoded = encode(options, symbol); !encoded.ok()) {
         return encoded;
+    }
+    if (symbolHook()) {
+        symbolHook()(symbol);
+    }
+    if (extras.report != nullptr) {
+        describeSymbol(options, symbol, *extras.report);
+        describeImage(symbol, plan.render, *extras.report);
     }
     ImageSize size;
     if (plan.type == OutputType::Png && settings.print.moduleMillimetres &&
         !imageSize(symbol, plan.render, size).ok()) {
         return {ResultCode::InvalidArgument, "--module-mm at this --dpi makes the image larger than 65535 pixels"};
     }
-    return plan.path != nullptr ? writeImageFile(symbol, plan) : writeToStandardOutput(symbol, plan);
+    if (plan.path != nullptr && extras.decoder == nullptr && extras.report == nullptr) {
+        return writeImageFile(symbol, plan);
+    }
+    return writeCheckedImage(settings, symbol, plan, extras);
+}
+
+// Writes the report line to its file, or to standard output for "-".
+Outcome writeReport(const std::string& path, const SymbolReport& report)
+{
+    const std::string line = reportJson(report) + "\n";
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
+    if (path == kStandardOutputName) {
+        return writeToStandardOutput(bytes, "report");
+    }
+    Outcome result = writeFile(path, [&bytes](const ByteSink& sink) {
+        return sink(bytes) ? Outcome() : Outcome(ResultCode::Fail);
+    });
+    if (!result.ok() && result.detail.empty()) {
+        result.detail = "report file " + path;
+    }
+    return result;
+}
+
+// The verifier for the run, started before the symbol is made so that it
+// loads while the symbol is encoded.
+Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report)
+{
+    Outcome started = VerifierProcess::start({}, verifier);
+    if (!started.ok() && report != nullptr) {
+        report->verification = Verification{};
+        report->verification->detail = started.detail;
+    }
+    return started;
+}
+
+// Makes the symbol with the run's extras and writes the report.
+Outcome runSymbol(const Settings& settings, const OutputPlan& plan)
+{
+    std::optional<SymbolReport> report;
+    if (settings.reportPath) {
+        report = describeInput(symbolOptionsOf(settings));
+    }
+    RunExtras extras{nullptr, report ? &*report : nullptr};
+    std::unique_ptr<VerifierProcess> verifier;
+    Outcome result;
+    if (settings.verify) {
+        result = startVerifier(verifier, extras.report);
+        extras.decoder = verifier.get();
+    }
+    if (result.ok()) {
+        result = produceSymbol(settings, plan, extras);
+    }
+    if (report) {
+        report->outcome = result;
+        if (Outcome reported = writeReport(*settings.reportPath, *report); result.ok()) {
+            result = std::move(reported);
+        }
+    }
+    return result;
 }
 
 // The output plan and the PNG's time; the status to end with when either is refused.
@@ -111,6 +228,8 @@ std::optional<int> planRun(const Settings& settings, const char* path, OutputPla
 }
 
 }  // namespace
+
+void setSymbolHookForTesting(std::function<void(Symbol&)> hook) { symbolHook() = std::move(hook); }
 
 int runProgram(int argc, const char* const* argv)
 {
@@ -135,7 +254,7 @@ int runProgram(int argc, const char* const* argv)
         if (const auto refused = planRun(settings, path, plan)) {
             return *refused;
         }
-        const Outcome result = produceSymbol(settings, plan);
+        const Outcome result = runSymbol(settings, plan);
         return result.ok() ? 0 : report(result);
     } catch (const std::bad_alloc&) {
         return report(ResultCode::UnknownException);

@@ -21,13 +21,15 @@ enum LongOnlyOption : int {
     kPaletteOption,
     kTimeOption,
     kStdoutOption,
+    kVerifyOption,
+    kReportOption,
     kShapeOption,
     kDmreOption,
     kUtf8Option,
     kMinimalOption,
 };
 
-inline constexpr std::array<LongOption, 29> kLongOptions{{
+inline constexpr std::array<LongOption, 31> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -52,6 +54,8 @@ inline constexpr std::array<LongOption, 29> kLongOptions{{
     {"palette", false, kPaletteOption, true},
     {"time", true, kTimeOption, true},
     {"stdout", false, kStdoutOption, true},
+    {"verify", false, kVerifyOption, true},
+    {"report", true, kReportOption, true},
     {"shape", true, kShapeOption, true},
     {"dmre", false, kDmreOption, true},
     {"utf8", false, kUtf8Option, true},

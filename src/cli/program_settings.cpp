@@ -136,6 +136,13 @@ bool applyOption(int code, const char* value, Settings& s)
     case kDmreOption: s.symbol.dmre = true; break;
     case kUtf8Option: s.symbol.utf8 = true; break;
     case kMinimalOption: s.symbol.minimal = true; break;
+    case kVerifyOption: s.verify = true; break;
+    case kReportOption:
+        if (value == nullptr || *value == '\0') {
+            return false;
+        }
+        s.reportPath = value;
+        break;
     default: return applyPrintOption(code, value, s.print);
     }
     return true;

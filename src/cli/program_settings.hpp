@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "korvel/output.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_options.hpp"
@@ -20,7 +22,6 @@ namespace korvel {
     return render;
 }
 
-enum class OutputType { Png, Svg, Eps, Pdf };
 
 // The options of print output, each empty or off until given.
 struct PrintSettings {
@@ -41,12 +42,17 @@ struct Settings {
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
     PrintSettings print;
+    bool verify = false;                    // --verify
+    std::optional<std::string> reportPath;  // --report; "-" is standard output
 };
 
-// Stores an option's converted value when it is accepted. Values out of range
-// of the original options are dropped silently and the setting keeps its
-// previous value; an invalid value of an extended option returns false, to be
-// reported.
+// Where --report sends the report to standard output.
+inline constexpr const char* kStandardOutputName = "-";
+
+// Stores an option's converted value when it is accepted. Values of the
+// original options out of range are dropped silently and the setting keeps
+// its previous value; an invalid value of an option added later returns
+// false (the run ends with status 1).
 [[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
 // What the command refuses with 1 before anything is encoded: the structured

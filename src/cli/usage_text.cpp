@@ -43,7 +43,7 @@ struct ExtendedOptionHelp {
 };
 
 
-constexpr std::array<ExtendedOptionHelp, 11> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 13> kExtendedOptionHelp{{
     {"--type", "Output format: png, svg, eps or pdf. Without it, a file name",
      "ending in .svg, .eps or .pdf (any case) selects that format."},
     {"--module-mm", "Module size in millimetres, above 0 and at most 100.",
@@ -54,7 +54,10 @@ constexpr std::array<ExtendedOptionHelp, 11> kExtendedOptionHelp{{
     {"--time", "PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;",
      "without it SOURCE_DATE_EPOCH, else the current time."},
     {"--stdout", "Write the image to standard output instead of a file."},
-
+    {"--verify", "Read the symbol back with an independent decoder and check the",
+     "written image; write nothing when they differ (status 16)."},
+    {"--report", "Describe the symbol as one line of JSON in this file (- for",
+     "standard output). Example: --report=out.json"},
     {"--shape", "Set the shape chosen with -f 0. Possible Values: square, rectangle"},
     {"--dmre", "Allow the rectangular extension formats 31..48 (DMRE)."},
     {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},

@@ -40,6 +40,16 @@ public:
         appendPiece(3 * count, count * sum, count * weightedSum + 3 * sum * (count * (count - 1) / 2));
     }
 
+    // `count` copies of one byte.
+    void appendRun(std::uint8_t byte, std::uint64_t count) noexcept
+    {
+        if (count >= kShortRun) {
+            appendRepeated(1, byte, byte, count);
+            return;
+        }
+        appendPiece(count, count * byte, byte * (count * (count + 1) / 2));
+    }
+
     void appendByte(std::uint8_t byte) noexcept { appendPiece(1, byte, byte); }
 
     [[nodiscard]] std::uint32_t value() const noexcept

@@ -58,13 +58,9 @@ struct ImageRows {
 };
 
 // Levels at which the image data may be made from the rows' structure:
-// every level that compresses, for RGB pixels. Level 0 (stored) and indexed
-// images stay with libpng, and so does the build that measures libpng's own
-// choices.
-bool codesRuns(int level, const PngStreamExtras& extras)
-{
-    return !kLibpngChoosesFilters && level >= 1 && level <= 9 && !extras.palette;
-}
+// every level that compresses. Level 0 (stored) stays with libpng, and so
+// does the build that measures libpng's own choices.
+bool codesRuns(int level) { return !kLibpngChoosesFilters && level >= 1 && level <= 9; }
 
 // A symbol's pixel rows repeat the row above them s - 1 times out of s (s
 // pixels per module), and the rest differ from it only in runs of whole
@@ -305,8 +301,9 @@ Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, co
     image.extras = &extras;
     try {
         std::vector<std::uint8_t> part;
-        if (codesRuns(level, extras) && suitsRunCoding(rows)) {
-            PngImageData imageData(rows);
+        if (codesRuns(level) && suitsRunCoding(rows)) {
+            PngImageData imageData(rows, extras.palette ? std::optional(packedPixel((*extras.palette)[0]))
+                                                        : std::nullopt);
             image.imageData = &imageData;
             image.part = &part;
             return writeImage(image, level, when, sink);
@@ -336,7 +333,7 @@ Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time
         } catch (const std::bad_alloc&) {
             analysis = {};  // libpng and zlib then take the rows as they are
         }
-        if (analysis.structure && codesRuns(compressionLevel, extras)) {
+        if (analysis.structure && codesRuns(compressionLevel)) {
             return writeStructure(*analysis.structure, compressionLevel, when, sink, extras);
         }
         rows.mostlyRepeat = analysis.mostlyRepeat;

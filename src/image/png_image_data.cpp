@@ -17,8 +17,11 @@ std::uint8_t byteOf(std::uint32_t packed, unsigned index) { return static_cast<s
 
 }  // namespace
 
-PngImageData::PngImageData(const RowStructure& rows)
-    : rows_(rows), rowBytes_(std::uint64_t{rows.width()} * 3), blocks_(pending_)
+PngImageData::PngImageData(const RowStructure& rows, std::optional<std::uint32_t> paletteZero)
+    : rows_(rows),
+      paletteZero_(paletteZero),
+      rowBytes_(paletteZero ? (std::uint64_t{rows.width()} + 7) / 8 : std::uint64_t{rows.width()} * 3),
+      blocks_(pending_)
 {
     pending_.reserve(kFirstReserve);
     pending_.assign(kZlibHeader.begin(), kZlibHeader.end());
@@ -52,10 +55,18 @@ void PngImageData::codeGroup(std::size_t g)
 {
     literal(kFilterNone);
     adler_.appendByte(kFilterNone);
-    std::uint32_t x = 0;
-    for (const ColorRun& run : rows_.runsOf(g)) {
-        codePixels(run.pixel, run.end - x);
-        x = run.end;
+    if (paletteZero_) {
+        packRow(rows_.runsOf(g), *paletteZero_, packed_);
+        for (const ByteRun& run : packed_) {
+            adler_.appendRun(run.value, run.count);
+            codeRun(run.value, run.count);
+        }
+    } else {
+        std::uint32_t x = 0;
+        for (const ColorRun& run : rows_.runsOf(g)) {
+            codePixels(run.pixel, run.end - x);
+            x = run.end;
+        }
     }
     const std::uint32_t repeats = rows_.rowsOf(g) - 1;
     if (repeats > 0) {
@@ -77,12 +88,7 @@ void PngImageData::codePixels(std::uint32_t pixel, std::uint64_t count)
     adler_.appendPattern(first, second, third, count);
     const std::uint64_t length = 3 * count;
     if (first == second && second == third) {
-        if (recentCount_ >= 1 && byteOf(recent_, 0) == first) {
-            copyBack(length, 1);
-        } else {
-            literal(first);
-            copyBack(length - 1, 1);
-        }
+        codeRun(first, length);
     } else if (recentCount_ == 3 && recent_ == ((std::uint32_t{first} << 16) | (std::uint32_t{second} << 8) | third)) {
         copyBack(length, 3);
     } else {
@@ -90,6 +96,18 @@ void PngImageData::codePixels(std::uint32_t pixel, std::uint64_t count)
         literal(second);
         literal(third);
         copyBack(length - 3, 3);
+    }
+}
+
+// Codes `length` copies of one byte: a literal unless it is the last byte
+// already, then copies of it.
+void PngImageData::codeRun(std::uint8_t byte, std::uint64_t length)
+{
+    if (recentCount_ >= 1 && byteOf(recent_, 0) == byte) {
+        copyBack(length, 1);
+    } else {
+        literal(byte);
+        copyBack(length - 1, 1);
     }
 }
 

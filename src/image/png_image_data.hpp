@@ -4,9 +4,11 @@
 // with UP (the difference to the row above): its filter byte and zeros, a
 // few matches at distance 1 that are worked out once. Any other row is not
 // filtered: runs of one pixel, a literal or three and matches at distance 1
-// or 3. The checksum is worked out from the runs too.
+// or 3 (8-bit RGB), or runs of one byte (two colours at one bit per pixel).
+// The checksum is worked out from the runs too.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "image/adler_sums.hpp"
@@ -17,8 +19,10 @@ namespace korvel {
 
 class PngImageData {
 public:
-    // `rows` must outlive this object.
-    explicit PngImageData(const RowStructure& rows);
+    // `rows` must outlive this object. With `paletteZero` the image is coded
+    // at one bit per pixel: 0 for pixels of that colour (packedPixel), 1 for
+    // any other; else as 8-bit RGB.
+    explicit PngImageData(const RowStructure& rows, std::optional<std::uint32_t> paletteZero = std::nullopt);
     PngImageData(const PngImageData&) = delete;
     PngImageData& operator=(const PngImageData&) = delete;
 
@@ -30,6 +34,7 @@ public:
 private:
     void codeGroup(std::size_t g);
     void codePixels(std::uint32_t pixel, std::uint64_t count);
+    void codeRun(std::uint8_t byte, std::uint64_t length);
     void copyBack(std::uint64_t length, std::uint32_t distance);
     void literal(std::uint8_t byte)
     {
@@ -40,7 +45,9 @@ private:
     void finish();
 
     const RowStructure& rows_;
+    std::optional<std::uint32_t> paletteZero_;
     std::uint64_t rowBytes_;
+    std::vector<ByteRun> packed_;  // the row being coded, at one bit per pixel
     std::vector<std::uint8_t> pending_;
     DeflateBlocks blocks_;
     std::size_t group_ = 0;

@@ -67,7 +67,56 @@ void fillPixels(std::uint8_t* out, std::size_t count, std::uint32_t pixel) noexc
     }
 }
 
+// Hands the bytes of a row packed at one bit per pixel to `emit` as runs
+// (value, count): whole bytes inside one colour run at once, bytes where
+// runs meet bit by bit.
+template <class Emit>
+void forEachPackedByte(std::span<const ColorRun> runs, std::uint32_t zero, const Emit& emit)
+{
+    std::uint32_t x = 0;
+    unsigned partial = 0;  // bits of the byte being filled, from the high bit
+    for (const ColorRun& run : runs) {
+        const unsigned bit = run.pixel != zero ? 1U : 0U;
+        while (x < run.end) {
+            if (x % 8 == 0 && run.end - x >= 8) {
+                const std::uint32_t whole = (run.end - x) / 8;
+                emit(static_cast<std::uint8_t>(bit != 0 ? 0xFF : 0x00), whole);
+                x += 8 * whole;
+                continue;
+            }
+            partial |= bit << (7 - x % 8);
+            if (++x % 8 == 0) {
+                emit(static_cast<std::uint8_t>(partial), 1);
+                partial = 0;
+            }
+        }
+    }
+    if (x % 8 != 0) {
+        emit(static_cast<std::uint8_t>(partial), 1);
+    }
+}
+
 }  // namespace
+
+void packRow(std::span<const ColorRun> runs, std::uint32_t zero, std::vector<ByteRun>& bytes)
+{
+    bytes.clear();
+    forEachPackedByte(runs, zero, [&bytes](std::uint8_t value, std::uint32_t count) {
+        if (!bytes.empty() && bytes.back().value == value) {
+            bytes.back().count += count;
+        } else {
+            bytes.push_back({value, count});
+        }
+    });
+}
+
+void paintPackedRow(std::span<const ColorRun> runs, std::uint32_t zero, std::uint8_t* out) noexcept
+{
+    forEachPackedByte(runs, zero, [&out](std::uint8_t value, std::uint32_t count) {
+        std::memset(out, value, count);
+        out += count;
+    });
+}
 
 std::span<const ColorRun> RowStructure::runsOf(std::size_t g) const noexcept
 {

@@ -73,6 +73,18 @@ private:
 // Paints a row given as runs: 3 bytes per pixel, red, green, blue.
 void paintRow(std::span<const ColorRun> runs, std::uint8_t* out) noexcept;
 
+// A row at one bit per pixel, as a two-colour indexed PNG stores it: bit 0
+// for a pixel of the colour `zero` (packedPixel), 1 for any other; the first
+// pixel in the high bit, unused bits of the last byte 0.
+struct ByteRun {
+    std::uint8_t value = 0;
+    std::uint32_t count = 0;
+};
+// The packed row as runs of equal bytes, replacing `bytes`. Throws std::bad_alloc.
+void packRow(std::span<const ColorRun> runs, std::uint32_t zero, std::vector<ByteRun>& bytes);
+// The packed row written out: (width + 7) / 8 bytes.
+void paintPackedRow(std::span<const ColorRun> runs, std::uint32_t zero, std::uint8_t* out) noexcept;
+
 // What an analysis of a raster's rows found.
 struct RasterRows {
     // At least two rows in three equal the row above them.

@@ -69,10 +69,13 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
             return read;
         }
         Symbol made;
-        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
+        EncodationSummary summary;
+        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_, &summary);
             result != ResultCode::Ok) {
             return result;
         }
+        made.encodation_ = std::move(summary.segments);
+        made.dataCodewordsUsed_ = summary.dataCodewordsUsed;
         made.matrix_.buildMatrix(made.format_, made.codewords_);
         symbol = std::move(made);
     } catch (const std::bad_alloc&) {

@@ -16,6 +16,7 @@
 #include "image/adler_sums.hpp"
 #include "image/huffman_code.hpp"
 #include "image/png_stream.hpp"
+#include "image/two_colour_rows.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/rendering.hpp"
 #include "support/png_file.hpp"
@@ -84,6 +85,24 @@ void checkSymbol(const SymbolCase& c)
     ASSERT_TRUE(writePng(symbol, render, {}, bufferSink(png)).ok()) << describe(c);
     expectDecodesTo(png, raster, describe(c));
     expectRasterRoundTrip(raster, kDefaultPngCompression, describe(c));
+
+    // At one bit per pixel: the background is index 0, every other pixel 1.
+    if (render.foreground == render.background) {
+        return;
+    }
+    PngOptions palette;
+    palette.palette = true;
+    png.clear();
+    ASSERT_TRUE(writePng(symbol, render, palette, bufferSink(png)).ok()) << describe(c);
+    const auto decoded = testing::decodePng(png);
+    ASSERT_TRUE(decoded.has_value()) << describe(c) << ", palette";
+    const std::size_t rowBytes = packedRowBytes(static_cast<std::size_t>(size.width));
+    std::vector<std::uint8_t> packed(rowBytes);
+    for (std::int32_t y = 0; y < size.height; ++y) {
+        packTwoColourRow(raster.row(y), static_cast<std::size_t>(size.width), render.background, packed.data());
+        const auto row = decoded->pixels.begin() + static_cast<std::ptrdiff_t>(y * rowBytes);
+        ASSERT_TRUE(std::equal(packed.begin(), packed.end(), row)) << describe(c) << ", palette, row " << y;
+    }
 }
 
 constexpr std::array<Orientation, 4> kOrientations{Orientation::Degrees0, Orientation::Degrees90,

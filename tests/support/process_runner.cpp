@@ -185,6 +185,12 @@ std::vector<std::string> withOutput(std::vector<std::string> arguments, const st
 
 std::string korvelProgram() { return KORVEL_BINARY; }
 
+#ifdef KORVEL_VERIFY_BINARY
+std::string verifierProgram() { return KORVEL_VERIFY_BINARY; }
+#else
+std::string verifierProgram() { return {}; }
+#endif
+
 ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
                         const RunLimits& limits)
 {

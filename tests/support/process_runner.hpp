@@ -70,6 +70,8 @@ private:
 // see a SOURCE_DATE_EPOCH of the test's environment: images are stamped with
 // the time of the run unless the limits set one.
 [[nodiscard]] std::string korvelProgram();
+// The korvel-verify helper built beside it (empty when it is not built).
+[[nodiscard]] std::string verifierProgram();
 [[nodiscard]] ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
                                       const RunLimits& limits = {});
 

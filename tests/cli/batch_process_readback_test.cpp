@@ -23,11 +23,11 @@ namespace fs = std::filesystem;
 using testing::ProcessResult;
 using testing::ScratchDirectory;
 
-ProcessResult runKorvel(const std::vector<std::string>& args, const ScratchDirectory& dir, const fs::path& input = "/dev/null")
+ProcessResult runBatch(const std::vector<std::string>& args, const ScratchDirectory& dir, const fs::path& input = "/dev/null")
 {
     testing::RunLimits limits;
     limits.standardInput = input;
-    return testing::runProcess(KORVEL_BINARY, args, dir.path(), limits);
+    return testing::runKorvel(args, dir, limits);
 }
 
 void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
@@ -73,7 +73,7 @@ TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
     ScratchDirectory four;
     for (const auto* dir : {&one, &four}) {
         writeBytes(dir->path() / "lines.txt", lines);
-        const ProcessResult result = runKorvel({"-s", "1", "-p", "2", "-t", "3", "--batch=lines.txt",
+        const ProcessResult result = runBatch({"-s", "1", "-p", "2", "-t", "3", "--batch=lines.txt",
                                                 dir == &one ? "--jobs=1" : "--jobs=4", "label-###.png"},
                                                *dir);
         EXPECT_EQ(result.exitStatus, 5);
@@ -113,7 +113,7 @@ TEST(BatchRun, LineEndingsByteOrderMarkAndEmptyLines)
             SCOPED_TRACE(c.input + (fromStandardInput ? " (standard input)" : ""));
             ScratchDirectory dir;
             writeBytes(dir.path() / "lines.txt", c.input);
-            const ProcessResult result = runKorvel({fromStandardInput ? "--batch=-" : "--batch=lines.txt", "n#.png"},
+            const ProcessResult result = runBatch({fromStandardInput ? "--batch=-" : "--batch=lines.txt", "n#.png"},
                                                    dir, dir.path() / "lines.txt");
             EXPECT_EQ(result.exitStatus, 0) << result.err;
             std::map<std::string, std::string> symbols;
@@ -153,7 +153,7 @@ TEST(InputRun, EveryByteValueIsData)
     writeBytes(dir.path() / "data.bin", bytes);
     for (const char* option : {"--input=data.bin", "--input=-"}) {
         SCOPED_TRACE(option);
-        const ProcessResult result = runKorvel({option, "out.png"}, dir, dir.path() / "data.bin");
+        const ProcessResult result = runBatch({option, "out.png"}, dir, dir.path() / "data.bin");
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(readBack(dir.path() / "out.png"), bytes);
         fs::remove(dir.path() / "out.png");
@@ -182,7 +182,7 @@ TEST(BatchRun, RefusedRunsWriteNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front());
         ScratchDirectory dir;
-        const ProcessResult result = runKorvel(c.args, dir);
+        const ProcessResult result = runBatch(c.args, dir);
         EXPECT_EQ(result.exitStatus, c.status);
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(dir.entryCount(), 0U);

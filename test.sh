@@ -7,7 +7,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/common.sh
 source "$here/scripts/common.sh"
 
-ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev libgtest-dev libzxing-dev libdmtx-dev
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libgtest-dev \
+    libzxing-dev libdmtx-dev librsvg2-bin ghostscript qpdf
 
 jobs="$(nproc)"
 echo "== Release build and tests"

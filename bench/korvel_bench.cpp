@@ -9,6 +9,14 @@
 
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
+#include "korvel/symbol.hpp"
+#include "support/mixed_text.hpp"
+// The typed writer draws no raster; older libraries (measured side by side
+// with this file) do not have it.
+#if __has_include("korvel/png_writer.hpp")
+#include "korvel/png_writer.hpp"
+#define KORVEL_BENCH_TYPED_WRITER 1
+#endif
 
 namespace {
 
@@ -92,6 +100,29 @@ void BM_UpdateAutomaticByLength(benchmark::State& state)
     runUpdate(state, randomText(static_cast<std::size_t>(state.range(0)), kCapitalsAndDigits, 7), 0, 0);
 }
 
+// A whole symbol of mixed characters, by look-ahead and by the minimal
+// encodation; 144 x 144 holds 1,500 of them either way.
+void runEncode(benchmark::State& state, bool minimal)
+{
+    std::mt19937 rng(1500);
+    korvel::SymbolOptions options;
+    options.data = korvel::testing::mixedText(rng, static_cast<std::size_t>(state.range(0)));
+    options.minimal = minimal;
+    korvel::Symbol symbol;
+    for (auto _ : state) {
+        if (!korvel::encode(options, symbol).ok()) {
+            state.SkipWithError("encoding failed");
+            break;
+        }
+        benchmark::DoNotOptimize(symbol.codewords().data());
+    }
+    state.counters["data_codewords"] = static_cast<double>(symbol.format().dataCodewords);
+}
+void BM_EncodeMixedAutomatic(benchmark::State& state) { runEncode(state, false); }
+void BM_EncodeMixedMinimal(benchmark::State& state) { runEncode(state, true); }
+
+BENCHMARK(BM_EncodeMixedAutomatic)->Arg(375)->Arg(750)->Arg(1500);
+BENCHMARK(BM_EncodeMixedMinimal)->Arg(375)->Arg(750)->Arg(1500);
 BENCHMARK(BM_UpdateDefault);
 BENCHMARK(BM_Update44Alphanumerics);
 BENCHMARK(BM_Update1500CapitalsDigits);
@@ -115,10 +146,28 @@ DataMatrixBarcode& largeSymbol()
     return barcode;
 }
 
+// GS1 data with FNC1 in a 22 x 22 symbol: 120 x 120 pixels at 5 per module.
+constexpr const char* kGs1Data = "~1010950110153000~117260101~1010ABC";
+constexpr std::int32_t kGs1Format = 7;
+
+DataMatrixBarcode& gs1Symbol()
+{
+    static DataMatrixBarcode barcode;
+    static const bool ready = [] {
+        static_cast<void>(barcode.suspendUpdates(true));
+        static_cast<void>(barcode.setEncodingMode(0));
+        static_cast<void>(barcode.setPreferredFormat(kGs1Format));
+        static_cast<void>(barcode.setData(kGs1Data));
+        return barcode.suspendUpdates(false) == ResultCode::Ok;
+    }();
+    static_cast<void>(ready);
+    return barcode;
+}
+
 DataMatrixBarcode& symbolForSize(int pixels)
 {
     static DataMatrixBarcode small;  // default data: 12 x 12 modules with quiet zone
-    return pixels <= 70 ? small : largeSymbol();
+    return pixels <= 70 ? small : pixels <= 120 ? gs1Symbol() : largeSymbol();
 }
 
 void BM_Draw(benchmark::State& state)
@@ -136,19 +185,14 @@ void BM_Draw(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * pixels * pixels);
 }
 
-void BM_WritePngToMemory(benchmark::State& state)
+// Times `write`, which appends one PNG to the buffer it is given.
+template <class Write>
+void timePngWrites(benchmark::State& state, std::int32_t pixels, const Write& write)
 {
-    const auto pixels = static_cast<std::int32_t>(state.range(0));
-    DataMatrixBarcode& barcode = symbolForSize(pixels);
-    korvel::PngCreator image(pixels, pixels, korvel::kWhite, -2);
-    if (!image.allocate() || barcode.draw(image, {0, pixels, 0, pixels}) != ResultCode::Ok) {
-        state.SkipWithError("draw failed");
-        return;
-    }
     std::vector<std::uint8_t> png;
     for (auto _ : state) {
         png.clear();
-        if (image.write(png, std::time_t{0}) != ResultCode::Ok) {
+        if (!write(png)) {
             state.SkipWithError("write failed");
             break;
         }
@@ -158,8 +202,50 @@ void BM_WritePngToMemory(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * pixels * pixels);
 }
 
-BENCHMARK(BM_Draw)->Arg(70)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_WritePngToMemory)->Arg(70)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
+void BM_WritePngToMemory(benchmark::State& state)
+{
+    const auto pixels = static_cast<std::int32_t>(state.range(0));
+    DataMatrixBarcode& barcode = symbolForSize(pixels);
+    korvel::PngCreator image(pixels, pixels, korvel::kWhite, -2);
+    if (!image.allocate() || barcode.draw(image, {0, pixels, 0, pixels}) != ResultCode::Ok) {
+        state.SkipWithError("draw failed");
+        return;
+    }
+    timePngWrites(state, pixels,
+                  [&image](std::vector<std::uint8_t>& png) { return image.write(png, std::time_t{0}) == ResultCode::Ok; });
+}
+
+BENCHMARK(BM_Draw)->Arg(70)->Arg(120)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WritePngToMemory)->Arg(70)->Arg(120)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
+
+#ifdef KORVEL_BENCH_TYPED_WRITER
+// The same images through the typed writer, from the symbol without a raster.
+void BM_WritePngTyped(benchmark::State& state)
+{
+    const auto pixels = static_cast<std::int32_t>(state.range(0));
+    korvel::SymbolOptions data;
+    korvel::RenderOptions render;
+    if (pixels == 120) {
+        data.data = kGs1Data;
+        data.preferredFormat = kGs1Format;
+    } else if (pixels > 120) {
+        data.data = randomText(1500, kCapitalsAndDigits, 1500);
+        data.preferredFormat = 24;
+        render.moduleSize = pixels / 146.0;
+    }  // else the command line's default symbol, 70 x 70 pixels
+    korvel::Symbol symbol;
+    if (!korvel::encode(data, symbol).ok()) {
+        state.SkipWithError("encoding failed");
+        return;
+    }
+    korvel::PngOptions options;
+    options.time = 0;
+    timePngWrites(state, pixels, [&](std::vector<std::uint8_t>& png) {
+        return korvel::writePng(symbol, render, options, korvel::bufferSink(png)).ok();
+    });
+}
+BENCHMARK(BM_WritePngTyped)->Arg(70)->Arg(120)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
+#endif
 
 }  // namespace
 

@@ -101,11 +101,23 @@ bool imageIsSmall(const Settings& s)
     return static_cast<double>(kLargestSymbol + quietZones) * pixels <= static_cast<double>(kMaxSide);
 }
 
+// Whether the long-only option with this code takes no value.
+bool isFlag(int code)
+{
+    for (const LongOption& option : kLongOptions) {
+        if (option.code == code) {
+            return !option.takesValue;
+        }
+    }
+    return false;
+}
+
 bool isRunStatus(int status)
 {
     // 3 (allocation), 12 and 13 (the file) cannot happen for small images
     // written to /dev/null; 6, 7 and 9 not with the values the program accepts.
-    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10;
+    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10 ||
+           status == 15;
 }
 
 }  // namespace
@@ -159,8 +171,14 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (letter == kJobsOption) {
             continue;  // a batch setting only
         }
-        if (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos) {
+        const bool extended = letter >= kShapeOption && letter <= kHriOption;
+        if (!extended &&
+            (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option letter";
+        }
+        if (extended && isFlag(letter)) {
+            static_cast<void>(applyOption(letter, nullptr, sizes));  // flags: no value
+            continue;
         }
         const char* value = scanner.optionValue();
         if (value == nullptr || !pointsInto(value, arguments)) {
@@ -176,7 +194,10 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
             return "parseDecimal differs from strtod";
         }
-        applyOption(letter, value, sizes);
+        if (!applyOption(letter, value, sizes)) {
+            expected = 1;  // an invalid value of an extended option
+            break;
+        }
     }
     if (expected < 0) {
         const int index = scanner.argIndex();

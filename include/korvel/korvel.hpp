@@ -2,7 +2,8 @@
 // Everything a program needs to make Data Matrix symbols with korvel.
 //
 // The common case is two calls: encode(SymbolOptions) gives a finished
-// Symbol, and writePng / writePngFile draw it with RenderOptions. The
+// Symbol, and writePng / writePngFile draw it with RenderOptions (or
+// writeSvg, writeEps, writePdf and their ...File forms for print). The
 // barcode object (DataMatrixBarcode) keeps the same pipeline behind one
 // setter per property; the raster image and PngCreator serve callers that
 // draw into their own pixels.
@@ -11,6 +12,7 @@
 #include "korvel/color.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/encoding_mode.hpp"
+#include "korvel/gs1.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/output.hpp"
 #include "korvel/png_creator.hpp"
@@ -22,3 +24,4 @@
 #include "korvel/symbol.hpp"
 #include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
+#include "korvel/vector_writer.hpp"

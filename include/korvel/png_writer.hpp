@@ -19,10 +19,18 @@ inline constexpr std::int32_t kDefaultPngCompression = 6;
 struct PngOptions {
     std::int32_t compressionLevel = kDefaultPngCompression;  // zlib level 0..9
     std::optional<std::time_t> time;                        // the time stamp; the clock's time when absent
+    // The resolution stored in a pHYs chunk (dots per inch, 1..100000); no
+    // such chunk when absent.
+    std::optional<std::int32_t> dotsPerInch;
+    // An indexed image of two colours (background, foreground) at 1 bit per
+    // pixel instead of 8-bit RGB: the same pixels in about a twentieth of the
+    // raw data.
+    bool palette = false;
 };
 
 // Draws the symbol and writes the PNG stream to the sink. Failures: those of
-// imageSize and renderSymbol, 1 for a compression level outside 0..9, 3 when
+// imageSize and renderSymbol, 1 for a compression level outside 0..9 or a
+// resolution outside 1..100000, 3 when
 // the raster cannot be had, 2 when the PNG library fails or the sink refuses
 // bytes (the library's message is the outcome's detail).
 [[nodiscard]] Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,

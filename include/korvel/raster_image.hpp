@@ -24,6 +24,9 @@ public:
     // The largest raster allocate accepts, in bytes (3 per pixel): 1 GiB.
     static constexpr std::size_t kMaxRasterBytes = std::size_t{1} << 30;
 
+    // Whether allocate accepts the size: both above 0, at most kMaxRasterBytes.
+    [[nodiscard]] static bool sizeAccepted(std::int32_t width, std::int32_t height) noexcept;
+
     // Sizes in pixels. No memory is obtained until allocate.
     RasterImage(std::int32_t width, std::int32_t height, Color initialColor) noexcept;
     virtual ~RasterImage();

@@ -1,6 +1,7 @@
 #pragma once
 // The thirty ECC 200 symbol formats: 24 square ones in increasing size,
-// then 6 rectangular ones. Sizes are in modules.
+// then 6 rectangular ones; and the eighteen rectangular extension (DMRE)
+// formats 31..48, which a caller has to enable. Sizes are in modules.
 
 #include <array>
 #include <cstdint>
@@ -9,7 +10,7 @@
 namespace korvel {
 
 struct SymbolFormat {
-    std::int32_t id = -1;              // 1..30; -1 for "no format"
+    std::int32_t id = -1;              // 1..30, DMRE 31..48; -1 for "no format"
     std::uint16_t symbolRows = 0;      // modules, finder and timing included
     std::uint16_t symbolColumns = 0;   // modules
     std::uint16_t mappingRows = 0;     // modules of all data regions joined
@@ -24,6 +25,11 @@ struct SymbolFormat {
 };
 
 inline constexpr std::size_t kFormatCount = 30;
+inline constexpr std::size_t kSquareFormatCount = 24;
+
+// The formats automatic selection chooses among: square ones (1..24), or
+// rectangular ones (25..30, and 31..48 when DMRE is enabled).
+enum class SymbolShape { Square, Rectangle };
 
 // In table order; automatic selection takes the first row that holds the data.
 inline constexpr std::array<SymbolFormat, kFormatCount> formatTable{{
@@ -59,12 +65,47 @@ inline constexpr std::array<SymbolFormat, kFormatCount> formatTable{{
     {30, 16, 48, 14, 44, 49, 28, 14, 22, 1},
 }};
 
-// The format with this number, or nothing for numbers outside 1..30.
-[[nodiscard]] constexpr std::optional<SymbolFormat> findFormat(std::int32_t id) noexcept
+inline constexpr std::size_t kDmreFormatCount = 18;
+
+// Long, low rectangles (ISO/IEC 21471), numbered on from the table above. Each
+// has one Reed-Solomon block.
+inline constexpr std::array<SymbolFormat, kDmreFormatCount> dmreFormatTable{{
+    {31, 8, 48, 6, 44, 18, 15, 6, 22, 1},
+    {32, 8, 64, 6, 56, 24, 18, 6, 14, 1},
+    {33, 8, 80, 6, 72, 32, 22, 6, 18, 1},
+    {34, 8, 96, 6, 88, 38, 28, 6, 22, 1},
+    {35, 8, 120, 6, 108, 49, 32, 6, 18, 1},
+    {36, 8, 144, 6, 132, 63, 36, 6, 22, 1},
+    {37, 12, 64, 10, 56, 43, 27, 10, 14, 1},
+    {38, 12, 88, 10, 80, 64, 36, 10, 20, 1},
+    {39, 16, 64, 14, 56, 62, 36, 14, 14, 1},
+    {40, 20, 36, 18, 32, 44, 28, 18, 16, 1},
+    {41, 20, 44, 18, 40, 56, 34, 18, 20, 1},
+    {42, 20, 64, 18, 56, 84, 42, 18, 14, 1},
+    {43, 22, 48, 20, 44, 72, 38, 20, 22, 1},
+    {44, 24, 48, 22, 44, 80, 41, 22, 22, 1},
+    {45, 24, 64, 22, 56, 108, 46, 22, 14, 1},
+    {46, 26, 40, 24, 36, 70, 38, 24, 18, 1},
+    {47, 26, 48, 24, 44, 90, 42, 24, 22, 1},
+    {48, 26, 64, 24, 56, 118, 50, 24, 14, 1},
+}};
+
+inline constexpr std::int32_t kFirstDmreFormat = 31;
+
+// The format with this number: 1..30, and 31..48 only when DMRE is enabled;
+// nothing for any other number.
+[[nodiscard]] constexpr std::optional<SymbolFormat> findFormat(std::int32_t id, bool dmreEnabled = false) noexcept
 {
     for (const SymbolFormat& row : formatTable) {
         if (row.id == id) {
             return row;
+        }
+    }
+    if (dmreEnabled) {
+        for (const SymbolFormat& row : dmreFormatTable) {
+            if (row.id == id) {
+                return row;
+            }
         }
     }
     return std::nullopt;
@@ -83,16 +124,20 @@ constexpr bool formatRowIsConsistent(const SymbolFormat& f)
            f.errorCodewords % f.blockCount == 0 && f.regionRows % 2 == 0 && f.regionColumns % 2 == 0 &&
            (f.mappingRows * f.mappingColumns) / 8 == f.dataCodewords + f.errorCodewords;
 }
-constexpr bool formatTableIsConsistent()
+template <std::size_t N>
+constexpr bool formatTableIsConsistent(const std::array<SymbolFormat, N>& table, std::int32_t firstId)
 {
-    for (std::size_t i = 0; i < formatTable.size(); ++i) {
-        if (formatTable[i].id != static_cast<std::int32_t>(i + 1) || !formatRowIsConsistent(formatTable[i])) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].id != firstId + static_cast<std::int32_t>(i) || !formatRowIsConsistent(table[i])) {
             return false;
         }
     }
     return true;
 }
 }  // namespace detail
-static_assert(detail::formatTableIsConsistent(), "format table rows must be internally consistent");
+static_assert(detail::formatTableIsConsistent(formatTable, 1), "format table rows must be internally consistent");
+static_assert(detail::formatTableIsConsistent(dmreFormatTable, kFirstDmreFormat),
+              "DMRE table rows must be internally consistent");
+static_assert(!findFormat(kFirstDmreFormat) && findFormat(kFirstDmreFormat, true), "DMRE formats are opt-in");
 
 }  // namespace korvel

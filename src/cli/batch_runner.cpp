@@ -90,7 +90,7 @@ private:
 // Reads the lines and hands them to the workers; the outcomes come back in
 // line order through `messages` and `progress`.
 void makeSymbols(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
-                 InputFile& file, BatchProgress& progress, BatchMessages& messages)
+                 const LineDelivered& delivered, InputFile& file, BatchProgress& progress, BatchMessages& messages)
 {
     const unsigned workers = workerCount(settings.source);
     OrderedWorkers pool(
@@ -98,11 +98,14 @@ void makeSymbols(const Settings& settings, const std::string& outputPattern, con
         [&](const BatchLine& line) {
             Settings lineSettings = settings;
             lineSettings.symbol.data = line.text;
-            return write(lineSettings, batchOutputName(outputPattern, line.number).c_str());
+            return write(lineSettings, batchOutputName(outputPattern, line.number).c_str(), line.number);
         },
         [&](std::uint64_t number, const Outcome& outcome) {
             if (!outcome.ok()) {
                 messages.lineFailed(number, outcome);
+            }
+            if (delivered) {
+                delivered(number, outcome);
             }
             progress.update(number);
         });
@@ -116,9 +119,10 @@ void makeSymbols(const Settings& settings, const std::string& outputPattern, con
 
 }  // namespace
 
-int runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write)
+int runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
+             const LineDelivered& delivered)
 {
-    if (const ResultCode checked = checkSettings(settings); checked != ResultCode::Ok) {
+    if (Outcome checked = checkSettings(settings); !checked.ok()) {
         BatchProgress none(stderr, std::nullopt);
         return BatchMessages(none).runFailed(checked);
     }
@@ -129,7 +133,7 @@ int runBatch(const Settings& settings, const std::string& outputPattern, const S
     if (file.status().ok()) {
         keepFreedMemory();
         try {
-            makeSymbols(settings, outputPattern, write, file, progress, messages);
+            makeSymbols(settings, outputPattern, write, delivered, file, progress, messages);
         } catch (const std::system_error&) {
             return messages.runFailed(ResultCode::UnknownException);
         }

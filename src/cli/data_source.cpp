@@ -69,7 +69,9 @@ Outcome loadInputData(const DataSource& source, SymbolOptions& symbol)
         dropFinalLineEnd(data);
     }
     symbol.data = std::move(data);
-    symbol.syntax = DataSyntax::Literal;
+    if (symbol.syntax == DataSyntax::TildeEscapes) {
+        symbol.syntax = DataSyntax::Literal;  // GS1 and HIBC data keep their own reading
+    }
     return ResultCode::Ok;
 }
 

@@ -6,6 +6,7 @@
 #include "encodation/data_preparation.hpp"
 #include "encodation/format_selection.hpp"
 #include "encodation/encodation_run.hpp"
+#include "encodation/minimal_encodation.hpp"
 #include "encodation/scheme_encoders.hpp"
 
 namespace korvel {
@@ -133,6 +134,32 @@ bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>&
     return true;
 }
 
+FormatRequest formatRequest(const EncodationInput& input)
+{
+    return {input.preferredFormat, input.shape, input.dmre};
+}
+
+// The runs as segments; ready codewords taken ahead of the runs join a
+// leading ASCII run or make one of their own.
+std::vector<EncodationSegment> segmentsOf(const RunPlan& plan, std::size_t leading)
+{
+    std::vector<EncodationSegment> segments;
+    if (leading > 0) {
+        segments.push_back({Ascii, leading});
+    }
+    for (const EncodationRun& run : plan) {
+        if (run.items.empty()) {
+            continue;
+        }
+        if (!segments.empty() && segments.back().scheme == run.scheme) {
+            segments.back().items += run.items.size();
+        } else {
+            segments.push_back({run.scheme, run.items.size()});
+        }
+    }
+    return segments;
+}
+
 }  // namespace
 
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out)
@@ -166,7 +193,8 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format)
+ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+                      EncodationSummary* summary)
 {
     codewords.clear();
     codewords.reserve(kReservedCodewords);
@@ -190,10 +218,23 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
     }
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
-        return selectFormat(input.preferredFormat, codewords.size() + items.size(), format);
+        return selectFormat(formatRequest(input), codewords.size() + items.size(), format);
     }
 
-    const RunPlan plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
+    // The minimal encodation knows the capacity its runs need before they are
+    // written; the look-ahead and the explicit modes learn it from their length.
+    const bool minimal = mode == Automatic && input.minimal;
+    RunPlan plan;
+    if (minimal) {
+        MinimalEncodation found = planMinimalRuns(items, codewords.size());
+        if (const ResultCode selected = selectFormat(formatRequest(input), found.requiredCapacity, format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
+        plan = std::move(found.plan);
+    } else {
+        plan = mode == Automatic ? planAutomaticRuns(items) : planExplicitRuns(mode, items);
+    }
     std::vector<RunEnding> endings(plan.size());
     if (!endings.empty()) {
         endings.back().finalSegment = true;
@@ -204,9 +245,11 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         return ResultCode::InvalidData;
     }
 
-    if (const ResultCode selected = selectFormat(input.preferredFormat, codewords.size(), format);
-        selected != ResultCode::Ok) {
-        return selected;
+    if (!minimal) {
+        if (const ResultCode selected = selectFormat(formatRequest(input), codewords.size(), format);
+            selected != ResultCode::Ok) {
+            return selected;
+        }
     }
 
     const std::size_t capacity = format.dataCodewords;
@@ -219,6 +262,15 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         encodeRuns(plan, endings, codewords, layout);
     }
 
+    if (codewords.size() > capacity) {
+        // The endings chosen for this capacity never make the runs longer
+        // than it; should they, nothing is padded past the symbol's end.
+        return ResultCode::DataDoesNotFitFormat;
+    }
+    if (summary != nullptr) {
+        summary->segments = segmentsOf(plan, leading);
+        summary->dataCodewordsUsed = codewords.size();
+    }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
     if (!appendErrorCorrection(format, codewords)) {
         return ResultCode::ReedSolomonFailed;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "encodation/format_candidates.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
 
@@ -14,5 +15,8 @@ namespace korvel {
 // format (7 when there is none, target unchanged; 10 when it is too small, the
 // target then holding it).
 [[nodiscard]] ResultCode selectFormat(std::int32_t preferredFormat, std::size_t length, SymbolFormat& target);
+
+// The same over the candidates of the request: the first that holds `length`.
+[[nodiscard]] ResultCode selectFormat(const FormatRequest& request, std::size_t length, SymbolFormat& target);
 
 }  // namespace korvel

@@ -2,9 +2,12 @@
 
 #include "korvel/png_creator.hpp"
 
+#include "image/png_image_data.hpp"
 #include "image/png_stream.hpp"
-#include "korvel/png_writer.hpp"
+#include "image/row_structure.hpp"
+#include "image/two_colour_rows.hpp"
 #include "image/utc_calendar.hpp"
+#include "korvel/png_writer.hpp"
 
 #include <png.h>
 #include <zlib.h>
@@ -12,7 +15,6 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <new>
 #include <ostream>
@@ -34,19 +36,31 @@ constexpr bool kLibpngChoosesFilters = true;
 constexpr bool kLibpngChoosesFilters = false;
 #endif
 
-// Whether at least two pixel rows out of three equal the row above them, as
-// in a symbol drawn with three or more pixels per module.
-bool rowsMostlyRepeat(const RasterImage& image)
-{
-    const auto height = static_cast<std::size_t>(image.height());
-    std::size_t repeated = 0;
-    for (std::int32_t y = 1; y < image.height(); ++y) {
-        if (std::memcmp(image.row(y), image.row(y - 1), image.rowBytes()) == 0) {
-            ++repeated;
-        }
-    }
-    return 3 * repeated >= 2 * (height - 1);
-}
+// Image data in parts of this size (at least), one IDAT chunk each.
+constexpr std::size_t kImageDataChunkBytes = 64 * 1024;
+constexpr png_byte kIdat[5] = "IDAT";
+constexpr png_byte kIend[5] = "IEND";
+
+// The rows of the image: a raster's, or rows described by their structure.
+// When `imageData` is set it makes the compressed image data itself and
+// libpng only frames it; otherwise libpng filters and compresses the rows.
+struct ImageRows {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    const RasterImage* raster = nullptr;
+    const RowStructure* structure = nullptr;
+    bool mostlyRepeat = false;
+    PngImageData* imageData = nullptr;
+    std::vector<std::uint8_t>* part = nullptr;  // a part of the image data
+    std::uint8_t* paintedRow = nullptr;         // a row painted from its runs
+    const PngStreamExtras* extras = nullptr;
+    std::uint8_t* packedRow = nullptr;  // a row at one bit per pixel, for the palette
+};
+
+// Levels at which the image data may be made from the rows' structure:
+// every level that compresses. Level 0 (stored) stays with libpng, and so
+// does the build that measures libpng's own choices.
+bool codesRuns(int level) { return !kLibpngChoosesFilters && level >= 1 && level <= 9; }
 
 // A symbol's pixel rows repeat the row above them s - 1 times out of s (s
 // pixels per module), and the rest differ from it only in runs of whole
@@ -56,13 +70,13 @@ bool rowsMostlyRepeat(const RasterImage& image)
 // match search, at a modest cost in file size. With one or two pixels per
 // module few rows repeat, run lengths alone give files up to 1.8 times the
 // size, and such images are small: there zlib keeps its full match search.
-void chooseFilterAndStrategy(png_structp png, const RasterImage& image)
+void chooseFilterAndStrategy(png_structp png, bool rowsMostlyRepeat)
 {
     if (kLibpngChoosesFilters) {
         return;
     }
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    png_set_compression_strategy(png, rowsMostlyRepeat(image) ? Z_RLE : Z_DEFAULT_STRATEGY);
+    png_set_compression_strategy(png, rowsMostlyRepeat ? Z_RLE : Z_DEFAULT_STRATEGY);
     png_set_compression_buffer_size(png, kCompressionBufferBytes);
 }
 
@@ -121,16 +135,41 @@ png_time utcStamp(std::time_t when)
     return stamp;
 }
 
+// Pixels per metre for dots per inch, halves rounding up.
+png_uint_32 pixelsPerMetre(std::int32_t dotsPerInch)
+{
+    return static_cast<png_uint_32>((std::int64_t{dotsPerInch} * 10000 + 127) / 254);
+}
+
+// The header, and the palette and resolution when the extras ask for them.
+void describeFormat(png_structp png, png_infop info, const ImageRows& image)
+{
+    const PngStreamExtras& extras = *image.extras;
+    const bool indexed = extras.palette.has_value();
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
+                 indexed ? 1 : kBitDepth, indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (indexed) {
+        std::array<png_color, 2> entries{};
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries[i] = {(*extras.palette)[i].red(), (*extras.palette)[i].green(), (*extras.palette)[i].blue()};
+        }
+        png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
+    }
+    if (extras.dotsPerInch) {
+        const png_uint_32 ppm = pixelsPerMetre(*extras.dotsPerInch);
+        png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
+    }
+}
+
 // Describes the image and the fixed chunks to libpng. Text chunks keep
 // pointers into `creationTime`, which must outlive the write.
-void describeImage(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
+void describeImage(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
                    std::array<char, 29>& creationTime)
 {
     png_set_compression_level(png, level);
-    chooseFilterAndStrategy(png, image);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()), static_cast<png_uint_32>(image.height()),
-                 kBitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    chooseFilterAndStrategy(png, image.mostlyRepeat);
+    describeFormat(png, info, image);
     png_set_gAMA(png, info, kGamma);
 
     const png_time stamp = utcStamp(when);
@@ -162,10 +201,49 @@ void describeImage(png_structp png, png_infop info, const RasterImage& image, in
     png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
 }
 
+// An RGB row as the image stores it: itself, or packed to one bit per pixel
+// against the palette's first colour.
+const png_byte* packedForFormat(const ImageRows& image, const std::uint8_t* rgb)
+{
+    if (!image.extras->palette) {
+        return rgb;
+    }
+    packTwoColourRow(rgb, static_cast<std::size_t>(image.width), (*image.extras->palette)[0], image.packedRow);
+    return image.packedRow;
+}
+
+// The image data: made here and framed as IDAT chunks (libpng's
+// png_write_end refuses an image whose IDAT it did not write, so IEND is
+// framed the same way), or the rows handed to libpng.
+void writeImageData(png_structp png, png_infop info, const ImageRows& image)
+{
+    if (image.imageData != nullptr) {
+        while (image.imageData->next(*image.part, kImageDataChunkBytes)) {
+            png_write_chunk(png, kIdat, image.part->data(), image.part->size());
+        }
+        png_write_chunk(png, kIend, nullptr, 0);
+        return;
+    }
+    if (image.raster != nullptr) {
+        for (std::int32_t y = 0; y < image.height; ++y) {
+            png_write_row(png, packedForFormat(image, image.raster->row(y)));
+        }
+    } else {
+        for (std::size_t g = 0; g < image.structure->groupCount(); ++g) {
+            paintRow(image.structure->runsOf(g), image.paintedRow);
+            const png_byte* row = packedForFormat(image, image.paintedRow);
+            for (std::uint32_t r = 0; r < image.structure->rowsOf(g); ++r) {
+                png_write_row(png, row);
+            }
+        }
+    }
+    png_write_end(png, info);
+}
+
 // Runs the libpng calls between setjmp and any error longjmp. Only plain data
 // lives in this frame, so a longjmp out of libpng skips no destructor.
-bool writeStream(png_structp png, png_infop info, const RasterImage& image, int level, std::time_t when,
-                 WriteState& state, png_bytepp rows)
+bool writeStream(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
+                 WriteState& state)
 {
     std::array<char, 29> creationTime{};
     if (setjmp(png_jmpbuf(png)) != 0) {
@@ -174,28 +252,21 @@ bool writeStream(png_structp png, png_infop info, const RasterImage& image, int 
     png_set_write_fn(png, &state, sendToSink, flushNothing);
     describeImage(png, info, image, level, when, creationTime);
     png_write_info(png, info);
-    png_write_image(png, rows);
-    png_write_end(png, info);
+    writeImageData(png, info, image);
     return true;
 }
 
-}  // namespace
-
-Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink)
+Outcome writeImage(ImageRows& image, int level, std::time_t when, const ByteSink& sink)
 {
-    if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
-        return ResultCode::Fail;
+    std::vector<std::uint8_t> packedRow;
+    if (image.extras->palette) {
+        try {
+            packedRow.resize(packedRowBytes(static_cast<std::size_t>(image.width)));
+        } catch (const std::bad_alloc&) {
+            return {ResultCode::Fail, "out of memory"};
+        }
+        image.packedRow = packedRow.data();
     }
-    std::vector<png_bytep> rows;
-    try {
-        rows.resize(static_cast<std::size_t>(image.height()));
-    } catch (const std::bad_alloc&) {
-        return ResultCode::Fail;
-    }
-    for (std::int32_t y = 0; y < image.height(); ++y) {
-        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(image.row(y));
-    }
-
     WriteState state{&sink, {}};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, keepError, dropWarning);
     if (png == nullptr) {
@@ -206,12 +277,77 @@ Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time
         png_destroy_write_struct(&png, nullptr);
         return {ResultCode::Fail, "the PNG library could not start"};
     }
-    const bool written = writeStream(png, info, image, compressionLevel, when, state, rows.data());
+    bool written = false;
+    try {
+        written = writeStream(png, info, image, level, when, state);
+    } catch (const std::bad_alloc&) {
+        std::snprintf(state.error.data(), state.error.size(), "%s", "out of memory");
+    }
     png_destroy_write_struct(&png, &info);
     if (!written) {
         return {ResultCode::Fail, std::string("PNG library: ") + state.error.data()};
     }
     return ResultCode::Ok;
+}
+
+// Rows given by their structure: made into image data here when that suits
+// them, else painted one at a time for libpng.
+Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
+{
+    ImageRows image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height())};
+    image.structure = &rows;
+    image.mostlyRepeat = rowsMostlyRepeat(rows.groupCount(), rows.height());
+    image.extras = &extras;
+    try {
+        std::vector<std::uint8_t> part;
+        if (codesRuns(level) && suitsRunCoding(rows)) {
+            PngImageData imageData(rows, extras.palette ? std::optional(packedPixel((*extras.palette)[0]))
+                                                        : std::nullopt);
+            image.imageData = &imageData;
+            image.part = &part;
+            return writeImage(image, level, when, sink);
+        }
+        std::vector<std::uint8_t> paintedRow(std::size_t{rows.width()} * 3);
+        image.paintedRow = paintedRow.data();
+        return writeImage(image, level, when, sink);
+    } catch (const std::bad_alloc&) {
+        return {ResultCode::Fail, "out of memory"};
+    }
+}
+
+}  // namespace
+
+Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
+{
+    if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
+        return ResultCode::Fail;
+    }
+    ImageRows rows{image.width(), image.height(), &image};
+    rows.extras = &extras;
+    if (!kLibpngChoosesFilters) {
+        RasterRows analysis;
+        try {
+            analysis = analyseRaster(image);
+        } catch (const std::bad_alloc&) {
+            analysis = {};  // libpng and zlib then take the rows as they are
+        }
+        if (analysis.structure && codesRuns(compressionLevel)) {
+            return writeStructure(*analysis.structure, compressionLevel, when, sink, extras);
+        }
+        rows.mostlyRepeat = analysis.mostlyRepeat;
+    }
+    return writeImage(rows, compressionLevel, when, sink);
+}
+
+Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
+{
+    if (rows.height() == 0 || compressionLevel < 0 || compressionLevel > 9) {
+        return ResultCode::Fail;
+    }
+    return writeStructure(rows, compressionLevel, when, sink, extras);
 }
 
 PngCreator::PngCreator(std::int32_t width, std::int32_t height, Color initialColor,

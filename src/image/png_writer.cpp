@@ -1,53 +1,67 @@
 #include "korvel/png_writer.hpp"
 
-#include <memory>
-#include <new>
+#include <optional>
 
 #include "image/png_stream.hpp"
+#include "image/symbol_rows.hpp"
 #include "korvel/rendering.hpp"
+#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 
 namespace {
 
-// The symbol drawn into a raster of the size the render options give.
-Outcome drawRaster(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
-                   std::unique_ptr<RasterImage>& image)
+// The symbol as the rows of an image of the size the render options give,
+// without a raster. The raster's size limit still holds.
+Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                      std::optional<RowStructure>& rows)
 {
-    if (png.compressionLevel < 0 || png.compressionLevel > 9) {
+    if (png.compressionLevel < 0 || png.compressionLevel > 9 ||
+        (png.dotsPerInch && (*png.dotsPerInch < 1 || *png.dotsPerInch > kMaxDotsPerInch))) {
         return ResultCode::InvalidArgument;
     }
     ImageSize size;
     if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
         return sized;
     }
-    image = std::make_unique<RasterImage>(size.width, size.height, render.background);
-    if (!image->allocate()) {
+    if (!RasterImage::sizeAccepted(size.width, size.height)) {
         return ResultCode::CantInitializePngCreator;
     }
-    return renderSymbol(symbol, render, *image);
+    return describeSymbol(symbol, render, size, rows);
+}
+
+PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)
+{
+    PngStreamExtras extras{png.dotsPerInch, std::nullopt};
+    if (png.palette) {
+        extras.palette = std::array<Color, 2>{render.background, render.foreground};
+    }
+    return extras;
 }
 
 }  // namespace
 
 Outcome writePng(const Symbol& symbol, const RenderOptions& render, const PngOptions& png, const ByteSink& sink)
 {
-    std::unique_ptr<RasterImage> image;
-    if (Outcome drawn = drawRaster(symbol, render, png, image); !drawn.ok()) {
-        return drawn;
+    std::optional<RowStructure> rows;
+    if (Outcome described = describeImage(symbol, render, png, rows); !described.ok()) {
+        return described;
     }
-    return writePngStream(*image, png.compressionLevel, png.time.value_or(std::time(nullptr)), sink);
+    return writePngStream(*rows, png.compressionLevel, png.time.value_or(std::time(nullptr)), sink,
+                          streamExtras(render, png));
 }
 
 Outcome writePngFile(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
                      const std::string& path)
 {
-    std::unique_ptr<RasterImage> image;
-    if (Outcome drawn = drawRaster(symbol, render, png, image); !drawn.ok()) {
-        return drawn;
+    std::optional<RowStructure> rows;
+    if (Outcome described = describeImage(symbol, render, png, rows); !described.ok()) {
+        return described;
     }
     const std::time_t when = png.time.value_or(std::time(nullptr));
-    return writeFile(path, [&](const ByteSink& sink) { return writePngStream(*image, png.compressionLevel, when, sink); });
+    return writeFile(path, [&](const ByteSink& sink) {
+        return writePngStream(*rows, png.compressionLevel, when, sink, streamExtras(render, png));
+    });
 }
 
 }  // namespace korvel

@@ -30,16 +30,19 @@ RasterImage::RasterImage(std::int32_t width, std::int32_t height, Color initialC
 
 RasterImage::~RasterImage() = default;
 
+bool RasterImage::sizeAccepted(std::int32_t width, std::int32_t height) noexcept
+{
+    return width > 0 && height > 0 &&
+           static_cast<std::size_t>(width) * 3 <= kMaxRasterBytes / static_cast<std::size_t>(height);
+}
+
 bool RasterImage::allocate() noexcept
 {
     pixels_.reset();
-    if (width_ <= 0 || height_ <= 0) {
+    if (!sizeAccepted(width_, height_)) {
         return false;
     }
     const std::size_t rowSize = rowBytes();
-    if (rowSize > kMaxRasterBytes / static_cast<std::size_t>(height_)) {
-        return false;
-    }
     pixels_.reset(new (std::nothrow) std::uint8_t[rowSize * static_cast<std::size_t>(height_)]);
     if (!pixels_) {
         return false;

@@ -1,5 +1,8 @@
 #include "image/symbol_drawing.hpp"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "image/module_view.hpp"
 #include "image/symbol_geometry.hpp"
 
@@ -8,23 +11,18 @@ namespace korvel {
 ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, const RenderOptions& options,
                       RasterImage& image, const TargetRect& target)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
-    const auto extent = symbolExtent(format, options);
-    if (!extent) {
-        return ResultCode::InvalidBarcodeSize;
-    }
     ModulePlacement placement;
-    if (const ResultCode placed = placeInTarget(*extent, options, target, placement); placed != ResultCode::Ok) {
+    if (const ResultCode placed = placeSymbol(format, matrix != nullptr, options, target, placement);
+        placed != ResultCode::Ok) {
         return placed;
-    }
-    if (matrix == nullptr) {
-        return ResultCode::InvalidData;
     }
 
     if (options.background != image.initialColor()) {
-        image.fillRect(target.left, target.top, target.right - target.left, target.bottom - target.top,
+        // A target may be wider than 32 bits can say; the image clips what it paints.
+        const auto side = [](std::int32_t low, std::int32_t high) {
+            return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{high} - low, INT32_MAX));
+        };
+        image.fillRect(target.left, target.top, side(target.left, target.right), side(target.top, target.bottom),
                        options.background);
     }
     const ModuleView view(*matrix, options.orientation);

@@ -93,4 +93,20 @@ ResultCode placeInTarget(const ModuleExtent& extent, const RenderOptions& option
     return ResultCode::Ok;
 }
 
+ResultCode placeSymbol(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                       const TargetRect& target, ModulePlacement& placement)
+{
+    if (!renderOptionsValid(options)) {
+        return ResultCode::InvalidArgument;
+    }
+    const auto extent = symbolExtent(format, options);
+    if (!extent) {
+        return ResultCode::InvalidBarcodeSize;
+    }
+    if (const ResultCode placed = placeInTarget(*extent, options, target, placement); placed != ResultCode::Ok) {
+        return placed;
+    }
+    return encoded ? ResultCode::Ok : ResultCode::InvalidData;
+}
+
 }  // namespace korvel

@@ -49,4 +49,10 @@ struct ModulePlacement {
 [[nodiscard]] ResultCode placeInTarget(const ModuleExtent& extent, const RenderOptions& options,
                                        const TargetRect& target, ModulePlacement& placement);
 
+// What every drawing starts with: the options checked and the symbol placed
+// in the target. 1 for render options outside their sets, 4 when the symbol
+// does not fit, 5 when there is no valid encoding (`encoded` false).
+[[nodiscard]] ResultCode placeSymbol(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                                     const TargetRect& target, ModulePlacement& placement);
+
 }  // namespace korvel

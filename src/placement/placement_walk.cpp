@@ -87,7 +87,9 @@ private:
         ++cw_;
     }
 
-    // Positions outside the grid wrap around to the opposite edge.
+    // Positions outside the grid wrap around to the opposite edge. The shift
+    // that comes with a column wrap can carry the row past the last row (in
+    // the 24-row mapping matrices 24 x 36 and 24 x 44), and that row wraps too.
     void placeModule(int row, int col, int bit)
     {
         if (row < 0) {
@@ -97,6 +99,9 @@ private:
         if (col < 0) {
             col += ncol_;
             row += 4 - ((ncol_ + 4) % 8);
+        }
+        if (row >= nrow_) {
+            row -= nrow_;
         }
         grid_.set(row, col, 10 * cw_ + bit);
     }

@@ -99,5 +99,9 @@ TEST(FuzzCorpus, CommandLineTarget) { replay("command_line", fuzz::fuzzCommandLi
 
 TEST(FuzzCorpus, ReadbackTarget) { replay("readback", fuzz::fuzzReadback); }
 
+TEST(FuzzCorpus, Gs1Target) { replay("gs1", fuzz::fuzzGs1); }
+
+TEST(FuzzCorpus, PngRasterTarget) { replay("png_raster", fuzz::fuzzPngRaster); }
+
 }  // namespace
 }  // namespace korvel

@@ -240,7 +240,9 @@ TEST(PngOutput, CommandWritesTheSameLayoutStampedNow)
 {
     testing::ScratchDirectory scratch;
     const std::time_t before = std::time(nullptr);
-    const auto result = testing::runProcess(KORVEL_BINARY, {"out.png"}, scratch.path());
+    // Without SOURCE_DATE_EPOCH, which a reproducible build may have set for the tests too.
+    const auto result =
+        testing::runProcess("/usr/bin/env", {"-u", "SOURCE_DATE_EPOCH", KORVEL_BINARY, "out.png"}, scratch.path());
     const std::time_t after = std::time(nullptr);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const auto chunks = testing::readPngChunks(testing::readFileBytes(scratch.path() / "out.png"));

@@ -108,6 +108,7 @@ if(STEP STREQUAL "install")
   file(GLOB source_headers RELATIVE "${SOURCE_DIR}/include" "${SOURCE_DIR}/include/korvel/*.hpp")
   set(expected
       "${BINDIR}/korvel"
+      "${BINDIR}/korvel-verify"
       "${LIBDIR}/cmake/korvel/korvelConfig.cmake"
       "${LIBDIR}/cmake/korvel/korvelConfigVersion.cmake"
       "${LIBDIR}/cmake/korvel/korvelTargets.cmake"
@@ -116,12 +117,14 @@ if(STEP STREQUAL "install")
   foreach(header IN LISTS source_headers)
     list(APPEND expected "${INCLUDEDIR}/${header}")
   endforeach()
-  if(LIB_TYPE STREQUAL "STATIC_LIBRARY")
-    list(APPEND expected "${LIBDIR}/libkorvel.a")
-  else()
-    list(APPEND expected "${LIBDIR}/libkorvel.so" "${LIBDIR}/libkorvel.so.${VERSION_MAJOR}"
-         "${LIBDIR}/libkorvel.so.${VERSION}")
-  endif()
+  foreach(library korvel korvel_verify)
+    if(LIB_TYPE STREQUAL "STATIC_LIBRARY")
+      list(APPEND expected "${LIBDIR}/lib${library}.a")
+    else()
+      list(APPEND expected "${LIBDIR}/lib${library}.so" "${LIBDIR}/lib${library}.so.${VERSION_MAJOR}"
+           "${LIBDIR}/lib${library}.so.${VERSION}")
+    endif()
+  endforeach()
   file(GLOB_RECURSE installed RELATIVE "${PREFIX}" LIST_DIRECTORIES false "${PREFIX}/*")
   set(per_config_targets "${installed}")
   list(FILTER per_config_targets INCLUDE REGEX "^${LIBDIR}/cmake/korvel/korvelTargets-[a-z]+\\.cmake$")
@@ -145,6 +148,9 @@ if(STEP STREQUAL "install")
   endif()
   run(ignored COMMAND "${PREFIX}/${BINDIR}/korvel" -n 2 -d 123456 -m 1 cli.png)
   check_png("${WORK_DIR}/cli.png" 24 24)
+  # It finds its verifier helper beside it, with PATH empty.
+  run(ignored COMMAND "${CMAKE_COMMAND}" -E env PATH= "${PREFIX}/${BINDIR}/korvel" --verify -n 2 -d 123456 verified.png)
+  check_png("${WORK_DIR}/verified.png" 24 24)
   list(LENGTH installed installed_count)
   message(STATUS "installed ${installed_count} files into ${PREFIX}")
 

@@ -78,12 +78,15 @@ struct FormatWalk {
     bool cornerFill;
 };
 
-constexpr std::array<FormatWalk, kFormatCount> kWalks{{
+constexpr std::array<FormatWalk, kFormatCount + kDmreFormatCount> kWalks{{
     {1, 0, false},  {2, 0, true},   {3, 1, false},  {4, 2, true},   {5, 0, false},  {6, 0, true},
     {7, 1, false},  {8, 2, true},   {9, 0, false},  {10, 1, false}, {11, 0, false}, {12, 1, false},
     {13, 0, false}, {14, 1, false}, {15, 0, false}, {16, 0, false}, {17, 0, false}, {18, 0, false},
     {19, 0, false}, {20, 0, false}, {21, 0, false}, {22, 1, false}, {23, 0, false}, {24, 1, false},
     {25, 4, false}, {26, 3, false}, {27, 0, false}, {28, 0, false}, {29, 4, false}, {30, 3, false},
+    {31, 3, false}, {32, 4, false}, {33, 4, false}, {34, 4, false}, {35, 3, false}, {36, 3, false},
+    {37, 0, false}, {38, 0, false}, {39, 4, false}, {40, 0, false}, {41, 0, false}, {42, 0, false},
+    {43, 1, false}, {44, 3, false}, {45, 4, false}, {46, 0, false}, {47, 0, false}, {48, 0, false},
 }};
 
 void PrintTo(const FormatWalk& w, std::ostream* os) { *os << "format " << w.id; }
@@ -93,7 +96,7 @@ class EveryFormatWalk : public ::testing::TestWithParam<FormatWalk> {};
 TEST_P(EveryFormatWalk, PlacesEachBitOfEachCodewordOnce)
 {
     const FormatWalk& expected = GetParam();
-    const SymbolFormat& format = formatTable[static_cast<std::size_t>(expected.id - 1)];
+    const SymbolFormat format = *findFormat(expected.id, true);
     const PlacementGrid grid = walk(format);
     const int codewords = format.dataCodewords + format.errorCodewords;
 

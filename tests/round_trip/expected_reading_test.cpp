@@ -25,7 +25,7 @@ TEST(ExpectedReading, ResolvesEscapesAsTheDataTextDefinesThem)
     };
     const std::vector<Case> cases{
         {"~1A", {{Kind::Fnc1, 0}, {Kind::Byte, 'A'}}},
-        {"~3A~3", {{Kind::ReaderInit, 0}, {Kind::Byte, 'A'}, {Kind::Byte, '~'}, {Kind::Byte, '3'}}},
+        {"~3A~3", {{Kind::ReaderProgramming, 0}, {Kind::Byte, 'A'}, {Kind::Byte, '~'}, {Kind::Byte, '3'}}},
         {"~5", {{Kind::Macro05, 0}}},
         {"A~6", {{Kind::Byte, 'A'}, {Kind::Byte, '~'}, {Kind::Byte, '6'}}},
         {"~7016383B", {{Kind::Eci, 16383}, {Kind::Byte, 'B'}}},

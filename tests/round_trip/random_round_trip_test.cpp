@@ -304,7 +304,7 @@ TEST(RandomRoundTrip, EveryAcceptedSymbolReadsBackAndEveryRefusalHasItsReason)
         const std::vector<DataElement> elements = testing::resolveEscapes(data);
         // Structured append now and then; never with reader programming,
         // which must be the first codeword of a symbol to be honoured.
-        const bool readerProgramming = !elements.empty() && elements.front().kind == Kind::ReaderInit;
+        const bool readerProgramming = !elements.empty() && elements.front().kind == Kind::ReaderProgramming;
         const bool structuredAppend = !readerProgramming && generator.chance(10);
         const int total = generator.uniform(2, 16);
         const int position = generator.uniform(1, total);

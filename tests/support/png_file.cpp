@@ -1,5 +1,7 @@
 #include "support/png_file.hpp"
 
+#include "image/png_memory_source.hpp"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -13,33 +15,18 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> kSignature{137, 80, 78, 71, 13, 10, 26, 10};
 
-struct MemoryReader {
-    std::span<const std::uint8_t> bytes;
-    std::size_t position = 0;
-};
-
-void readFromMemory(png_structp png, png_bytep out, png_size_t length)
-{
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > reader->bytes.size() - reader->position) {
-        png_error(png, "read past the end");
-    }
-    std::copy_n(reader->bytes.begin() + static_cast<std::ptrdiff_t>(reader->position), length, out);
-    reader->position += length;
-}
-
 [[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void quietWarning(png_structp, png_const_charp) {}
 
 // The libpng calls between setjmp and a possible longjmp; everything it
 // fills lives in the caller's frame.
-bool decodeInto(png_structp png, png_infop info, MemoryReader& reader, DecodedPng& out,
+bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, DecodedPng& out,
                 std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_set_read_fn(png, &reader, readFromMemory);
+    png_set_read_fn(png, &reader, readPngFromMemory);
     png_read_info(png, info);
     out.width = png_get_image_width(png, info);
     out.height = png_get_image_height(png, info);
@@ -120,7 +107,7 @@ std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
         png_destroy_read_struct(&png, nullptr, nullptr);
         return std::nullopt;
     }
-    MemoryReader reader{bytes};
+    PngMemorySource reader{bytes};
     DecodedPng decoded;
     std::vector<png_bytep> rows;
     const bool ok = decodeInto(png, info, reader, decoded, rows);

@@ -216,7 +216,8 @@ Outcome checkSettings(const Settings& s)
         return {ResultCode::InvalidArgument, "--hibc cannot be combined with --gs1 or --gs1-nocheck"};
     }
     if ((s.gs1 || s.hibc) && s.symbol.utf8) {
-        return {ResultCode::InvalidArgument, "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
+        return {ResultCode::InvalidArgument,
+                "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
     }
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};

@@ -14,7 +14,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
 source "$here/scripts/common.sh"
-ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev time python3
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libzxing-dev time python3
 
 if [ -z "${KORVEL_BIN:-}" ]; then
     configure_and_build "$here/build/bench-fast" Release -DKORVEL_BUILD_TESTS=OFF >/dev/null

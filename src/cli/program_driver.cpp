@@ -83,6 +83,9 @@ std::function<void(Symbol&)>& symbolHook()
 struct RunExtras {
     SymbolDecoder* decoder = nullptr;
     SymbolReport* report = nullptr;
+    // Receives the --hri text instead of standard output: a batch prints
+    // the texts in line order, which the workers do not finish in.
+    std::string* humanReadableText = nullptr;
 };
 
 // Finished bytes to standard output. A reader that went away makes the
@@ -162,8 +165,12 @@ Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const Ru
     Outcome written = plan.path != nullptr && extras.decoder == nullptr && extras.report == nullptr
                           ? writeImageFile(symbol, plan)
                           : writeCheckedImage(settings, symbol, plan, extras);
-    if (written.ok() && settings.printHumanReadable && !printLine(symbol.humanReadableText())) {
-        return ResultCode::Fail;
+    if (written.ok() && settings.printHumanReadable) {
+        if (extras.humanReadableText != nullptr) {
+            *extras.humanReadableText = symbol.humanReadableText();
+        } else if (!printLine(symbol.humanReadableText())) {
+            return ResultCode::Fail;
+        }
     }
     return written;
 }
@@ -240,34 +247,48 @@ private:
     std::mutex mutex_;
 };
 
-// The report lines of a batch: made on the workers, written in line order
+// What a batch line tells besides its image: its report line and its
+// human-readable text.
+struct LineTexts {
+    std::optional<std::string> reportLine;
+    std::optional<std::string> humanReadable;
+};
+
+// The texts of a batch's lines: made on the workers, written in line order
 // as the lines are delivered, so that only the lines in flight are held.
-class BatchReports {
+class BatchTexts {
 public:
-    void keep(std::uint64_t line, std::string json)
+    void keep(std::uint64_t line, LineTexts texts)
     {
         const std::lock_guard lock(mutex_);
-        pending_[line] = std::move(json);
+        pending_[line] = std::move(texts);
     }
-    std::optional<std::string> take(std::uint64_t line)
+    LineTexts take(std::uint64_t line)
     {
         const std::lock_guard lock(mutex_);
         const auto found = pending_.find(line);
         if (found == pending_.end()) {
-            return std::nullopt;
+            return {};
         }
-        std::string json = std::move(found->second);
+        LineTexts texts = std::move(found->second);
         pending_.erase(found);
-        return json;
+        return texts;
     }
 
 private:
     std::mutex mutex_;
-    std::map<std::uint64_t, std::string> pending_;
+    std::map<std::uint64_t, LineTexts> pending_;
 };
 
-// A batch with its extras: one verifier for all lines, and the report as
-// JSON Lines (failed lines included) in line order.
+// Appends the text and a newline to the stream; false when that failed.
+bool appendLine(std::FILE* stream, const std::optional<std::string>& text)
+{
+    return !text || (std::fputs(text->c_str(), stream) >= 0 && std::fputc('\n', stream) != EOF);
+}
+
+// A batch with its extras: one verifier for all lines, the report as JSON
+// Lines (failed lines included) and the human-readable texts, both in line
+// order.
 int runBatchWithExtras(const Settings& settings, const char* pattern, const OutputPlan& plan)
 {
     std::unique_ptr<VerifierProcess> verifier;
@@ -286,8 +307,9 @@ int runBatchWithExtras(const Settings& settings, const char* pattern, const Outp
         return report({ResultCode::CantOpenOutputFile, "report file " + *settings.reportPath});
     }
     std::FILE* reportStream = reportFile ? reportFile.get() : stdout;
-    BatchReports reports;
+    BatchTexts texts;
     bool reportWritten = true;
+    bool humanReadableWritten = true;
     const int status = runBatch(
         settings, pattern,
         [&](const Settings& line, const char* linePath, std::uint64_t number) {
@@ -297,22 +319,31 @@ int runBatchWithExtras(const Settings& settings, const char* pattern, const Outp
             if (settings.reportPath) {
                 lineReport = describeInput(symbolOptionsOf(line));
             }
-            const Outcome result =
-                produceSymbol(line, linePlan, {shared ? &*shared : nullptr, lineReport ? &*lineReport : nullptr});
+            std::string humanReadable;
+            const Outcome result = produceSymbol(
+                line, linePlan,
+                {shared ? &*shared : nullptr, lineReport ? &*lineReport : nullptr, &humanReadable});
+            LineTexts lineTexts;
             if (lineReport) {
                 lineReport->outcome = result;
-                reports.keep(number, reportJson(*lineReport));
+                lineTexts.reportLine = reportJson(*lineReport);
             }
+            if (result.ok() && settings.printHumanReadable) {
+                lineTexts.humanReadable = std::move(humanReadable);
+            }
+            texts.keep(number, std::move(lineTexts));
             return result;
         },
         [&](std::uint64_t number, const Outcome&) {
-            if (const auto json = reports.take(number)) {
-                reportWritten = reportWritten && std::fputs(json->c_str(), reportStream) >= 0 &&
-                                std::fputc('\n', reportStream) != EOF;
-            }
+            const LineTexts lineTexts = texts.take(number);
+            reportWritten = appendLine(reportStream, lineTexts.reportLine) && reportWritten;
+            humanReadableWritten = appendLine(stdout, lineTexts.humanReadable) && humanReadableWritten;
         });
     if (settings.reportPath && (std::fflush(reportStream) != 0 || !reportWritten) && status == 0) {
         return report({ResultCode::CantCloseOutputFile, "the report could not be written"});
+    }
+    if (settings.printHumanReadable && (std::fflush(stdout) != 0 || !humanReadableWritten) && status == 0) {
+        return report(ResultCode::Fail);
     }
     return status;
 }

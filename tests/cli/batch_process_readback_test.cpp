@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -57,7 +59,8 @@ std::set<std::string> pngFiles(const ScratchDirectory& dir)
     return names;
 }
 
-// 300 lines, every option applying to each (structured append, escapes);
+// 300 lines, every option applying to each (structured append, escapes, the
+// time stamp);
 // three lines give no symbol: line 57 starts with reader programming, which
 // structured append excludes, line 58 is empty, line 150 is too long.
 TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
@@ -73,7 +76,7 @@ TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
     ScratchDirectory four;
     for (const auto* dir : {&one, &four}) {
         writeBytes(dir->path() / "lines.txt", lines);
-        const ProcessResult result = runBatch({"-s", "1", "-p", "2", "-t", "3", "--batch=lines.txt",
+        const ProcessResult result = runBatch({"-s", "1", "-p", "2", "-t", "3", "--time=1700000000", "--batch=lines.txt",
                                                 dir == &one ? "--jobs=1" : "--jobs=4", "label-###.png"},
                                                *dir);
         EXPECT_EQ(result.exitStatus, 5);
@@ -83,15 +86,42 @@ TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
     ASSERT_EQ(pngFiles(one), pngFiles(four));
     EXPECT_EQ(pngFiles(one).count("label-057.png") + pngFiles(one).count("label-058.png"), 0U);
     for (const std::string& name : pngFiles(one)) {
-        const auto a = decodeFile(one.path() / name);
-        const auto b = decodeFile(four.path() / name);
-        ASSERT_TRUE(a && b) << name;
-        EXPECT_TRUE(a->pixels == b->pixels && a->width == b->width) << name;
+        EXPECT_EQ(testing::readFileBytes(one.path() / name), testing::readFileBytes(four.path() / name)) << name;
     }
     for (const int n : {1, 2, 56, 59, 149, 151, 256, 300}) {
         EXPECT_EQ(readBack(one.path() / batchOutputName("label-###.png", static_cast<unsigned>(n))),
                   "LOT~" + std::to_string(n));
     }
+}
+
+// The report and the human-readable texts come in line order whatever the
+// jobs, failed lines reported too; every symbol is verified.
+TEST(BatchRun, ReportAndTextsInLineOrder)
+{
+    std::string lines;
+    std::vector<std::string> inputs;
+    std::string texts;
+    for (int n = 1; n <= 40; ++n) {
+        const bool bad = n % 7 == 0;  // a GTIN with a wrong check digit
+        inputs.push_back(std::string("(01)0950110153000") + (bad ? "4" : "3") + "(10)LOT" + std::to_string(n));
+        lines += inputs.back() + "\n";
+        texts += bad ? "" : "(01) 09501101530003 (10) LOT" + std::to_string(n) + "\n";
+    }
+    ScratchDirectory dir;
+    writeBytes(dir.path() / "lines.txt", lines);
+    const ProcessResult result =
+        runBatch({"--gs1", "--hri", "--verify", "--report=r.jsonl", "--jobs=4", "--batch=lines.txt", "#.png"}, dir);
+    EXPECT_EQ(result.exitStatus, 15) << result.err;
+    EXPECT_EQ(result.out, texts);
+    std::ifstream report(dir.path() / "r.jsonl");
+    std::size_t n = 0;
+    for (std::string line; std::getline(report, line) && n < inputs.size(); ++n) {
+        const auto json = nlohmann::json::parse(line);
+        EXPECT_EQ(json["input"], inputs[n]);
+        EXPECT_EQ(json["status"], (n + 1) % 7 == 0 ? 15 : 0) << line;
+        EXPECT_TRUE((n + 1) % 7 == 0 || json["verification"]["passed"] == true) << line;
+    }
+    EXPECT_EQ(n, inputs.size());
 }
 
 struct LinesCase {
@@ -157,6 +187,18 @@ TEST(InputRun, EveryByteValueIsData)
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(readBack(dir.path() / "out.png"), bytes);
         fs::remove(dir.path() / "out.png");
+    }
+}
+
+// GS1 data from a file is a line of text: one final line end is not data.
+TEST(InputRun, Gs1LineEndIsDropped)
+{
+    ScratchDirectory dir;
+    for (const char* ending : {"\n", "\r\n"}) {
+        writeBytes(dir.path() / "data.txt", std::string("(01)09501101530003") + ending);
+        const ProcessResult result = runBatch({"--gs1", "--hri", "--input=data.txt", "out.png"}, dir);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, "(01) 09501101530003\n");
     }
 }
 

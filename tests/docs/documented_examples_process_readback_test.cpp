@@ -219,7 +219,7 @@ const std::map<std::string, LongOption, std::less<>> kLongOptions{
     {"sapp", {'s', true}},    {"spos", {'p', true}},   {"stot", {'t', true}},   {"sid", {'i', true}},
     {"qsize", {'e', true}},   {"type", {0, true}},     {"module-mm", {0, true}}, {"dpi", {0, true}},
     {"time", {0, true}},      {"shape", {0, true}},    {"palette", {0, false}}, {"stdout", {0, false}},
-    {"dmre", {0, false}},     {"minimal", {0, false}},
+    {"dmre", {0, false}},     {"minimal", {0, false}},  {"verify", {0, false}},  {"report", {0, true}},
 };
 
 Request requestOf(const std::vector<std::string>& args)

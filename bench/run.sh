@@ -17,7 +17,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
 source "$here/scripts/common.sh"
-ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev hyperfine time python3
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libzxing-dev hyperfine time python3
 
 fast="$here/build/bench-fast"
 defaults="$here/build/bench-libpng-defaults"
@@ -103,3 +103,6 @@ for w in "${names[@]}"; do
 done
 printf 'korvel: %s; baseline: %s; /bin/true median: %s ms; %s runs per command and round, %s rounds; %s\n' \
     "$korvel" "${baseline:-none}" "$true_ms" "$runs" "$rounds" "$(nproc) cores, $(uname -m)"
+
+echo
+KORVEL_BIN="$korvel" "$here/bench/batch.sh"

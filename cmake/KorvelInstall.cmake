@@ -37,6 +37,21 @@ install(TARGETS korvel_lib EXPORT korvelTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS korvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET korvel_verify)
+  # korvel looks for its helper next to itself first.
+  set_target_properties(korvel_verify PROPERTIES EXPORT_NAME verify)
+  target_compile_features(korvel_verify PUBLIC cxx_std_20)
+  if(_korvel_lib_type STREQUAL "SHARED_LIBRARY")
+    set_target_properties(korvel_verify PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+    file(RELATIVE_PATH _korvel_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+    set_target_properties(korvel-verify PROPERTIES INSTALL_RPATH "$ORIGIN/${_korvel_bin_to_lib}")
+  endif()
+  install(TARGETS korvel_verify EXPORT korvelTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS korvel-verify RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/korvel
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.hpp")
@@ -45,9 +60,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/korvel.1 DESTINATION ${CMAKE_INSTALL_MA
 # CMake package. A static library carries libpng in its link interface, so
 # the package then looks libpng up itself.
 if(_korvel_lib_type STREQUAL "STATIC_LIBRARY")
-  set(KORVEL_CONFIG_DEPENDENCIES "# The static library links libpng, which the consumer's link needs too.\nfind_dependency(PNG 1.6)")
+  set(KORVEL_CONFIG_DEPENDENCIES [=[# The static libraries link libpng, nettle (and zxing-cpp for korvel::verify),
+# which the consumer's link needs too.
+find_dependency(PNG 1.6)
+find_dependency(PkgConfig)
+pkg_check_modules(NETTLE REQUIRED QUIET IMPORTED_TARGET nettle)]=])
+  if(TARGET korvel_verify)
+    string(APPEND KORVEL_CONFIG_DEPENDENCIES "\nfind_dependency(ZXing)")
+  endif()
 else()
-  set(KORVEL_CONFIG_DEPENDENCIES "# The shared library carries its libpng dependency itself.")
+  set(KORVEL_CONFIG_DEPENDENCIES "# The shared libraries carry their dependencies themselves.")
 endif()
 install(EXPORT korvelTargets NAMESPACE korvel:: FILE korvelTargets.cmake DESTINATION ${KORVEL_INSTALL_CMAKEDIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/korvelConfig.cmake.in

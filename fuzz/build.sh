@@ -12,10 +12,12 @@
 #   BUILD_DIR/fuzz/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 \
 #       NEW_INPUTS_DIR fuzz/corpus/command_line
 #   BUILD_DIR/fuzz/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
+#   BUILD_DIR/fuzz/gs1_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/gs1
 #   BUILD_DIR/fuzz/png_raster_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/png_raster
 #
-# (fuzz/barcode.dict and fuzz/command_line.dict can be given with -dict=), and
-# fold what it found back into the kept corpus, which covers every edge once:
+# (fuzz/barcode.dict, fuzz/command_line.dict and fuzz/gs1.dict can be given
+# with -dict=), and fold what it found back into the kept corpus, which covers
+# every edge once:
 #
 #   BUILD_DIR/fuzz/barcode_fuzzer -merge=1 -use_counters=0 MERGED_DIR fuzz/corpus/barcode NEW_INPUTS_DIR
 #

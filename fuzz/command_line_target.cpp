@@ -5,7 +5,8 @@
 // option value is converted, and the results are checked. Then the whole
 // program runs on the same vector, with the output file name replaced by
 // /dev/null so that nothing is written anywhere, unless the image it would
-// draw is large: those runs are left out to keep each input fast.
+// draw is large: those runs are left out to keep each input fast. Runs that
+// would read their data from files (--input, --batch) are left out too.
 
 #include <array>
 #include <cmath>
@@ -100,11 +101,23 @@ bool imageIsSmall(const Settings& s)
     return static_cast<double>(kLargestSymbol + quietZones) * pixels <= static_cast<double>(kMaxSide);
 }
 
+// Whether the long-only option with this code takes no value.
+bool isFlag(int code)
+{
+    for (const LongOption& option : kLongOptions) {
+        if (option.code == code) {
+            return !option.takesValue;
+        }
+    }
+    return false;
+}
+
 bool isRunStatus(int status)
 {
     // 3 (allocation), 12 and 13 (the file) cannot happen for small images
     // written to /dev/null; 6, 7 and 9 not with the values the program accepts.
-    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10;
+    return status == 0 || status == 1 || status == 4 || status == 5 || status == 8 || status == 10 ||
+           status == 15;
 }
 
 }  // namespace
@@ -152,12 +165,18 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             expected = 1;
             break;
         }
-        const bool extended = letter >= kShapeOption && letter <= kMinimalOption;
+        if (letter == kBatchOption || letter == kInputOption) {
+            return nullptr;  // reads files or standard input, and a batch writes many files
+        }
+        if (letter == kJobsOption) {
+            continue;  // a batch setting only
+        }
+        const bool extended = letter >= kShapeOption && letter <= kHriOption;
         if (!extended &&
             (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option letter";
         }
-        if (letter == kDmreOption || letter == kUtf8Option || letter == kMinimalOption) {
+        if (extended && isFlag(letter)) {
             static_cast<void>(applyOption(letter, nullptr, sizes));  // flags: no value
             continue;
         }

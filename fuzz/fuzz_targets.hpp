@@ -27,6 +27,11 @@ namespace korvel::fuzz {
 // symbol is drawn and read back with zxing-cpp.
 [[nodiscard]] const char* fuzzReadback(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> GS1 data text (element strings or Digital Link URIs, with or
+// without content checks) or a HIBC label; parses, validates and turns what
+// is accepted into encoder input.
+[[nodiscard]] const char* fuzzGs1(const std::uint8_t* data, std::size_t size);
+
 // Bytes -> a raster of colour runs and repeated rows; its PNG, the PNG of its
 // rows' structure and the run coder's zlib stream must all give back exactly
 // its pixels.

@@ -12,6 +12,7 @@
 #include "korvel/color.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/encoding_mode.hpp"
+#include "korvel/gs1.hpp"
 #include "korvel/module_matrix.hpp"
 #include "korvel/output.hpp"
 #include "korvel/png_creator.hpp"

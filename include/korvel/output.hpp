@@ -14,6 +14,9 @@
 
 namespace korvel {
 
+// The image formats the writers make.
+enum class OutputType { Png, Svg, Eps, Pdf };
+
 // Takes the next bytes of the output; false when they could not be stored.
 using ByteSink = std::function<bool(std::span<const std::uint8_t> bytes)>;
 

@@ -2,6 +2,8 @@
 // Drawing a symbol into pixels: the image size a symbol gets, and the
 // raster with its modules painted.
 
+#include <cstdint>
+
 #include "korvel/raster_image.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -16,6 +18,17 @@ namespace korvel {
 // zone, an enumerator not listed) and for an image wider or higher than
 // 65535 pixels.
 [[nodiscard]] Outcome imageSize(const Symbol& symbol, const RenderOptions& options, ImageSize& size);
+
+// Where the symbol lands in an image of `size`: whole pixels per module and
+// the top-left pixel of the symbol proper (quiet zone excluded). Failures
+// as for renderSymbol.
+struct SymbolPlacement {
+    std::int32_t moduleSize = 0;
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+};
+[[nodiscard]] Outcome placeSymbol(const Symbol& symbol, const RenderOptions& options, const ImageSize& size,
+                                  SymbolPlacement& placement);
 
 // Paints the whole image: background, then every dark module with the
 // largest whole module size that fits, placed by the alignments. The image

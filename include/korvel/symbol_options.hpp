@@ -5,6 +5,7 @@
 #include <string>
 
 #include "korvel/encoding_mode.hpp"
+#include "korvel/gs1.hpp"
 #include "korvel/symbol_format.hpp"
 
 namespace korvel {
@@ -13,6 +14,8 @@ namespace korvel {
 enum class DataSyntax {
     TildeEscapes,  // ~1 FNC1, ~7dddddd ECI, ~Xhh a byte, ~~ a tilde, ... (the command line's --data)
     Literal,       // every byte is data, nothing is an escape (data from a file)
+    Gs1,           // GS1 element string or Digital Link URI, parsed and validated (see gs1.hpp)
+    Hibc,          // HIBC supplier label data; '+' and the check character are added
 };
 
 // One symbol of a structured append sequence.
@@ -46,6 +49,10 @@ struct SymbolOptions {
     // Automatic mode only: the encodation with the fewest data codewords over
     // all schemes instead of the look-ahead's; never a larger symbol.
     bool minimal = false;
+    // With DataSyntax::Gs1: which checks run, and what separates a
+    // variable-length value from the next AI.
+    Gs1Options gs1;
+    Gs1Separator gs1Separator = Gs1Separator::Fnc1;
 };
 
 }  // namespace korvel

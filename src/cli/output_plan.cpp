@@ -37,6 +37,12 @@ Outcome checkCombinations(const Settings& settings, const char* path, bool stand
     if (!print.toStandardOutput && path == nullptr) {
         return ResultCode::EmptyOutputFileName;
     }
+    if (settings.printHumanReadable && print.toStandardOutput) {
+        return refuse("--hri and --stdout cannot be combined: the image takes standard output");
+    }
+    if (settings.printHumanReadable && settings.reportPath == kStandardOutputName) {
+        return refuse("--hri and --report=- cannot be combined: the report holds the human-readable text");
+    }
     if (print.moduleMillimetres && settings.imageSizeGiven) {
         return refuse("--module-mm cannot be combined with -x or -y");
     }

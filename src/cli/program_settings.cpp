@@ -41,6 +41,17 @@ std::optional<OutputType> parseOutputType(std::string_view text)
     return std::nullopt;
 }
 
+std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
+{
+    if (name == "fnc1") {
+        return Gs1Separator::Fnc1;
+    }
+    if (name == "gs") {
+        return Gs1Separator::GroupSeparator;
+    }
+    return std::nullopt;
+}
+
 // The options of print output; false for a value outside the option's range.
 bool applyPrintOption(int code, const char* value, PrintSettings& p)
 {
@@ -66,6 +77,26 @@ bool applyPrintOption(int code, const char* value, PrintSettings& p)
     }
 }
 
+// Standard output has one owner: the image (--stdout), the report (--report=-)
+// or the human-readable text (--hri).
+Outcome checkStandardOutputOwner(const Settings& s)
+{
+    const bool reportThere = s.reportPath && *s.reportPath == kStandardOutputName;
+    if (s.print.toStandardOutput && reportThere) {
+        return {ResultCode::InvalidArgument, "--stdout and --report=- both claim standard output"};
+    }
+    if (s.print.toStandardOutput && s.source.batchPath) {
+        return {ResultCode::InvalidArgument, "--stdout cannot take the many images of --batch"};
+    }
+    if (s.print.toStandardOutput && s.printHumanReadable) {
+        return {ResultCode::InvalidArgument, "--stdout and --hri both claim standard output"};
+    }
+    if (reportThere && s.printHumanReadable) {
+        return {ResultCode::InvalidArgument, "--hri is not needed with --report=-: the report holds the text"};
+    }
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
 bool applyOption(int code, const char* value, Settings& s)
@@ -88,7 +119,10 @@ bool applyOption(int code, const char* value, Settings& s)
             s.render.moduleSize = v;
         }
         break;
-    case 'd': s.symbol.data = value; break;
+    case 'd':
+        s.symbol.data = value;
+        s.source.dataGiven = true;
+        break;
     case 'f':
         if (const std::int32_t v = parseInteger(value); inRange(v, 0, kLastDmreFormat)) {
             s.formatWithDmre = v;
@@ -136,6 +170,32 @@ bool applyOption(int code, const char* value, Settings& s)
     case kDmreOption: s.symbol.dmre = true; break;
     case kUtf8Option: s.symbol.utf8 = true; break;
     case kMinimalOption: s.symbol.minimal = true; break;
+    case kGs1Option:
+    case kGs1NoCheckOption:
+        s.gs1 = true;
+        s.symbol.syntax = DataSyntax::Gs1;
+        s.symbol.gs1.contentChecks = s.symbol.gs1.contentChecks && code == kGs1Option;
+        break;
+    case kGs1SeparatorOption: {
+        const auto separator = gs1SeparatorFromName(value);
+        if (!separator) {
+            return false;
+        }
+        s.symbol.gs1Separator = *separator;
+        break;
+    }
+    case kHibcOption:
+        s.hibc = true;
+        s.symbol.syntax = DataSyntax::Hibc;
+        break;
+    case kHriOption: s.printHumanReadable = true; break;
+    case kVerifyOption: s.verify = true; break;
+    case kReportOption:
+        if (value == nullptr || *value == '\0') {
+            return false;
+        }
+        s.reportPath = value;
+        break;
     default: return applyPrintOption(code, value, s.print);
     }
     return true;
@@ -152,7 +212,17 @@ Outcome checkSettings(const Settings& s)
     if (s.symbol.minimal && s.symbol.mode != EncodingMode::Automatic) {
         return {ResultCode::InvalidArgument, "--minimal chooses the schemes itself and needs -m 0"};
     }
-    return ResultCode::Ok;
+    if (s.gs1 && s.hibc) {
+        return {ResultCode::InvalidArgument, "--hibc cannot be combined with --gs1 or --gs1-nocheck"};
+    }
+    if ((s.gs1 || s.hibc) && s.symbol.utf8) {
+        return {ResultCode::InvalidArgument,
+                "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"};
+    }
+    if (s.printHumanReadable && !s.gs1 && !s.hibc) {
+        return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
+    }
+    return checkStandardOutputOwner(s);
 }
 
 SymbolOptions symbolOptionsOf(const Settings& settings)

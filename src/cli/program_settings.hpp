@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "cli/data_source.hpp"
+#include "korvel/output.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_options.hpp"
@@ -20,7 +23,6 @@ namespace korvel {
     return render;
 }
 
-enum class OutputType { Png, Svg, Eps, Pdf };
 
 // The options of print output, each empty or off until given.
 struct PrintSettings {
@@ -41,18 +43,28 @@ struct Settings {
     ImageSize imageSize{100, 100};  // used when -x or -y was given
     bool imageSizeGiven = false;
     PrintSettings print;
+    bool verify = false;                    // --verify
+    std::optional<std::string> reportPath;  // --report; "-" is standard output
+    bool gs1 = false;   // --gs1 or --gs1-nocheck
+    bool hibc = false;  // --hibc
+    bool printHumanReadable = false;  // --hri
+    DataSource source;
 };
 
-// Stores an option's converted value when it is accepted. Values out of range
-// of the original options are dropped silently and the setting keeps its
-// previous value; an invalid value of an extended option returns false, to be
-// reported.
+// Where --report sends the report to standard output.
+inline constexpr const char* kStandardOutputName = "-";
+
+// Stores an option's converted value when it is accepted. Values of the
+// original options out of range are dropped silently and the setting keeps
+// its previous value; an invalid value of an option added later returns
+// false (the run ends with status 1).
 [[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
 // What the command refuses with 1 before anything is encoded: the structured
 // append position (1..16), total (2..16) and identification (1..64516),
 // whether or not structured append is on, the quiet zone size (0 or more),
-// and --minimal with an explicit mode.
+// --minimal with an explicit mode, and GS1/HIBC options that exclude each
+// other or need each other.
 [[nodiscard]] Outcome checkSettings(const Settings& settings);
 
 // The symbol options of the run: with --dmre, the last -f in 0..48.

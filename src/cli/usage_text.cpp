@@ -35,26 +35,43 @@ constexpr std::array<OptionHelp, 18> kOptionHelp{{
     {"-e", "--qsize", "Set quiet zone size.", "-e 2"},
 }};
 
-// Options that have only a long name, in the order they were added.
+// Options that have only a long name, in the order they were added. A
+// description may go on over several lines, separated by '\n'; each next
+// line is indented to the description column.
 struct ExtendedOptionHelp {
     const char* longForm;
     const char* description;
-    const char* continuation = nullptr;  // a second description line, indented
 };
 
-
-constexpr std::array<ExtendedOptionHelp, 11> kExtendedOptionHelp{{
-    {"--type", "Output format: png, svg, eps or pdf. Without it, a file name",
+constexpr std::array<ExtendedOptionHelp, 21> kExtendedOptionHelp{{
+    {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...\n"
+     "or a Digital Link URI; it is checked and FNC1 is added."},
+    {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
+    {"--gs1-separator", "After variable-length GS1 values: fnc1 (default) or gs."},
+    {"--hibc", "The data is a HIBC label: + and a check character are added."},
+    {"--hri", "Print the human-readable text of GS1 or HIBC data."},
+    {"--type", "Output format: png, svg, eps or pdf. Without it, a file name\n"
      "ending in .svg, .eps or .pdf (any case) selects that format."},
-    {"--module-mm", "Module size in millimetres, above 0 and at most 100.",
+    {"--module-mm", "Module size in millimetres, above 0 and at most 100.\n"
      "For a PNG it needs --dpi; not together with -x or -y."},
-    {"--dpi", "Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,",
+    {"--dpi", "Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,\n"
      "the size of vector output without --module-mm (default 96)."},
     {"--palette", "Write the PNG as a two-colour indexed image, 1 bit per pixel."},
-    {"--time", "PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;",
+    {"--time", "PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;\n"
      "without it SOURCE_DATE_EPOCH, else the current time."},
     {"--stdout", "Write the image to standard output instead of a file."},
-
+    {"--batch", "One symbol per line of the file (- for standard input).\n"
+                "Example: --batch=labels.txt label-#####.png\n"
+                "The last run of # in the file name becomes the line number;\n"
+                "without #, -N goes before the extension."},
+    {"--input", "Take the data from the file (- for standard input),\n"
+                "byte for byte, without escapes. Example: --input=data.bin"},
+    {"--jobs", "Symbols of a batch made at once. Possible Values: 1..256\n"
+               "(default: the number of processors)"},
+    {"--verify", "Read the symbol back with an independent decoder and check the\n"
+     "written image; write nothing when they differ (status 16)."},
+    {"--report", "Describe the symbol as one line of JSON in this file (- for\n"
+     "standard output). Example: --report=out.json"},
     {"--shape", "Set the shape chosen with -f 0. Possible Values: square, rectangle"},
     {"--dmre", "Allow the rectangular extension formats 31..48 (DMRE)."},
     {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
@@ -87,10 +104,13 @@ std::string usageText()
         if (line.size() < kDescriptionColumn) {
             line.resize(kDescriptionColumn, ' ');
         }
-        text += line + option.description + "\n";
-        if (option.continuation != nullptr) {
-            text += std::string(kDescriptionColumn, ' ') + option.continuation + "\n";
+        for (const char* c = option.description; *c != '\0'; ++c) {
+            line += *c;
+            if (*c == '\n') {
+                line.append(kDescriptionColumn, ' ');
+            }
         }
+        text += line + "\n";
     }
     return text;
 }

@@ -139,6 +139,27 @@ FormatRequest formatRequest(const EncodationInput& input)
     return {input.preferredFormat, input.shape, input.dmre};
 }
 
+// The runs as segments; ready codewords taken ahead of the runs join a
+// leading ASCII run or make one of their own.
+std::vector<EncodationSegment> segmentsOf(const RunPlan& plan, std::size_t leading)
+{
+    std::vector<EncodationSegment> segments;
+    if (leading > 0) {
+        segments.push_back({Ascii, leading});
+    }
+    for (const EncodationRun& run : plan) {
+        if (run.items.empty()) {
+            continue;
+        }
+        if (!segments.empty() && segments.back().scheme == run.scheme) {
+            segments.back().items += run.items.size();
+        } else {
+            segments.push_back({run.scheme, run.items.size()});
+        }
+    }
+    return segments;
+}
+
 }  // namespace
 
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out)
@@ -172,7 +193,8 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format)
+ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+                      EncodationSummary* summary)
 {
     codewords.clear();
     codewords.reserve(kReservedCodewords);
@@ -244,6 +266,10 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         // The endings chosen for this capacity never make the runs longer
         // than it; should they, nothing is padded past the symbol's end.
         return ResultCode::DataDoesNotFitFormat;
+    }
+    if (summary != nullptr) {
+        summary->segments = segmentsOf(plan, leading);
+        summary->dataCodewordsUsed = codewords.size();
     }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
     if (!appendErrorCorrection(format, codewords)) {

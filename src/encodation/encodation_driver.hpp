@@ -9,6 +9,7 @@
 #include "korvel/codeword_string.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_format.hpp"
+#include "korvel/symbol.hpp"
 #include "korvel/symbol_options.hpp"
 
 namespace korvel {
@@ -24,9 +25,18 @@ struct EncodationInput {
     bool minimal = false;                     // automatic mode: fewest codewords instead of look-ahead
 };
 
+// How the data went into codewords: the scheme runs, and the data codewords
+// before padding.
+struct EncodationSummary {
+    std::vector<EncodationSegment> segments;
+    std::size_t dataCodewordsUsed = 0;
+};
+
 // Rebuilds `codewords` from empty. On 0 it holds the chosen format's data
-// codewords followed by its error codewords, and `format` the chosen row.
-[[nodiscard]] ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format);
+// codewords followed by its error codewords, `format` the chosen row and,
+// when given, `summary` how the data was encoded.
+[[nodiscard]] ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+                                    EncodationSummary* summary = nullptr);
 
 // The four header codewords of a symbol in a structured append sequence.
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out);

@@ -8,6 +8,8 @@
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
 #include "encodation/utf8_text.hpp"
+#include "gs1/gs1_data_items.hpp"
+#include "symbol/symbol_data.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
@@ -29,13 +31,39 @@ DataItemList literalItems(std::string_view data)
     return items;
 }
 
-DataItemList dataItems(const SymbolOptions& options)
+// What the data text becomes: data items for the encoder and, for GS1 and
+// HIBC data, what the symbol tells its caller about it.
+struct PreparedData {
+    DataItemList items;
+    Gs1Data gs1;
+    std::string humanReadable;
+};
+
+Outcome prepare(const SymbolOptions& options, PreparedData& out)
 {
     switch (options.syntax) {
-    case DataSyntax::Literal: return literalItems(options.data);
+    case DataSyntax::Literal: out.items = literalItems(options.data); return {};
+    case DataSyntax::Gs1: {
+        Outcome parsed = parseGs1(options.data, options.gs1, out.gs1);
+        if (parsed.ok()) {
+            out.items = gs1DataItems(out.gs1, options.gs1Separator);
+            out.humanReadable = gs1HumanReadable(out.gs1);
+        }
+        return parsed;
+    }
+    case DataSyntax::Hibc: {
+        HibcData hibc;
+        Outcome parsed = parseHibc(options.data, hibc);
+        if (parsed.ok()) {
+            out.items = hibcDataItems(hibc);
+            out.humanReadable = hibcHumanReadable(hibc);
+        }
+        return parsed;
+    }
     case DataSyntax::TildeEscapes: break;
     }
-    return prepareData(options.data);
+    out.items = prepareData(options.data);
+    return {};
 }
 
 // The data as UTF-8 text when the options say so; ill-formed text is refused.
@@ -54,6 +82,20 @@ Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
 
 }  // namespace
 
+Outcome prepareSymbolData(const SymbolOptions& options, DataItemList& items)
+{
+    try {
+        PreparedData data;
+        if (Outcome prepared = prepare(options, data); !prepared.ok()) {
+            return prepared;
+        }
+        items = std::move(data.items);
+        return readUtf8(options, items);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::UnknownException;
+    }
+}
+
 Outcome encode(const SymbolOptions& options, Symbol& symbol)
 {
     if (options.structuredAppend.enabled && !structuredAppendInRange(options.structuredAppend)) {
@@ -62,17 +104,30 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
     if (options.minimal && options.mode != EncodingMode::Automatic) {
         return {ResultCode::InvalidArgument, "the minimal encodation chooses the schemes itself, in automatic mode only"};
     }
+    const bool plainAscii = options.syntax == DataSyntax::Gs1 || options.syntax == DataSyntax::Hibc;
+    if (options.utf8 && plainAscii) {
+        return {ResultCode::InvalidArgument, "GS1 and HIBC data are plain ASCII, not UTF-8 text"};
+    }
     try {
-        EncodationInput input{dataItems(options), options.mode, options.preferredFormat, options.structuredAppend,
-                              options.shape, options.dmre, options.minimal};
+        PreparedData data;
+        if (Outcome prepared = prepare(options, data); !prepared.ok()) {
+            return prepared;
+        }
+        EncodationInput input{std::move(data.items), options.mode,  options.preferredFormat, options.structuredAppend,
+                              options.shape,         options.dmre, options.minimal};
         if (Outcome read = readUtf8(options, input.items); !read.ok()) {
             return read;
         }
         Symbol made;
-        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_);
+        made.gs1_ = std::move(data.gs1);
+        made.humanReadable_ = std::move(data.humanReadable);
+        EncodationSummary summary;
+        if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_, &summary);
             result != ResultCode::Ok) {
             return result;
         }
+        made.encodation_ = std::move(summary.segments);
+        made.dataCodewordsUsed_ = summary.dataCodewordsUsed;
         made.matrix_.buildMatrix(made.format_, made.codewords_);
         symbol = std::move(made);
     } catch (const std::bad_alloc&) {

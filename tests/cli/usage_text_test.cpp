@@ -52,6 +52,12 @@ Options:
                     Example: -e 2
 
 Extended options:
+   --gs1            The data is GS1: [01]09501101530003[10]AB, (01)...(10)...
+                    or a Digital Link URI; it is checked and FNC1 is added.
+   --gs1-nocheck    As --gs1, checking only AIs, value lengths and characters.
+   --gs1-separator  After variable-length GS1 values: fnc1 (default) or gs.
+   --hibc           The data is a HIBC label: + and a check character are added.
+   --hri            Print the human-readable text of GS1 or HIBC data.
    --type           Output format: png, svg, eps or pdf. Without it, a file name
                     ending in .svg, .eps or .pdf (any case) selects that format.
    --module-mm      Module size in millimetres, above 0 and at most 100.
@@ -62,6 +68,18 @@ Extended options:
    --time           PNG time stamp in seconds since 1970-01-01 UTC, 0..253402300799;
                     without it SOURCE_DATE_EPOCH, else the current time.
    --stdout         Write the image to standard output instead of a file.
+   --batch          One symbol per line of the file (- for standard input).
+                    Example: --batch=labels.txt label-#####.png
+                    The last run of # in the file name becomes the line number;
+                    without #, -N goes before the extension.
+   --input          Take the data from the file (- for standard input),
+                    byte for byte, without escapes. Example: --input=data.bin
+   --jobs           Symbols of a batch made at once. Possible Values: 1..256
+                    (default: the number of processors)
+   --verify         Read the symbol back with an independent decoder and check the
+                    written image; write nothing when they differ (status 16).
+   --report         Describe the symbol as one line of JSON in this file (- for
+                    standard output). Example: --report=out.json
    --shape          Set the shape chosen with -f 0. Possible Values: square, rectangle
    --dmre           Allow the rectangular extension formats 31..48 (DMRE).
    --utf8           Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26.

@@ -1,8 +1,8 @@
-# Builds the library and the parallel barcode test with ThreadSanitizer in
-# BUILD_DIR (kept between runs, so later runs rebuild only what changed) and
-# runs the test; any race report fails it. Prints "ThreadSanitizer check
-# skipped" and succeeds when the compiler cannot build or run a
-# ThreadSanitizer program here.
+# Builds the library with the parallel barcode test, and the batch worker
+# pool with its test, with ThreadSanitizer in BUILD_DIR (kept between runs,
+# so later runs rebuild only what changed) and runs the tests; any race
+# report fails it. Prints "ThreadSanitizer check skipped" and succeeds when
+# the compiler cannot build or run a ThreadSanitizer program here.
 cmake_minimum_required(VERSION 3.25)
 
 file(MAKE_DIRECTORY "${BUILD_DIR}/probe")
@@ -32,8 +32,10 @@ if(NOT rc EQUAL 0)
 endif()
 
 set(ENV{TSAN_OPTIONS} "halt_on_error=1 second_deadlock_stack=1")
-execute_process(COMMAND "${BUILD_DIR}/parallel_barcodes_tsan" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-message("${out}")
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the parallel barcode test failed under ThreadSanitizer (status ${rc})")
-endif()
+foreach(program parallel_barcodes_tsan ordered_workers_tsan)
+  execute_process(COMMAND "${BUILD_DIR}/${program}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  message("${out}")
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${program} failed under ThreadSanitizer (status ${rc})")
+  endif()
+endforeach()

@@ -11,31 +11,44 @@
 namespace korvel::testing {
 namespace {
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int hexValue(char c)
-{
-    if (isDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // Header and trailer that readers put around the data of a 05 or 06 macro.
 std::string macroHeader(DataElement::Kind kind)
 {
     return std::string("[)>\x1E") + (kind == DataElement::Kind::Macro05 ? "05" : "06") + "\x1D";
 }
 constexpr std::string_view kMacroTrailer = "\x1E\x04";
+
+// zxing-cpp's bytesECI(): the symbology identifier of the ECI protocol
+// ("]d4" to "]d6"), then every stretch of data behind its "\nnnnnn"
+// designator when the data has an ECI, backslashes doubled; nothing at all
+// without data.
+std::string zxingEciForm(const SymbolReading& reading)
+{
+    if (reading.bytes.empty()) {
+        return {};
+    }
+    const std::vector<EciDesignation> segments = visibleEciSegments(reading);
+    std::string form = std::string("]d") + static_cast<char>('4' + (reading.symbologyId[2] - '1'));
+    const auto append = [&form](std::string_view bytes) {
+        for (const char c : bytes) {
+            form += c;
+            if (c == '\\') {
+                form += c;
+            }
+        }
+    };
+    if (segments.empty()) {
+        append(reading.bytes);
+    }
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const std::size_t end = k + 1 < segments.size() ? segments[k + 1].offset : reading.bytes.size();
+        char designator[16];
+        std::snprintf(designator, sizeof designator, "\\%06u", static_cast<unsigned>(segments[k].number));
+        form += designator;
+        append(std::string_view(reading.bytes).substr(segments[k].offset, end - segments[k].offset));
+    }
+    return form;
+}
 
 }  // namespace
 
@@ -45,172 +58,45 @@ SymbolInput SymbolInput::of(const DataMatrixBarcode& barcode)
             barcode.structuredAppendTotal(), barcode.structuredAppendId()};
 }
 
-std::vector<DataElement> resolveEscapes(std::string_view data)
-{
-    using Kind = DataElement::Kind;
-    std::vector<DataElement> elements;
-    std::size_t i = 0;
-    while (i < data.size()) {
-        const auto byteAt = [&](std::size_t at) { return static_cast<std::uint8_t>(data[at]); };
-        if (data[i] != '~' || i + 1 >= data.size()) {
-            elements.push_back({Kind::Byte, byteAt(i)});
-            ++i;
-            continue;
-        }
-        const char next = data[i + 1];
-        std::size_t used = 2;
-        if (next == '1') {
-            elements.push_back({Kind::Fnc1, 0});
-        } else if (i == 0 && next == '3') {
-            elements.push_back({Kind::ReaderInit, 0});
-        } else if (i == 0 && next == '5') {
-            elements.push_back({Kind::Macro05, 0});
-        } else if (i == 0 && next == '6') {
-            elements.push_back({Kind::Macro06, 0});
-        } else if (next == '7' && i + 7 < data.size() && isDigit(data[i + 2]) && isDigit(data[i + 3]) &&
-                   isDigit(data[i + 4]) && isDigit(data[i + 5]) && isDigit(data[i + 6]) && isDigit(data[i + 7])) {
-            elements.push_back({Kind::Eci, static_cast<std::uint32_t>(std::stoul(std::string(data.substr(i + 2, 6))))});
-            used = 8;
-        } else if (next == 'N') {
-            elements.push_back({Kind::Byte, 10});
-        } else if (next == 'R') {
-            elements.push_back({Kind::Byte, 13});
-        } else if ((next == 'X' || next == 'x') && i + 3 < data.size() && hexValue(data[i + 2]) >= 0 &&
-                   hexValue(data[i + 3]) >= 0) {
-            elements.push_back({Kind::Byte, static_cast<std::uint32_t>(hexValue(data[i + 2]) * 16 + hexValue(data[i + 3]))});
-            used = 4;
-        } else if (next == '~') {
-            elements.push_back({Kind::Byte, '~'});
-        } else {
-            elements.push_back({Kind::Byte, '~'});
-            used = 1;
-        }
-        i += used;
-    }
-    return elements;
-}
-
-bool fnc1InSecondCodeword(const CodewordString& codewords, bool structuredAppend)
-{
-    const std::size_t first = structuredAppend ? 4 : 0;
-    if (codewords.size() <= first + 1 || codewords[first + 1] != 232) {
-        return false;
-    }
-    // The first codeword must stand for itself in ASCII: not a latch, upper
-    // shift, ECI or pad, each of which gives the next codeword another meaning.
-    switch (codewords[first]) {
-    case 129: case 230: case 231: case 233: case 235: case 238: case 239: case 240: case 241:
-        return false;
-    default:
-        return true;
-    }
-}
-
 ExpectedReading expectReading(const SymbolInput& input, const CodewordString& placed)
 {
     using Kind = DataElement::Kind;
-    const std::vector<DataElement> elements = resolveEscapes(input.data);
+    SymbolOptions options;
+    options.data = input.data;
+    options.structuredAppend = {input.structuredAppend, input.position, input.total, input.fileId};
+    const korvel::ExpectedReading library = expectedReading(options, placed);
+    const SymbolReading& reading = library.reading;
+
     ExpectedReading expected;
-
-    // The FNC1 that the codewords put second: the first FNC1 after the first
-    // element, which may only follow one element or a leading digit pair.
-    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t secondPlaceFnc1 = kNone;
-    if (fnc1InSecondCodeword(placed, input.structuredAppend)) {
-        for (std::size_t k = 1; k < elements.size(); ++k) {
-            if (elements[k].kind == Kind::Fnc1) {
-                secondPlaceFnc1 = k;
-                break;
-            }
-        }
-        const auto isDigitByte = [&](std::size_t k) {
-            return elements[k].kind == Kind::Byte && elements[k].value >= '0' && elements[k].value <= '9';
-        };
-        const bool allowed = secondPlaceFnc1 == 1 || (secondPlaceFnc1 == 2 && isDigitByte(0) && isDigitByte(1));
-        if (!allowed) {
-            expected.problem = "the second codeword is FNC1 but the data has no FNC1 after its first character";
-            secondPlaceFnc1 = kNone;
-        }
-    }
-
-    struct Segment {
-        std::optional<std::uint32_t> eci;
-        std::string bytes;
-    };
-    std::vector<Segment> segments(1);
-    bool hasEci = false;
-    std::optional<Kind> macro;
-    for (std::size_t k = 0; k < elements.size(); ++k) {
-        const DataElement& e = elements[k];
-        switch (e.kind) {
-        case Kind::Byte:
-            segments.back().bytes += static_cast<char>(e.value);
-            expected.dmtxOutput += static_cast<char>(e.value);
-            break;
-        case Kind::Fnc1:
-            expected.dmtxOutput += '\x1D';
-            if (k == 0) {
-                expected.symbologyId = "]d2";
-            } else if (secondPlaceFnc1 == k) {
-                expected.symbologyId = "]d3";
-            } else {
-                segments.back().bytes += '\x1D';
-            }
-            break;
-        case Kind::ReaderInit:
-            expected.readerInit = true;
-            break;
-        case Kind::Macro05:
-        case Kind::Macro06:
-            macro = e.kind;
-            segments.back().bytes += macroHeader(e.kind);
-            expected.dmtxOutput += macroHeader(e.kind);
-            break;
-        case Kind::Eci:
-            hasEci = true;
-            segments.push_back({e.value, {}});
-            break;
-        }
-    }
-    if (macro) {
-        segments.back().bytes += kMacroTrailer;
-        expected.dmtxOutput += kMacroTrailer;
-    }
-
-    // bytesECI: the symbology identifier of the ECI protocol, then every
-    // segment that holds data behind its designator (the data before the first
-    // ECI under the default \000003), backslashes doubled; nothing at all
-    // when there is no data.
-    std::string eciForm;
-    for (const Segment& segment : segments) {
-        expected.content += segment.bytes;
-        if (segment.bytes.empty()) {
-            continue;
-        }
-        if (hasEci) {
-            char designator[16];
-            std::snprintf(designator, sizeof designator, "\\%06u", segment.eci.value_or(3U));
-            eciForm += designator;
-        }
-        for (const char c : segment.bytes) {
-            eciForm += c;
-            if (c == '\\') {
-                eciForm += c;
-            }
-        }
-    }
-    if (!expected.content.empty()) {
-        const char modifier = static_cast<char>('4' + (expected.symbologyId[2] - '1'));
-        expected.contentEci = std::string("]d") + modifier + eciForm;
-    }
-
+    expected.problem = library.problem;
+    expected.content = reading.bytes;
+    expected.contentEci = zxingEciForm(reading);
+    expected.symbologyId = reading.symbologyId;
+    expected.readerInit = reading.readerProgramming;
     if (input.structuredAppend) {
         expected.sequenceIndex = input.position - 1;
         expected.sequenceSize = input.total;
         // The two identification codewords read as the high and low byte.
         expected.sequenceId = std::to_string(input.fileId / 255 * 256 + input.fileId % 255);
     }
-    expected.dmtxOutputComparable = !hasEci && !input.structuredAppend;
+
+    // libdmtx prints every FNC1 as GS, the macro header and trailer, and
+    // ECI and structured append codewords as data bytes.
+    bool macro = false;
+    for (const DataElement& e : resolveEscapes(input.data)) {
+        if (e.kind == Kind::Byte) {
+            expected.dmtxOutput += static_cast<char>(e.value);
+        } else if (e.kind == Kind::Fnc1) {
+            expected.dmtxOutput += '\x1D';
+        } else if (e.kind == Kind::Macro05 || e.kind == Kind::Macro06) {
+            macro = true;
+            expected.dmtxOutput += macroHeader(e.kind);
+        }
+    }
+    if (macro) {
+        expected.dmtxOutput += kMacroTrailer;
+    }
+    expected.dmtxOutputComparable = reading.ecis.empty() && !input.structuredAppend;
     return expected;
 }
 
@@ -378,6 +264,24 @@ std::string describeCodewords(const CodewordString& codewords, std::size_t count
     return text;
 }
 
+std::string zxingMismatch(const ZxingReading& z, const ExpectedReading& expected)
+{
+    if (z.found && z.bytes == expected.content && z.bytesEci == expected.contentEci &&
+        z.symbologyId == expected.symbologyId && z.readerInit == expected.readerInit &&
+        z.sequenceIndex == expected.sequenceIndex && z.sequenceSize == expected.sequenceSize &&
+        z.sequenceId == expected.sequenceId) {
+        return {};
+    }
+    std::ostringstream line;
+    line << "zxing-cpp " << (z.found ? "read" : "found nothing") << ": bytes \"" << printable(z.bytes) << "\" eci \""
+         << printable(z.bytesEci) << "\" " << z.symbologyId << " init " << z.readerInit << " seq " << z.sequenceIndex
+         << "/" << z.sequenceSize << " id " << z.sequenceId << "; expected \"" << printable(expected.content)
+         << "\" eci \"" << printable(expected.contentEci) << "\" " << expected.symbologyId << " init "
+         << expected.readerInit << " seq " << expected.sequenceIndex << "/" << expected.sequenceSize << " id "
+         << expected.sequenceId;
+    return line.str();
+}
+
 RoundTripOutcome roundTrip(DataMatrixBarcode& barcode, int moduleSize)
 {
     RoundTripOutcome outcome;
@@ -399,20 +303,10 @@ RoundTripOutcome roundTrip(DataMatrixBarcode& barcode, int moduleSize)
     if (!symbol.ok) {
         fail("drawing failed");
     } else {
-        const ZxingReading z = readWithZxing(*symbol.image);
-        outcome.zxingMatched = z.found && z.bytes == expected.content && z.bytesEci == expected.contentEci &&
-                               z.symbologyId == expected.symbologyId && z.readerInit == expected.readerInit &&
-                               z.sequenceIndex == expected.sequenceIndex && z.sequenceSize == expected.sequenceSize &&
-                               z.sequenceId == expected.sequenceId;
+        const std::string zxingProblem = zxingMismatch(readWithZxing(*symbol.image), expected);
+        outcome.zxingMatched = zxingProblem.empty();
         if (!outcome.zxingMatched) {
-            std::ostringstream line;
-            line << "zxing-cpp " << (z.found ? "read" : "found nothing") << ": bytes \"" << printable(z.bytes)
-                 << "\" eci \"" << printable(z.bytesEci) << "\" " << z.symbologyId << " init " << z.readerInit
-                 << " seq " << z.sequenceIndex << "/" << z.sequenceSize << " id " << z.sequenceId
-                 << "; expected \"" << printable(expected.content) << "\" eci \"" << printable(expected.contentEci)
-                 << "\" " << expected.symbologyId << " init " << expected.readerInit << " seq "
-                 << expected.sequenceIndex << "/" << expected.sequenceSize << " id " << expected.sequenceId;
-            fail(line.str());
+            fail(zxingProblem);
         }
 
         // libdmtx expects another error codeword order in 144 x 144.

@@ -1,6 +1,7 @@
 #pragma once
 // What the independent readers must return for a symbol, worked out from the
-// data text and the structured append settings, never from a reader's answer;
+// data text and the structured append settings (by the library's expected
+// reading), never from a reader's answer;
 // a walk over the data codewords that names the encodation scheme each one
 // belongs to; and one round trip (draw, read with both readers, compare).
 
@@ -13,6 +14,8 @@
 
 #include "korvel/codeword_string.hpp"
 #include "korvel/data_matrix_barcode.hpp"
+#include "korvel/expected_reading.hpp"
+#include "support/symbol_readers.hpp"
 
 namespace korvel::testing {
 
@@ -28,14 +31,12 @@ struct SymbolInput {
     [[nodiscard]] static SymbolInput of(const DataMatrixBarcode& barcode);
 };
 
-// One element of the data text once its tilde escapes are resolved.
-struct DataElement {
-    enum class Kind { Byte, Fnc1, ReaderInit, Macro05, Macro06, Eci };
-    Kind kind = Kind::Byte;
-    std::uint32_t value = 0;  // the byte, or the ECI number
-};
-
-[[nodiscard]] std::vector<DataElement> resolveEscapes(std::string_view data);
+// The data text's elements, as the library resolves them for verification.
+using DataElement = korvel::DataElement;
+[[nodiscard]] inline std::vector<DataElement> resolveEscapes(std::string_view data)
+{
+    return resolveData(data, DataSyntax::TildeEscapes);
+}
 
 struct ExpectedReading {
     // zxing-cpp
@@ -55,14 +56,14 @@ struct ExpectedReading {
     std::string problem;
 };
 
-// An FNC1 in the second data codeword (after any structured append header),
-// behind one plain ASCII codeword: readers take it as an application
-// indicator ("]d3") instead of a GS in the data.
-[[nodiscard]] bool fnc1InSecondCodeword(const CodewordString& codewords, bool structuredAppend);
-
-// The readings of a symbol built from `input`; `placed` only tells whether an
-// FNC1 landed in the second codeword (see above).
+// The readings of a symbol built from `input` (the library's expected
+// reading, in the forms the two readers return); `placed` only tells whether
+// an FNC1 landed in the second codeword.
 [[nodiscard]] ExpectedReading expectReading(const SymbolInput& input, const CodewordString& placed);
+
+// What is wrong with a zxing-cpp reading, described for a test log; empty
+// when it is exactly the expected one.
+[[nodiscard]] std::string zxingMismatch(const ZxingReading& reading, const ExpectedReading& expected);
 
 // Encodation schemes as the codeword stream names them.
 enum class Scheme { Ascii, C40, Text, X12, Edifact, Base256 };

@@ -1,5 +1,7 @@
 #include "support/png_file.hpp"
 
+#include "image/png_memory_source.hpp"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -13,34 +15,26 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> kSignature{137, 80, 78, 71, 13, 10, 26, 10};
 
-struct MemoryReader {
-    std::span<const std::uint8_t> bytes;
-    std::size_t position = 0;
-};
-
-void readFromMemory(png_structp png, png_bytep out, png_size_t length)
-{
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > reader->bytes.size() - reader->position) {
-        png_error(png, "read past the end");
-    }
-    std::copy_n(reader->bytes.begin() + static_cast<std::ptrdiff_t>(reader->position), length, out);
-    reader->position += length;
-}
-
 [[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void quietWarning(png_structp, png_const_charp) {}
 
 // The libpng calls between setjmp and a possible longjmp; everything it
 // fills lives in the caller's frame.
-bool decodeInto(png_structp png, png_infop info, MemoryReader& reader, DecodedPng& out,
+bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, PngPixels pixels, DecodedPng& out,
                 std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
-    png_set_read_fn(png, &reader, readFromMemory);
+    png_set_read_fn(png, &reader, readPngFromMemory);
     png_read_info(png, info);
+    if (pixels == PngPixels::Rgb) {
+        png_set_expand(png);
+        png_set_strip_16(png);
+        png_set_strip_alpha(png);
+        png_set_gray_to_rgb(png);
+        png_read_update_info(png, info);
+    }
     out.width = png_get_image_width(png, info);
     out.height = png_get_image_height(png, info);
     out.bitDepth = png_get_bit_depth(png, info);
@@ -109,7 +103,7 @@ std::array<std::uint8_t, 3> DecodedPng::rgb(std::uint32_t x, std::uint32_t y) co
     return {pixels[at], pixels[at + 1], pixels[at + 2]};
 }
 
-std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
+std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes, PngPixels pixels)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (png == nullptr) {
@@ -120,15 +114,36 @@ std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
         png_destroy_read_struct(&png, nullptr, nullptr);
         return std::nullopt;
     }
-    MemoryReader reader{bytes};
+    PngMemorySource reader{bytes};
     DecodedPng decoded;
     std::vector<png_bytep> rows;
-    const bool ok = decodeInto(png, info, reader, decoded, rows);
+    const bool ok = decodeInto(png, info, reader, pixels, decoded, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {
         return std::nullopt;
     }
     return decoded;
+}
+
+std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
+{
+    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
+                                               static_cast<std::int32_t>(png.height), kWhite);
+    if (png.bitDepth != 8 || png.colorType != 2 || png.rowBytes != std::size_t{png.width} * 3 || !image->allocate()) {
+        return nullptr;
+    }
+    for (std::uint32_t y = 0; y < png.height; ++y) {
+        std::copy_n(png.pixels.begin() + static_cast<std::ptrdiff_t>(y * png.rowBytes), png.rowBytes,
+                    image->row(static_cast<std::int32_t>(y)));
+    }
+    return image;
+}
+
+bool isCompletePng(std::string_view bytes)
+{
+    static constexpr std::string_view kStart("\x89PNG\r\n\x1a\n", 8);
+    static constexpr std::string_view kEnd("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    return bytes.size() >= kStart.size() + kEnd.size() && bytes.starts_with(kStart) && bytes.ends_with(kEnd);
 }
 
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path)

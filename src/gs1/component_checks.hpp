@@ -1,0 +1,30 @@
+#pragma once
+// The named checks on one part of an AI value: check digits and check
+// character pairs, dates and times, code lists, and the other structural
+// rules of the AI table. The GS1 Company Prefix and the coupon and
+// minutes/seconds checks verify the format only (a prefix needs GS1's
+// registry).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "gs1/component_spec.hpp"
+
+namespace korvel::gs1 {
+
+struct CheckContext {
+    // The year two-digit years are read against: YY is taken from the
+    // century that puts it at most 50 years before and 49 after.
+    std::int64_t referenceYear = 2000;
+};
+
+// The full year of a two-digit year in the window around `referenceYear`.
+[[nodiscard]] std::int64_t yearInCenturyWindow(int twoDigitYear, std::int64_t referenceYear) noexcept;
+
+// Runs `check` on `part`, which already has the length and character set
+// its type asks for. Returns what is wrong ("check digit 0, expected 3"), or
+// an empty string when the check holds.
+[[nodiscard]] std::string runCheck(Check check, std::string_view part, const CheckContext& context);
+
+}  // namespace korvel::gs1

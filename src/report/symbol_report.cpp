@@ -1,0 +1,75 @@
+// Gathering what the report says about a symbol.
+
+#include <nettle/sha2.h>
+
+#include <array>
+
+#include "common/byte_text.hpp"
+#include "korvel/report.hpp"
+#include "korvel/rendering.hpp"
+
+namespace korvel {
+
+SymbolReport describeInput(const SymbolOptions& options)
+{
+    SymbolReport report;
+    report.input = options.data;
+    report.syntax = options.syntax;
+    if (options.structuredAppend.enabled) {
+        report.structuredAppend = options.structuredAppend;
+    }
+    return report;
+}
+
+void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolReport& report)
+{
+    if (symbol.empty()) {
+        return;
+    }
+    report.data = expectedReading(options, symbol.codewords()).reading;
+    report.encodation = symbol.encodation();
+    report.format = symbol.format();
+    report.dataCodewordsUsed = symbol.dataCodewordsUsed();
+    report.codewords = symbol.codewords();
+    report.gs1Elements = symbol.gs1Data().elements;
+    report.humanReadable = symbol.humanReadableText();
+}
+
+void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)
+{
+    ImageSize size;
+    SymbolPlacement placement;
+    if (!imageSize(symbol, render, size).ok() || !placeSymbol(symbol, render, size, placement).ok()) {
+        return;
+    }
+    ImageReport image;
+    image.size = size;
+    image.moduleSize = placement.moduleSize;
+    report.image = image;
+}
+
+std::string sha256Hex(std::span<const std::uint8_t> bytes)
+{
+    sha256_ctx context;
+    sha256_init(&context);
+    sha256_update(&context, bytes.size(), bytes.data());
+    std::array<std::uint8_t, SHA256_DIGEST_SIZE> digest{};
+    sha256_digest(&context, digest.size(), digest.data());
+    return hexText(digest);
+}
+
+const char* schemeName(EncodingMode scheme) noexcept
+{
+    switch (scheme) {
+    case EncodingMode::Automatic: return "Automatic";
+    case EncodingMode::Ascii: return "ASCII";
+    case EncodingMode::C40: return "C40";
+    case EncodingMode::Text: return "Text";
+    case EncodingMode::Base256: return "Base256";
+    case EncodingMode::Edifact: return "EDIFACT";
+    case EncodingMode::X12: return "X12";
+    }
+    return "?";
+}
+
+}  // namespace korvel

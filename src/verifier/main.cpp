@@ -1,0 +1,121 @@
+// korvel-verify: the decoder behind `korvel --verify`. It reads plain
+// rasters of symbols on standard input and answers with what zxing-cpp
+// reads in them, in the frames described in korvel/verifier_process.hpp,
+// until its input ends.
+
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "korvel/verifier_process.hpp"
+#include "korvel/zxing_decoder.hpp"
+#include "verify/verifier_protocol.hpp"
+
+namespace {
+
+using namespace korvel;
+
+enum class ReadResult { Complete, EndOfInput, Broken };
+
+ReadResult readExactly(std::span<std::uint8_t> bytes)
+{
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = read(STDIN_FILENO, bytes.data() + got, bytes.size() - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            return got == 0 ? ReadResult::EndOfInput : ReadResult::Broken;
+        } else if (errno != EINTR) {
+            return ReadResult::Broken;
+        }
+    }
+    return ReadResult::Complete;
+}
+
+bool writeAll(std::span<const std::uint8_t> bytes)
+{
+    std::size_t put = 0;
+    while (put < bytes.size()) {
+        const ssize_t n = write(STDOUT_FILENO, bytes.data() + put, bytes.size() - put);
+        if (n > 0) {
+            put += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sendFrame(const verifier::Tag& tag, std::span<const std::uint8_t> payload)
+{
+    return writeAll(verifier::frame(tag, payload));
+}
+
+// Tells the other side what was wrong with its request; the helper then ends.
+int refuse(const std::string& what)
+{
+    static_cast<void>(sendFrame(verifier::kError, {reinterpret_cast<const std::uint8_t*>(what.data()), what.size()}));
+    std::fprintf(stderr, "%s: %s\n", kVerifierProgramName, what.c_str());
+    return 2;
+}
+
+int serve()
+{
+    ZxingDecoder decoder;
+    const std::string name = decoder.name();
+    if (!sendFrame(verifier::kHello, {reinterpret_cast<const std::uint8_t*>(name.data()), name.size()})) {
+        return 1;
+    }
+    std::vector<std::uint8_t> payload;
+    GrayRaster raster;
+    for (;;) {
+        std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
+        const ReadResult got = readExactly(header);
+        if (got == ReadResult::EndOfInput) {
+            return 0;
+        }
+        verifier::Tag tag{};
+        const auto length = got == ReadResult::Complete ? verifier::payloadLength(header, tag) : std::nullopt;
+        if (!length || tag != verifier::kRequest) {
+            return refuse("not a request frame");
+        }
+        payload.resize(*length);
+        if (readExactly(payload) != ReadResult::Complete && *length > 0) {
+            return refuse("the request ends early");
+        }
+        if (const std::string wrong = verifier::parseRequest(payload, raster); !wrong.empty()) {
+            return refuse(wrong);
+        }
+        std::optional<SymbolReading> reading;
+        static_cast<void>(decoder.decode(raster, reading));
+        if (!sendFrame(verifier::kAnswer, verifier::answerPayload(reading))) {
+            return 1;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s (%s)\n", kVerifierProgramName, korvel::ZxingDecoder().name().c_str());
+        return 0;
+    }
+    if (argc > 1 || isatty(STDIN_FILENO) != 0) {
+        std::fprintf(stderr,
+                     "%s reads symbols for `korvel --verify` over a binary protocol on its standard input and "
+                     "output;\nit is started by korvel and not meant to be run by hand (--version names its decoder).\n",
+                     kVerifierProgramName);
+        return 2;
+    }
+    return serve();
+}

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs the whole test suite twice:
 # an optimised build, then one under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer. The first runs every label (unit, readback,
+# process, package, tsan), the second all but ThreadSanitizer and the build
+# of the README's install commands; `ctest -L LABEL` in a build tree runs
+# one label.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/common.sh

@@ -130,21 +130,23 @@ void huffmanLengths(std::span<const std::uint64_t> frequencies, unsigned maxBits
 
 void canonicalCodes(std::span<const std::uint8_t> lengths, std::span<std::uint16_t> codes)
 {
-    std::array<unsigned, kMaxBits + 1> countOfLength{};
-    for (const std::uint8_t length : lengths) {
-        ++countOfLength[length];
-    }
-    countOfLength[0] = 0;
-    std::array<unsigned, kMaxBits + 1> next{};
-    for (unsigned length = 1, code = 0; length <= kMaxBits; ++length) {
-        code = (code + countOfLength[length - 1]) << 1;
-        next[length] = code;
-    }
-    std::array<std::uint16_t, kMaxSymbols> used;  // gathered without a branch, as above
+    // The used symbols first, gathered without a branch as above; counting
+    // lengths over all symbols would chain hundreds of increments of the
+    // count of length 0, each waiting for the one before.
+    std::array<std::uint16_t, kMaxSymbols> used;
     std::size_t n = 0;
     for (std::size_t s = 0; s < lengths.size(); ++s) {
         used[n] = static_cast<std::uint16_t>(s);
         n += static_cast<std::size_t>(lengths[s] != 0);
+    }
+    std::array<unsigned, kMaxBits + 1> countOfLength{};
+    for (std::size_t i = 0; i < n; ++i) {
+        ++countOfLength[lengths[used[i]]];
+    }
+    std::array<unsigned, kMaxBits + 1> next{};
+    for (unsigned length = 1, code = 0; length <= kMaxBits; ++length) {
+        code = (code + countOfLength[length - 1]) << 1;
+        next[length] = code;
     }
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned length = lengths[used[i]];

@@ -73,8 +73,9 @@ void PngImageData::codeGroup(std::size_t g)
         blocks_.repeatPhrase(repeats);
         // the filter byte, first of rowBytes + 1, and zeros
         adler_.appendRepeated(rowBytes_ + 1, kFilterUp, kFilterUp * (rowBytes_ + 1), repeats);
-        recent_ = 0;
-        recentCount_ = 3;
+        // the stream now ends in the filter byte and rowBytes zeros
+        recent_ = rowBytes_ >= 3 ? 0 : std::uint32_t{kFilterUp} << (8 * rowBytes_);
+        recentCount_ = static_cast<unsigned>(std::min<std::uint64_t>(rowBytes_ + 1, 3));
     }
 }
 

@@ -207,11 +207,11 @@ Outcome checkVector(const WrittenOutput& output, const Symbol& symbol, const Ren
     const ModuleView view(symbol.matrix(), render.orientation);
     std::vector<int> covered(static_cast<std::size_t>(view.rows()) * static_cast<std::size_t>(view.columns()), 0);
     for (const ModuleRectangle& r : drawn->dark) {
-        if (r.row < 0 || r.column < 0 || r.row + r.rows > view.rows() || r.column + r.columns > view.columns()) {
+        if (r.row < 0 || r.column < 0 || r.row + r.height > view.rows() || r.column + r.width > view.columns()) {
             return differs("the drawing paints outside the symbol");
         }
-        for (std::int64_t i = r.row; i < r.row + r.rows; ++i) {
-            for (std::int64_t j = r.column; j < r.column + r.columns; ++j) {
+        for (std::int64_t i = r.row; i < r.row + r.height; ++i) {
+            for (std::int64_t j = r.column; j < r.column + r.width; ++j) {
                 ++covered[static_cast<std::size_t>(i * view.columns() + j)];
             }
         }

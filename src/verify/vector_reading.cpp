@@ -17,14 +17,16 @@ Color fromFractions(const std::string& r, const std::string& g, const std::strin
     return {channel(std::stod(r)), channel(std::stod(g)), channel(std::stod(b))};
 }
 
-// A rectangle whose corners are whole modules; nothing otherwise.
+// A rectangle whose corners are whole modules of a symbol; nothing otherwise.
 std::optional<ModuleRectangle> wholeModules(double x, double y, double w, double h)
 {
-    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-9; };
+    constexpr double kLargest = 1 << 16;  // no symbol and quiet zone is wider
+    const auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-9 && std::abs(v) <= kLargest; };
     if (!whole(x) || !whole(y) || !whole(w) || !whole(h) || w <= 0 || h <= 0) {
         return std::nullopt;
     }
-    return ModuleRectangle{std::llround(x), std::llround(y), std::llround(w), std::llround(h)};
+    const auto module = [](double v) { return static_cast<std::int32_t>(std::lround(v)); };
+    return ModuleRectangle{module(x), module(y), module(w), module(h)};
 }
 
 // The rectangles of an SVG path made of subpaths "M/m x y h w v h h -w z".

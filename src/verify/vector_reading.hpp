@@ -10,17 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "image/module_rectangles.hpp"
 #include "korvel/color.hpp"
 #include "korvel/output.hpp"
 
 namespace korvel {
-
-struct ModuleRectangle {
-    std::int64_t column = 0;
-    std::int64_t row = 0;
-    std::int64_t columns = 0;
-    std::int64_t rows = 0;
-};
 
 struct DrawnVector {
     Color background;

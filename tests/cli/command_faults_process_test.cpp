@@ -13,6 +13,8 @@
 namespace korvel {
 namespace {
 
+using testing::failureText;
+using testing::runKorvel;
 using testing::ScratchDirectory;
 
 struct FaultCase {
@@ -27,8 +29,8 @@ struct FaultCase {
 const std::string kBanner = std::string(kBannerLine) + "\n";
 
 const FaultCase kFaultCases[] = {
-    {"PositionAboveTotal", {"-s", "1", "-p", "5", "-t", "3"}, 1, "", kBanner + "Error: Invalid argument.\n", false},
-    {"PositionAboveTotalTotalFirst", {"-s", "1", "-t", "3", "-p", "5"}, 1, "", kBanner + "Error: Invalid argument.\n",
+    {"PositionAboveTotal", {"-s", "1", "-p", "5", "-t", "3"}, 1, "", failureText(ResultCode::InvalidArgument), false},
+    {"PositionAboveTotalTotalFirst", {"-s", "1", "-t", "3", "-p", "5"}, 1, "", failureText(ResultCode::InvalidArgument),
      false},
     {"PositionBelowALaterTotal", {"-s", "1", "-p", "5", "-t", "6"}, 0, "", "", true},
     {"PositionAboveTotalWithoutAppend", {"-p", "5", "-t", "3"}, 0, "", "", true},
@@ -44,9 +46,7 @@ TEST_P(CommandFault, StatusOutputAndFile)
 {
     const FaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> arguments = c.arguments;
-    arguments.push_back("out.png");
-    const auto run = testing::runProcess(KORVEL_BINARY, arguments, dir.path());
+    const auto run = runKorvel(testing::withOutput(c.arguments), dir);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, c.status);
     EXPECT_EQ(run.out, c.out);
@@ -65,10 +65,10 @@ TEST(FileSizeLimit, EndsWithStatus13AndNoPartialFile)
     const ScratchDirectory dir;
     testing::RunLimits limits;
     limits.fileSize = 1000;
-    const auto run = testing::runProcess(KORVEL_BINARY, {"-n", "20", "-f", "24", "out.png"}, dir.path(), limits);
+    const auto run = runKorvel({"-n", "20", "-f", "24", "out.png"}, dir, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);
-    EXPECT_EQ(run.err, kBanner + "Error: Cant close output file.\n");
+    EXPECT_EQ(run.err, failureText(ResultCode::CantCloseOutputFile));
     EXPECT_EQ(dir.entryCount(), 0U);
 }
 

@@ -1,6 +1,7 @@
 // The minimal encodation against the look-ahead and every explicit mode:
 // never a larger symbol, over every short string of an alphabet that calls on
-// each scheme and on many random ones; and what it writes reads back.
+// each scheme and on many random ones. What it writes is read back in
+// minimal_encodation_readback_test.cpp.
 
 #include <gtest/gtest.h>
 
@@ -10,39 +11,16 @@
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "encodation/minimal_layouts.hpp"
 #include "korvel/symbol.hpp"
-#include "support/symbol_image.hpp"
 #include "support/mixed_text.hpp"
-#include "support/symbol_readers.hpp"
 
 namespace korvel {
 namespace {
 
-struct Layout {
-    const char* name;
-    SymbolShape shape;
-    bool dmre;
-    bool structuredAppend;  // four codewords ahead of the data move every ending
-};
-
-constexpr Layout kLayouts[] = {
-    {"square", SymbolShape::Square, false, false},
-    {"rectangle with DMRE", SymbolShape::Rectangle, true, false},
-    {"square after a structured append header", SymbolShape::Square, false, true},
-    {"rectangle with DMRE after a structured append header", SymbolShape::Rectangle, true, true},
-};
-
-SymbolOptions optionsFor(std::string_view data, EncodingMode mode, const Layout& layout, bool minimal)
-{
-    SymbolOptions options;
-    options.data = data;
-    options.mode = mode;
-    options.shape = layout.shape;
-    options.dmre = layout.dmre;
-    options.structuredAppend.enabled = layout.structuredAppend;
-    options.minimal = minimal;
-    return options;
-}
+using testing::Layout;
+using testing::kLayouts;
+using testing::optionsFor;
 
 // The capacity of the format chosen, or nothing when encoding fails. The
 // encodation alone, without the module matrix, keeps the sweeps quick.
@@ -153,39 +131,6 @@ TEST(MinimalEncodation, TakesTheSmallerSymbolTheLookAheadMisses)
     options.preferredFormat = 0;
     options.mode = EncodingMode::Ascii;
     EXPECT_EQ(encode(options, symbol).code, ResultCode::InvalidArgument);  // explicit modes choose no schemes
-}
-
-// What the minimal encodation writes, read back: zxing-cpp always, libdmtx
-// for the formats it knows without a structured append header (which it
-// prints as data); FNC1 inside the data reads as GS.
-TEST(MinimalEncodation, ReadsBack)
-{
-    std::mt19937 random(16022);
-    std::uniform_int_distribution<std::size_t> length(1, 90);
-    for (int n = 0; n < 400; ++n) {
-        const Layout& layout = kLayouts[static_cast<std::size_t>(n) % std::size(kLayouts)];
-        std::string text = testing::mixedText(random, length(random));
-        std::string data = text;
-        if (n % 4 == 3) {
-            data.insert(data.size() / 2, "~1");
-            text.insert(text.size() / 2, "\x1D");
-        }
-        Symbol symbol;
-        ASSERT_TRUE(encode(optionsFor(data, EncodingMode::Automatic, layout, true), symbol).ok())
-            << ::testing::PrintToString(data);
-        const SymbolFormat& format = symbol.format();
-        const auto image = testing::drawSymbol(symbol);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(testing::readWithZxing(*image).bytes, text) << layout.name << ", format " << format.id;
-        if (format.id < kFirstDmreFormat && !layout.structuredAppend) {
-            // libdmtx now and then fails to find a symbol at one module size.
-            testing::DmtxReading dmtx = testing::readWithDmtx(*image, format.id - 1);
-            if (!dmtx.found) {
-                dmtx = testing::readWithDmtx(*testing::drawSymbol(symbol, Orientation::Degrees0, 5), format.id - 1);
-            }
-            EXPECT_EQ(dmtx.output, text) << layout.name << ", format " << format.id;
-        }
-    }
 }
 
 }  // namespace

@@ -1,125 +1,19 @@
+// The data codewords of every way a run ends or splits (run_ending_cases.hpp),
+// and a split run that no longer fits its preferred format. Both readers read
+// the same symbols in run_endings_readback_test.cpp.
+
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
-#include "support/symbol_readers.hpp"
+#include "encodation/run_ending_cases.hpp"
+#include "korvel/data_matrix_barcode.hpp"
 
 namespace korvel {
 namespace {
 
 using enum EncodingMode;
-
-
-// How runs end and split so that readers see exactly the data: X12 and
-// EDIFACT runs that end the data, lone EDIFACT unlatches, ready codewords
-// inside the data of an explicit mode, and characters automatic mode cannot
-// leave in X12 or EDIFACT. Every case pins the data codewords and has the
-// symbol read back by zxing-cpp and, where it reads such symbols reliably,
-// by libdmtx.
-struct ReadBackCase {
-    const char* name;
-    const char* data;
-    EncodingMode mode;
-    std::int32_t preferredFormat;
-    std::int32_t formatId;
-    std::vector<int> codewords;  // data codewords
-    std::string zxingText;
-    const char* dmtxText;  // nullptr: libdmtx is not asked (it misreads a latch followed at once by
-                           // its unlatch, and prints ECI codewords as data bytes)
-};
-
-const std::string kGs = "\x1D";  // how both readers return an FNC1 inside the data
-
-const ReadBackCase kCases[] = {
-    // End of data inside X12 or EDIFACT: an explicit unlatch once readers
-    // would still be in the scheme.
-    {"x12 ABCD", "ABCD", X12, 0, 2, {238, 89, 233, 254, 69}, "ABCD", "ABCD"},
-    {"x12 A: latch, unlatch, A", "A", X12, 0, 1, {238, 254, 66}, "A", nullptr},
-    {"edifact ABCDEF", "ABCDEF", Edifact, 0, 3, {240, 4, 32, 196, 20, 103, 192, 129}, "ABCDEF", "ABCDEF"},
-    {"automatic ABC*DEF*GHI*", "ABC*DEF*GHI*", Automatic, 0, 4,
-     {238, 89, 233, 8, 251, 118, 253, 134, 178, 254, 129, 147}, "ABC*DEF*GHI*", "ABC*DEF*GHI*"},
-
-    // X12, no leftover: R = 0, 1 (unchanged), 2 and 5 (unlatch).
-    {"x12 k=0 R=0", "ABC", X12, 0, 1, {238, 89, 233}, "ABC", "ABC"},
-    {"x12 k=0 R=1", "ABCDEFGHI", X12, 3, 3, {238, 89, 233, 109, 36, 128, 95, 129}, "ABCDEFGHI", "ABCDEFGHI"},
-    {"x12 k=0 R=2", "ABC", X12, 2, 2, {238, 89, 233, 254, 129}, "ABC", "ABC"},
-    {"x12 k=0 R=5", "ABCDEFGHI", X12, 4, 4, {238, 89, 233, 109, 36, 128, 95, 254, 129, 101, 251, 147}, "ABCDEFGHI",
-     "ABCDEFGHI"},
-    // X12, one leftover: R = 1 (ASCII with no unlatch), 2 and 5 (unlatch first).
-    {"x12 k=1 R=1", "ABCDEFGHIJ", X12, 0, 3, {238, 89, 233, 109, 36, 128, 95, 75}, "ABCDEFGHIJ", "ABCDEFGHIJ"},
-    {"x12 k=1 R=5", "ABCDEFGHIJ", X12, 4, 4, {238, 89, 233, 109, 36, 128, 95, 254, 75, 129, 251, 147}, "ABCDEFGHIJ",
-     "ABCDEFGHIJ"},
-    // X12, two leftovers: always unlatched, whatever the capacity.
-    {"x12 k=2", "ABCDE", X12, 0, 3, {238, 89, 233, 254, 69, 70, 129, 56}, "ABCDE", "ABCDE"},
-    {"x12 k=2 larger symbol", "ABCDE", X12, 4, 4, {238, 89, 233, 254, 69, 70, 129, 56, 206, 101, 251, 147}, "ABCDE",
-     "ABCDE"},
-
-    // EDIFACT, no leftover: R = 1, 2 (unchanged), 3 (unlatch 124).
-    {"edifact k=0 R=1", "ABCD", Edifact, 2, 2, {240, 4, 32, 196, 129}, "ABCD", "ABCD"},
-    {"edifact k=0 R=2", "ABCDEFGHIJKL", Edifact, 0, 4, {240, 4, 32, 196, 20, 97, 200, 36, 162, 204, 129, 147},
-     "ABCDEFGHIJKL", "ABCDEFGHIJKL"},
-    {"edifact k=0 R=3", "ABCDEFGH", Edifact, 26, 26, {240, 4, 32, 196, 20, 97, 200, 124, 129, 101}, "ABCDEFGH",
-     "ABCDEFGH"},
-    // EDIFACT, one leftover: R = 2 (ASCII), 3 (packed with the unlatch).
-    {"edifact k=1 R=2", "ABCDEFGHIJKLM", Edifact, 0, 4, {240, 4, 32, 196, 20, 97, 200, 36, 162, 204, 78, 129},
-     "ABCDEFGHIJKLM", "ABCDEFGHIJKLM"},
-    {"edifact k=1 R=3", "ABCDEFGHI", Edifact, 26, 26, {240, 4, 32, 196, 20, 97, 200, 37, 240, 129}, "ABCDEFGHI",
-     "ABCDEFGHI"},
-    // EDIFACT, two leftovers: R = 2 (ASCII), 3 (packed with the unlatch).
-    {"edifact k=2 R=2", "ABCDEFGHIJKLMN", Edifact, 0, 4, {240, 4, 32, 196, 20, 97, 200, 36, 162, 204, 78, 79},
-     "ABCDEFGHIJKLMN", "ABCDEFGHIJKLMN"},
-    {"edifact k=2 R=3", "ABCDEFGHIJ", Edifact, 26, 26, {240, 4, 32, 196, 20, 97, 200, 36, 167, 192}, "ABCDEFGHIJ",
-     "ABCDEFGHIJ"},
-    // EDIFACT, three leftovers: always packed with the unlatch.
-    {"edifact k=3", "ABCDEFG", Edifact, 0, 3, {240, 4, 32, 196, 20, 97, 223, 129}, "ABCDEFG", "ABCDEFG"},
-    {"edifact k=3 larger symbol", "ABCDEFG", Edifact, 5, 5,
-     {240, 4, 32, 196, 20, 97, 223, 129, 206, 101, 251, 147, 42, 192, 87, 237, 133, 28}, "ABCDEFG", "ABCDEFG"},
-
-    // A lone EDIFACT unlatch is left out where readers are already back in
-    // ASCII (R = 2), and kept where they are not (R = 3 and more).
-    {"automatic twelve ! then 12", "!!!!!!!!!!!!12", Automatic, 0, 4,
-     {240, 134, 24, 97, 134, 24, 97, 134, 24, 97, 142, 129}, "!!!!!!!!!!!!12", "!!!!!!!!!!!!12"},
-    {"edifact split by fnc1, R=2", "ABCDEFGHIJKL~1", Edifact, 0, 4,
-     {240, 4, 32, 196, 20, 97, 200, 36, 162, 204, 232, 129}, "ABCDEFGHIJKL" + kGs, "ABCDEFGHIJKL\x1D"},
-    {"edifact split by fnc1, R=3", "ABCDEFGH~1", Edifact, 26, 26, {240, 4, 32, 196, 20, 97, 200, 124, 232, 129},
-     "ABCDEFGH" + kGs, "ABCDEFGH\x1D"},
-
-    // Ready codewords inside the data of an explicit mode stand in ASCII
-    // between two runs of the scheme.
-    {"c40 fnc1 inside", "AB~1CD", C40, 0, 4, {230, 89, 217, 254, 232, 230, 102, 169, 254, 129, 251, 147},
-     "AB" + kGs + "CD", "AB\x1D" "CD"},
-    {"text fnc1 inside", "ab~1cd", Text, 0, 4, {239, 89, 217, 254, 232, 239, 102, 169, 254, 129, 251, 147},
-     "ab" + kGs + "cd", "ab\x1D" "cd"},
-    {"x12 fnc1 inside", "ABC~1DEF", X12, 0, 3, {238, 89, 233, 254, 232, 238, 109, 36}, "ABC" + kGs + "DEF",
-     "ABC\x1D" "DEF"},
-    {"edifact fnc1 inside", "ABCD~1EFGH", Edifact, 0, 4, {240, 4, 32, 196, 124, 232, 240, 20, 97, 200, 129, 147},
-     "ABCD" + kGs + "EFGH", "ABCD\x1D" "EFGH"},
-    {"base 256 fnc1 inside", "AB~1CD", Base256, 0, 4, {231, 46, 2, 153, 232, 231, 26, 240, 135, 129, 251, 147},
-     "AB" + kGs + "CD", "AB\x1D" "CD"},
-    {"c40 eci inside", "AB~7000003CD", C40, 0, 4, {230, 89, 217, 254, 241, 4, 230, 102, 169, 254, 129, 147}, "ABCD",
-     nullptr},
-    {"c40 leading fnc1 stays ahead of the latch", "~1AB~1CD", C40, 0, 4,
-     {232, 230, 89, 217, 254, 232, 230, 102, 169, 254, 129, 147}, "AB" + kGs + "CD", "\x1D" "AB\x1D" "CD"},
-
-    // Automatic mode puts a character that X12 or EDIFACT cannot hold in ASCII.
-    {"automatic x12 run with a small letter", "AB**AaBB>*0>A", Automatic, 0, 5,
-     {238, 89, 218, 254, 43, 66, 98, 230, 96, 26, 118, 242, 25, 60, 254, 66, 129, 28}, "AB**AaBB>*0>A",
-     "AB**AaBB>*0>A"},
-    {"automatic edifact run with a small letter", "!!!!!!!!!a!!!!!!!!!", Automatic, 0, 5,
-     {240, 134, 24, 97, 134, 24, 97, 133, 240, 98, 240, 134, 24, 97, 134, 24, 97, 34}, "!!!!!!!!!a!!!!!!!!!",
-     "!!!!!!!!!a!!!!!!!!!"},
-};
-
-ResultCode configure(DataMatrixBarcode& barcode, std::string_view data, EncodingMode mode, std::int32_t preferred)
-{
-    static_cast<void>(barcode.suspendUpdates(true));
-    static_cast<void>(barcode.setData(data));
-    static_cast<void>(barcode.setEncodingMode(mode));
-    static_cast<void>(barcode.setPreferredFormat(preferred));
-    return barcode.suspendUpdates(false);
-}
 
 std::vector<int> dataCodewords(const DataMatrixBarcode& barcode)
 {
@@ -127,26 +21,14 @@ std::vector<int> dataCodewords(const DataMatrixBarcode& barcode)
     return {all.begin(), all.begin() + barcode.format().dataCodewords};
 }
 
-TEST(RunEndings, CodewordsAndReaders)
+TEST(RunEndings, DataCodewords)
 {
-    for (const ReadBackCase& c : kCases) {
+    for (const testing::RunEndingCase& c : testing::kRunEndingCases) {
         SCOPED_TRACE(c.name);
         DataMatrixBarcode barcode;
-        ASSERT_EQ(configure(barcode, c.data, c.mode, c.preferredFormat), ResultCode::Ok);
+        ASSERT_EQ(testing::configure(barcode, c.data, c.mode, c.preferredFormat), ResultCode::Ok);
         EXPECT_EQ(barcode.format().id, c.formatId);
         EXPECT_EQ(dataCodewords(barcode), c.codewords);
-
-        const testing::RenderedSymbol symbol(barcode);
-        ASSERT_TRUE(symbol.ok);
-        const testing::ZxingReading zxing = testing::readWithZxing(*symbol.image);
-        EXPECT_TRUE(zxing.found);
-        EXPECT_EQ(zxing.bytes, c.zxingText);
-        if (c.dmtxText != nullptr) {
-            const testing::DmtxReading dmtx = testing::readWithDmtx(*symbol.image);
-            EXPECT_TRUE(dmtx.found);
-            EXPECT_EQ(dmtx.output, c.dmtxText);
-            EXPECT_EQ(dmtx.codewords, barcode.codewords());
-        }
     }
 }
 
@@ -155,31 +37,8 @@ TEST(RunEndings, CodewordsAndReaders)
 TEST(RunEndings, SplitRunThatNoLongerFitsThePreferredFormat)
 {
     DataMatrixBarcode barcode;
-    EXPECT_EQ(configure(barcode, "AB~1CD", C40, 3), ResultCode::DataDoesNotFitFormat);
-    EXPECT_EQ(configure(barcode, "AB~1CD", C40, 4), ResultCode::Ok);
-}
-
-// Automatic mode over random text rich in X12 and EDIFACT punctuation with a
-// few small letters: every symbol is written and reads back exactly.
-TEST(RunEndings, AutomaticRandomPunctuationReadsBack)
-{
-    const std::string alphabets[] = {"ABC*> \r0a", "!\"#$%&AB1 a", "AB*>!a0 :"};
-    std::mt19937 random(31337);
-    for (const std::string& alphabet : alphabets) {
-        std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-        std::uniform_int_distribution<std::size_t> length(8, 30);
-        for (int n = 0; n < 60; ++n) {
-            std::string data;
-            for (std::size_t k = length(random); k > 0; --k) {
-                data += alphabet[pick(random)];
-            }
-            DataMatrixBarcode barcode;
-            ASSERT_EQ(configure(barcode, data, Automatic, 0), ResultCode::Ok) << data;
-            const testing::RenderedSymbol symbol(barcode);
-            ASSERT_TRUE(symbol.ok);
-            EXPECT_EQ(testing::readWithZxing(*symbol.image).bytes, data);
-        }
-    }
+    EXPECT_EQ(testing::configure(barcode, "AB~1CD", C40, 3), ResultCode::DataDoesNotFitFormat);
+    EXPECT_EQ(testing::configure(barcode, "AB~1CD", C40, 4), ResultCode::Ok);
 }
 
 }  // namespace

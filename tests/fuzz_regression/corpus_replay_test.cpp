@@ -1,107 +1,22 @@
 // Every file kept under fuzz/corpus/<target>/ runs through that fuzz
-// target's entry function; each must pass its checks (and, in the sanitizer
-// build, run clean). Inputs that once failed are kept in the corpus.
+// target's entry function (support/corpus_replay.hpp); the read-back target's
+// corpus is replayed in corpus_replay_readback_test.cpp.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "../../fuzz/fuzz_targets.hpp"
+#include "support/corpus_replay.hpp"
 
 namespace korvel {
 namespace {
 
-using Target = const char* (*)(const std::uint8_t*, std::size_t);
+TEST(FuzzCorpus, BarcodeTarget) { testing::replayCorpus("barcode", fuzz::fuzzBarcode); }
 
-std::vector<std::filesystem::path> corpusFiles(const char* target)
-{
-    const std::filesystem::path dir = std::filesystem::path(KORVEL_SOURCE_DIR) / "fuzz" / "corpus" / target;
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::is_directory(dir)) {
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-            if (entry.is_regular_file()) {
-                files.push_back(entry.path());
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
+TEST(FuzzCorpus, CommandLineTarget) { testing::replayCorpus("command_line", fuzz::fuzzCommandLine); }
 
-// Standard output and error go to /dev/null while it lives: the command-line
-// target runs the whole program, which prints usage texts and messages.
-class QuietOutput {
-public:
-    QuietOutput()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        savedOut_ = dup(STDOUT_FILENO);
-        savedErr_ = dup(STDERR_FILENO);
-        if (std::FILE* null = std::fopen("/dev/null", "w")) {
-            dup2(fileno(null), STDOUT_FILENO);
-            dup2(fileno(null), STDERR_FILENO);
-            std::fclose(null);
-        }
-    }
-    ~QuietOutput()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        dup2(savedOut_, STDOUT_FILENO);
-        dup2(savedErr_, STDERR_FILENO);
-        close(savedOut_);
-        close(savedErr_);
-    }
-    QuietOutput(const QuietOutput&) = delete;
-    QuietOutput& operator=(const QuietOutput&) = delete;
+TEST(FuzzCorpus, Gs1Target) { testing::replayCorpus("gs1", fuzz::fuzzGs1); }
 
-private:
-    int savedOut_ = -1;
-    int savedErr_ = -1;
-};
-
-struct FailedInput {
-    std::string file;
-    std::string failure;
-};
-
-void replay(const char* target, Target entry)
-{
-    const auto files = corpusFiles(target);
-    ASSERT_GE(files.size(), 10U) << "the corpus of " << target << " is missing";
-    std::vector<FailedInput> failures;
-    {
-        const QuietOutput quiet;
-        for (const auto& file : files) {
-            std::ifstream in(file, std::ios::binary);
-            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            if (const char* failure = entry(bytes.data(), bytes.size())) {
-                failures.push_back({file.filename().string(), failure});
-            }
-        }
-    }
-    for (const FailedInput& f : failures) {
-        ADD_FAILURE() << target << "/" << f.file << ": " << f.failure;
-    }
-}
-
-TEST(FuzzCorpus, BarcodeTarget) { replay("barcode", fuzz::fuzzBarcode); }
-
-TEST(FuzzCorpus, CommandLineTarget) { replay("command_line", fuzz::fuzzCommandLine); }
-
-TEST(FuzzCorpus, ReadbackTarget) { replay("readback", fuzz::fuzzReadback); }
-
-TEST(FuzzCorpus, Gs1Target) { replay("gs1", fuzz::fuzzGs1); }
-
-TEST(FuzzCorpus, PngRasterTarget) { replay("png_raster", fuzz::fuzzPngRaster); }
+TEST(FuzzCorpus, PngRasterTarget) { testing::replayCorpus("png_raster", fuzz::fuzzPngRaster); }
 
 }  // namespace
 }  // namespace korvel

@@ -31,7 +31,7 @@ void expectDecodesTo(const std::vector<std::uint8_t>& png, const RasterImage& ra
     ASSERT_EQ(decoded->width, static_cast<std::uint32_t>(raster.width())) << what;
     ASSERT_EQ(decoded->height, static_cast<std::uint32_t>(raster.height())) << what;
     for (std::int32_t y = 0; y < raster.height(); ++y) {
-        const auto row = decoded->pixels.begin() + static_cast<std::ptrdiff_t>(y * raster.rowBytes());
+        const auto row = decoded->pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * raster.rowBytes());
         ASSERT_TRUE(std::equal(raster.row(y), raster.row(y) + raster.rowBytes(), row)) << what << ", row " << y;
     }
 }
@@ -100,7 +100,7 @@ void checkSymbol(const SymbolCase& c)
     std::vector<std::uint8_t> packed(rowBytes);
     for (std::int32_t y = 0; y < size.height; ++y) {
         packTwoColourRow(raster.row(y), static_cast<std::size_t>(size.width), render.background, packed.data());
-        const auto row = decoded->pixels.begin() + static_cast<std::ptrdiff_t>(y * rowBytes);
+        const auto row = decoded->pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * rowBytes);
         ASSERT_TRUE(std::equal(packed.begin(), packed.end(), row)) << describe(c) << ", palette, row " << y;
     }
 }
@@ -159,7 +159,8 @@ TEST(StructuredImageData, FixedImageSizesAndAlignments)
 // deflate blocks and IDAT chunks), and a symbol with stray pixels.
 TEST(StructuredImageData, OtherRastersAndLevels)
 {
-    std::mt19937 random(16);
+    std::mt19937 engine(16);
+    const auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
     const auto below = [&random](std::uint32_t n) { return static_cast<std::int32_t>(random() % n); };
     const auto colour = [&random] { return Color::fromRgb(random() % 2 == 0 ? random() : 0xFFFFFF * (random() % 2)); };
 

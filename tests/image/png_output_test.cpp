@@ -10,7 +10,6 @@
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
 #include "support/png_file.hpp"
-#include "support/process_runner.hpp"
 
 namespace korvel {
 namespace {
@@ -233,31 +232,6 @@ TEST(PngOutput, UnallocatedImageWritesNothing)
     std::vector<std::uint8_t> bytes;
     EXPECT_NE(image.write(bytes, 0), ResultCode::Ok);
     EXPECT_TRUE(bytes.empty());
-}
-
-// The file the command writes for its defaults, stamped with the time of the run.
-TEST(PngOutput, CommandWritesTheSameLayoutStampedNow)
-{
-    testing::ScratchDirectory scratch;
-    const std::time_t before = std::time(nullptr);
-    // Without SOURCE_DATE_EPOCH, which a reproducible build may have set for the tests too.
-    const auto result =
-        testing::runProcess("/usr/bin/env", {"-u", "SOURCE_DATE_EPOCH", KORVEL_BINARY, "out.png"}, scratch.path());
-    const std::time_t after = std::time(nullptr);
-    ASSERT_EQ(result.exitStatus, 0) << result.err;
-    const auto chunks = testing::readPngChunks(testing::readFileBytes(scratch.path() / "out.png"));
-    ASSERT_TRUE(chunks.has_value()) << "malformed PNG file";
-    const Instant t = tIME(expectChunkLayout(*chunks, 70, 70));
-    std::tm utc{};
-    utc.tm_year = t.year - 1900;
-    utc.tm_mon = t.month - 1;
-    utc.tm_mday = t.day;
-    utc.tm_hour = t.hour;
-    utc.tm_min = t.minute;
-    utc.tm_sec = t.second;
-    const std::time_t stamped = timegm(&utc);
-    EXPECT_LE(before, stamped);
-    EXPECT_LE(stamped, after);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #   pkgconfig_consumer  build and run the same program with pkg-config
 #   manual_page         the installed manual page covers every option and
 #                       message, and renders without warnings
+#   readme_install      the README's install commands, as written, in a copy
+#                       of the source tree without the test packages
 # The other -D variables are set in tests/library/CMakeLists.txt.
 cmake_minimum_required(VERSION 3.25)
 
@@ -95,6 +97,31 @@ function(check_consumer_output output png_path)
   check_png("${png_path}" 24 24)
 endfunction()
 
+# The installed program runs from its place: the usage text, and a PNG of
+# the right size.
+function(check_program program)
+  run(usage COMMAND "${program}" -h)
+  string(FIND "${usage}" "${BANNER}\nUsage:  korvel [OPTIONS] filename\n" at)
+  if(NOT at EQUAL 0)
+    fail("unexpected usage text from the installed program:\n${usage}")
+  endif()
+  run(ignored COMMAND "${program}" -n 2 -d 123456 -m 1 cli.png)
+  check_png("${WORK_DIR}/cli.png" 24 24)
+endfunction()
+
+# The text between the README's library section markers.
+function(readme_library_section out)
+  file(READ "${SOURCE_DIR}/README.md" readme)
+  string(FIND "${readme}" "<!-- library section: begin -->" begin)
+  string(FIND "${readme}" "<!-- library section: end -->" end)
+  if(begin EQUAL -1 OR end EQUAL -1 OR end LESS begin)
+    fail("README.md has no library section between its markers")
+  endif()
+  math(EXPR length "${end} - ${begin}")
+  string(SUBSTRING "${readme}" ${begin} ${length} section)
+  set(${out} "${section}" PARENT_SCOPE)
+endfunction()
+
 if(STEP STREQUAL "install")
   file(REMOVE_RECURSE "${WORK_DIR}")
   file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -142,12 +169,7 @@ if(STEP STREQUAL "install")
   endif()
 
   # The installed program runs from its new place.
-  run(usage COMMAND "${PREFIX}/${BINDIR}/korvel" -h)
-  if(NOT usage MATCHES "^korvel Version 1\\.3\nUsage:  korvel \\[OPTIONS\\] filename\n")
-    fail("unexpected usage text from the installed program:\n${usage}")
-  endif()
-  run(ignored COMMAND "${PREFIX}/${BINDIR}/korvel" -n 2 -d 123456 -m 1 cli.png)
-  check_png("${WORK_DIR}/cli.png" 24 24)
+  check_program("${PREFIX}/${BINDIR}/korvel")
   # It finds its verifier helper beside it, with PATH empty.
   run(ignored COMMAND "${CMAKE_COMMAND}" -E env PATH= "${PREFIX}/${BINDIR}/korvel" --verify -n 2 -d 123456 verified.png)
   check_png("${WORK_DIR}/verified.png" 24 24)
@@ -157,14 +179,7 @@ if(STEP STREQUAL "install")
 elseif(STEP STREQUAL "cmake_consumer")
   # The README's C++ example, taken verbatim from between the library
   # section markers.
-  file(READ "${SOURCE_DIR}/README.md" readme)
-  string(FIND "${readme}" "<!-- library section: begin -->" begin)
-  string(FIND "${readme}" "<!-- library section: end -->" end)
-  if(begin EQUAL -1 OR end EQUAL -1 OR end LESS begin)
-    fail("README.md has no library section between its markers")
-  endif()
-  math(EXPR length "${end} - ${begin}")
-  string(SUBSTRING "${readme}" ${begin} ${length} section)
+  readme_library_section(section)
   # The code contains semicolons, so it is cut out by position, not as a list.
   set(fence "```cpp\n")
   string(FIND "${section}" "${fence}" open)
@@ -283,6 +298,67 @@ elseif(STEP STREQUAL "manual_page")
   else()
     message(STATUS "groff not installed: rendering not checked")
   endif()
+
+elseif(STEP STREQUAL "readme_install")
+  # The code block of the library section that installs, line by line; the
+  # comments are the shell's.
+  readme_library_section(section)
+  string(REGEX MATCH "```sh\n(cmake -S [^`]*cmake --install [^`\n]*\n)```" block "${section}")
+  if(NOT block)
+    fail("the README library section has no sh block of cmake commands ending in cmake --install")
+  endif()
+  string(REGEX REPLACE "[ \t]+#[^\n]*" "" commands "${CMAKE_MATCH_1}")
+  string(REGEX REPLACE "\n$" "" commands "${commands}")
+  string(REPLACE "\n" ";" commands "${commands}")
+
+  # A copy of what a source checkout holds, without the fuzz corpora.
+  set(source "${WORK_DIR}/source")
+  file(REMOVE_RECURSE "${WORK_DIR}")
+  file(MAKE_DIRECTORY "${source}")
+  foreach(entry CMakeLists.txt README.md bench cmake docs fuzz include scripts src tests)
+    if(EXISTS "${SOURCE_DIR}/${entry}")
+      file(COPY "${SOURCE_DIR}/${entry}" DESTINATION "${source}" PATTERN corpus EXCLUDE)
+    endif()
+  endforeach()
+
+  # The commands as written, the first word being this cmake. The configure
+  # step finds neither GoogleTest nor libdmtx, as on a machine without the
+  # test packages (zxing-cpp builds the verifier helper); DESTDIR puts the
+  # installation under the work directory.
+  set(ENV{DESTDIR} "${WORK_DIR}/stage")
+  set(ENV{CXX} "${CXX_COMPILER}")
+  set(ENV{CMAKE_BUILD_PARALLEL_LEVEL} 2)
+  set(first TRUE)
+  foreach(command IN LISTS commands)
+    separate_arguments(words UNIX_COMMAND "${command}")
+    list(POP_FRONT words program)
+    if(NOT program STREQUAL "cmake")
+      fail("unexpected command in the README's install block: ${command}")
+    endif()
+    if(first)
+      list(APPEND words -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DKORVEL_READERS=OFF)
+      set(first FALSE)
+    endif()
+    message(STATUS "running: ${command}")
+    run(ignored COMMAND "${CMAKE_COMMAND}" ${words} WORKING_DIRECTORY "${source}")
+  endforeach()
+
+  file(GLOB_RECURSE installed LIST_DIRECTORIES false "${WORK_DIR}/stage/*")
+  foreach(what programs configs headers pages)
+    set(${what} "${installed}")
+  endforeach()
+  list(FILTER programs INCLUDE REGEX "/bin/korvel$")
+  list(FILTER configs INCLUDE REGEX "/korvelConfig\\.cmake$")
+  list(FILTER headers INCLUDE REGEX "/include/korvel/korvel\\.hpp$")
+  list(FILTER pages INCLUDE REGEX "/man1/korvel\\.1$")
+  foreach(what programs configs headers pages)
+    list(LENGTH ${what} count)
+    if(NOT count EQUAL 1)
+      fail("expected one installed file for ${what} under ${WORK_DIR}/stage, found: '${${what}}'")
+    endif()
+  endforeach()
+  check_program("${programs}")
+  message(STATUS "the README's install commands built and installed korvel: ${programs}")
 
 else()
   fail("unknown STEP '${STEP}'")

@@ -117,8 +117,8 @@ Outcome produce(DataMatrixBarcode& barcode, const Job& job, Sink sink)
     static_cast<void>(barcode.setPreferredFormat(job.format));
     static_cast<void>(barcode.setEncodingMode(job.mode));
     static_cast<void>(barcode.setOrientation(job.orientation));
-    static_cast<void>(barcode.setForegroundColor(job.foreground));
-    static_cast<void>(barcode.setBackgroundColor(job.background));
+    barcode.setForegroundColor(job.foreground);
+    barcode.setBackgroundColor(job.background);
     static_cast<void>(barcode.setStructuredAppend(job.structuredAppend));
     static_cast<void>(barcode.setStructuredAppendPosition(2));
     static_cast<void>(barcode.setStructuredAppendTotal(3));

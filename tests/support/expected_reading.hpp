@@ -15,6 +15,7 @@
 #include "korvel/codeword_string.hpp"
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/expected_reading.hpp"
+#include "support/symbol_readers.hpp"
 
 namespace korvel::testing {
 
@@ -59,6 +60,10 @@ struct ExpectedReading {
 // reading, in the forms the two readers return); `placed` only tells whether
 // an FNC1 landed in the second codeword.
 [[nodiscard]] ExpectedReading expectReading(const SymbolInput& input, const CodewordString& placed);
+
+// What is wrong with a zxing-cpp reading, described for a test log; empty
+// when it is exactly the expected one.
+[[nodiscard]] std::string zxingMismatch(const ZxingReading& reading, const ExpectedReading& expected);
 
 // Encodation schemes as the codeword stream names them.
 enum class Scheme { Ascii, C40, Text, X12, Edifact, Base256 };

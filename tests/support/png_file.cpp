@@ -20,7 +20,7 @@ void quietWarning(png_structp, png_const_charp) {}
 
 // The libpng calls between setjmp and a possible longjmp; everything it
 // fills lives in the caller's frame.
-bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, DecodedPng& out,
+bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, PngPixels pixels, DecodedPng& out,
                 std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)) != 0) {
@@ -28,6 +28,13 @@ bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, Decode
     }
     png_set_read_fn(png, &reader, readPngFromMemory);
     png_read_info(png, info);
+    if (pixels == PngPixels::Rgb) {
+        png_set_expand(png);
+        png_set_strip_16(png);
+        png_set_strip_alpha(png);
+        png_set_gray_to_rgb(png);
+        png_read_update_info(png, info);
+    }
     out.width = png_get_image_width(png, info);
     out.height = png_get_image_height(png, info);
     out.bitDepth = png_get_bit_depth(png, info);
@@ -96,7 +103,7 @@ std::array<std::uint8_t, 3> DecodedPng::rgb(std::uint32_t x, std::uint32_t y) co
     return {pixels[at], pixels[at + 1], pixels[at + 2]};
 }
 
-std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
+std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes, PngPixels pixels)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     if (png == nullptr) {
@@ -110,12 +117,33 @@ std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes)
     PngMemorySource reader{bytes};
     DecodedPng decoded;
     std::vector<png_bytep> rows;
-    const bool ok = decodeInto(png, info, reader, decoded, rows);
+    const bool ok = decodeInto(png, info, reader, pixels, decoded, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok) {
         return std::nullopt;
     }
     return decoded;
+}
+
+std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
+{
+    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
+                                               static_cast<std::int32_t>(png.height), kWhite);
+    if (png.bitDepth != 8 || png.colorType != 2 || png.rowBytes != std::size_t{png.width} * 3 || !image->allocate()) {
+        return nullptr;
+    }
+    for (std::uint32_t y = 0; y < png.height; ++y) {
+        std::copy_n(png.pixels.begin() + static_cast<std::ptrdiff_t>(y * png.rowBytes), png.rowBytes,
+                    image->row(static_cast<std::int32_t>(y)));
+    }
+    return image;
+}
+
+bool isCompletePng(std::string_view bytes)
+{
+    static constexpr std::string_view kStart("\x89PNG\r\n\x1a\n", 8);
+    static constexpr std::string_view kEnd("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    return bytes.size() >= kStart.size() + kEnd.size() && bytes.starts_with(kStart) && bytes.ends_with(kEnd);
 }
 
 std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path)

@@ -5,10 +5,14 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "korvel/raster_image.hpp"
 
 namespace korvel::testing {
 
@@ -37,8 +41,20 @@ struct DecodedPng {
     [[nodiscard]] std::array<std::uint8_t, 3> rgb(std::uint32_t x, std::uint32_t y) const;
 };
 
+// Pixels as stored, or as 8-bit RGB whatever was stored (palette, grey and
+// 16-bit samples expanded, an alpha channel dropped).
+enum class PngPixels { AsStored, Rgb };
+
 // Decodes a PNG stream with libpng's reader; nothing when libpng refuses it.
-[[nodiscard]] std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes,
+                                                  PngPixels pixels = PngPixels::AsStored);
+
+// The pixels of a decoded 8-bit RGB image as a raster, for the readers;
+// nullptr for any other layout.
+[[nodiscard]] std::unique_ptr<RasterImage> toRaster(const DecodedPng& png);
+
+// A complete PNG stream: the signature first and the IEND chunk last.
+[[nodiscard]] bool isCompletePng(std::string_view bytes);
 
 // The whole content of a file (empty when it cannot be read).
 [[nodiscard]] std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path);

@@ -9,9 +9,12 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
+
+#include "cli/usage_text.hpp"
 
 namespace korvel::testing {
 namespace {
@@ -63,17 +66,43 @@ void setUpChild(const RunLimits& limits)
     alarm(limits.timeoutSeconds);
 }
 
+// The inherited environment with the changes applied.
+std::vector<std::string> childEnvironment(const std::vector<std::string>& changes)
+{
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        variables.emplace_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        const std::string name = change.substr(0, change.find('=')) + "=";
+        std::erase_if(variables, [&](const std::string& v) { return v.starts_with(name); });
+        if (change.find('=') != std::string::npos) {
+            variables.push_back(change);
+        }
+    }
+    return variables;
+}
+
+std::vector<char*> pointersTo(const std::vector<std::string>& strings)
+{
+    std::vector<char*> pointers;
+    for (const std::string& s : strings) {
+        pointers.push_back(const_cast<char*>(s.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::filesystem::path& workingDirectory, const RunLimits& limits)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = pointersTo(words);
+    const std::vector<std::string> variables = childEnvironment(limits.environment);
+    const std::vector<char*> envp = pointersTo(variables);
     const std::string directory = workingDirectory.string();
     const std::string input = limits.standardInput.string();
 
@@ -98,7 +127,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
             _exit(127);
         }
-        execv(program.c_str(), argv.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -132,10 +161,50 @@ std::size_t ScratchDirectory::entryCount() const
         std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator{}));
 }
 
+std::string ScratchDirectory::read(const std::string& name) const
+{
+    std::ifstream in(path_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void ScratchDirectory::write(const std::string& name, std::string_view content) const
+{
+    std::ofstream(path_ / name, std::ios::binary) << content;
+}
+
 ScratchDirectory::~ScratchDirectory()
 {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
+
+std::vector<std::string> withOutput(std::vector<std::string> arguments, const std::string& file)
+{
+    arguments.push_back(file);
+    return arguments;
+}
+
+std::string korvelProgram() { return KORVEL_BINARY; }
+
+#ifdef KORVEL_VERIFY_BINARY
+std::string verifierProgram() { return KORVEL_VERIFY_BINARY; }
+#else
+std::string verifierProgram() { return {}; }
+#endif
+
+ProcessResult runKorvel(const std::vector<std::string>& arguments, const ScratchDirectory& directory,
+                        const RunLimits& limits)
+{
+    RunLimits run = limits;
+    run.environment.insert(run.environment.begin(), "SOURCE_DATE_EPOCH");
+    return runProcess(korvelProgram(), arguments, directory.path(), run);
+}
+
+std::string failureText(std::string_view message)
+{
+    return std::string(kBannerLine) + "\n" + std::string(message) + "\n";
+}
+
+std::string failureText(ResultCode code) { return failureText(resultMessage(code)); }
 
 }  // namespace korvel::testing

@@ -1,7 +1,6 @@
 #include "support/vector_rendering.hpp"
 
 #include <algorithm>
-#include <fstream>
 
 #include "support/png_file.hpp"
 
@@ -11,25 +10,6 @@ namespace {
 constexpr int kNotInstalled = 127;
 const char* const kInputs[] = {"in.svg", "in.eps", "in.pdf"};
 
-// An 8-bit RGB or RGBA image as RGB; the alpha channel is dropped, as the
-// background rectangle must leave nothing transparent.
-std::unique_ptr<RasterImage> toRaster(const DecodedPng& png)
-{
-    const std::uint32_t channels = png.colorType == 6 ? 4 : 3;
-    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
-                                               static_cast<std::int32_t>(png.height), kWhite);
-    if (png.bitDepth != 8 || (png.colorType != 2 && png.colorType != 6) || !image->allocate()) {
-        return nullptr;
-    }
-    for (std::uint32_t y = 0; y < png.height; ++y) {
-        for (std::uint32_t x = 0; x < png.width; ++x) {
-            std::copy_n(png.pixels.data() + y * png.rowBytes + x * channels, 3,
-                        image->row(static_cast<std::int32_t>(y)) + 3 * x);
-        }
-    }
-    return image;
-}
-
 }  // namespace
 
 DocumentRun runOnDocument(VectorFormat format, const std::string& document, const std::string& program,
@@ -37,7 +17,7 @@ DocumentRun runOnDocument(VectorFormat format, const std::string& document, cons
 {
     const ScratchDirectory scratch;
     const char* input = kInputs[static_cast<int>(format)];
-    std::ofstream(scratch.file(input), std::ios::binary) << document;
+    scratch.write(input, document);
     std::vector<std::string> command{program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     command.emplace_back(input);
@@ -59,7 +39,7 @@ Rendering renderDocument(VectorFormat format, const std::string& document, int d
                              "-dGraphicsAlphaBits=4", "-sOutputFile=out.png"});
     Rendering rendering;
     rendering.rendererMissing = run.process.exited && run.process.exitStatus == kNotInstalled;
-    const auto png = decodePng(run.output);
+    const auto png = decodePng(run.output, PngPixels::Rgb);
     rendering.image = png ? toRaster(*png) : nullptr;
     if (!rendering.image) {
         rendering.problem = "no image from the renderer: " + run.process.err;

@@ -14,15 +14,13 @@ namespace {
 
 // korvel with SOURCE_DATE_EPOCH exactly as given (unset when empty).
 testing::ProcessResult run(const testing::ScratchDirectory& scratch, const std::vector<std::string>& args,
-                  const std::string& sourceDateEpoch = "", const testing::RunLimits& limits = {})
+                           const std::string& sourceDateEpoch = "", const testing::RunLimits& limits = {})
 {
-    std::vector<std::string> command{"-u", "SOURCE_DATE_EPOCH"};
+    testing::RunLimits withTime = limits;
     if (!sourceDateEpoch.empty()) {
-        command.push_back("SOURCE_DATE_EPOCH=" + sourceDateEpoch);
+        withTime.environment.push_back("SOURCE_DATE_EPOCH=" + sourceDateEpoch);
     }
-    command.push_back(KORVEL_BINARY);
-    command.insert(command.end(), args.begin(), args.end());
-    return testing::runProcess("/usr/bin/env", command, scratch.path(), limits);
+    return testing::runKorvel(args, scratch, withTime);
 }
 
 std::vector<std::uint8_t> bytesOf(const testing::ScratchDirectory& scratch, const char* name)

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "hardening/program_run.hpp"
 #include "support/png_file.hpp"
+#include "support/process_runner.hpp"
 
 namespace korvel {
 namespace {
@@ -45,7 +45,7 @@ TEST(ReportOption, EachLineTellsWhatAReaderSeesAndDescribesTheFileWritten)
         std::vector<std::string> args{"--verify", "--report=-"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(dir.file("out.png"));
-        const auto run = runKorvel(args);
+        const auto run = runKorvel(args, dir);
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         ASSERT_EQ(run.out.back(), '\n');
         const auto line = nlohmann::json::parse(run.out);
@@ -83,9 +83,9 @@ TEST(ReportOption, EachLineTellsWhatAReaderSeesAndDescribesTheFileWritten)
 TEST(ReportOption, AFailedSymbolIsReportedWithItsStatusAndNoFile)
 {
     const ScratchDirectory dir;
-    const auto run = runKorvel({"--report", dir.file("r.json"), "-m", "5", "-d", "lower", dir.file("out.png")});
+    const auto run = runKorvel({"--report", "r.json", "-m", "5", "-d", "lower", "out.png"}, dir);
     EXPECT_EQ(run.exitStatus, 5);
-    const auto line = nlohmann::json::parse(testing::readWholeFile(dir.file("r.json")));
+    const auto line = nlohmann::json::parse(dir.read("r.json"));
     EXPECT_EQ(line["status"], 5);
     EXPECT_EQ(line["message"], "Error: Invalid data to encode.");
     EXPECT_EQ(line["input"], "lower");
@@ -98,21 +98,19 @@ TEST(ReportOption, OptionValuesAreCheckedWhenRead)
 {
     struct Case {
         std::vector<std::string> options;
-        const char* err;  // the start of standard error
+        std::string err;  // the start of standard error
     };
     const std::vector<Case> cases{
-        {{"--report="}, "korvel Version 1.3\nError: Invalid value for --report: .\n"},
+        {{"--report="}, testing::failureText("Error: Invalid value for --report: .")},
         {{"--verify=1"}, "argument not allowed: `verify'.\n"},
         {{"--verif"}, "invalid option `verif'.\n"},
         {{"--rep", "x.json"}, "invalid option `rep'.\n"},
     };
     for (const Case& c : cases) {
         const ScratchDirectory dir;
-        std::vector<std::string> args = c.options;
-        args.push_back(dir.file("out.png"));
-        const auto run = runKorvel(args);
+        const auto run = runKorvel(testing::withOutput(c.options), dir);
         EXPECT_EQ(run.exitStatus, 1) << c.options[0];
-        EXPECT_EQ(run.err.substr(0, std::string(c.err).size()), c.err) << c.options[0];
+        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err) << c.options[0];
         EXPECT_EQ(dir.entryCount(), 0U) << c.options[0];
     }
 }

@@ -25,11 +25,11 @@ namespace fs = std::filesystem;
 using testing::ProcessResult;
 using testing::ScratchDirectory;
 
-ProcessResult runKorvel(const std::vector<std::string>& args, const ScratchDirectory& dir, const fs::path& input = "/dev/null")
+ProcessResult runBatch(const std::vector<std::string>& args, const ScratchDirectory& dir, const fs::path& input = "/dev/null")
 {
     testing::RunLimits limits;
     limits.standardInput = input;
-    return testing::runProcess(KORVEL_BINARY, args, dir.path(), limits);
+    return testing::runKorvel(args, dir, limits);
 }
 
 void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
@@ -76,7 +76,7 @@ TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
     ScratchDirectory four;
     for (const auto* dir : {&one, &four}) {
         writeBytes(dir->path() / "lines.txt", lines);
-        const ProcessResult result = runKorvel({"-s", "1", "-p", "2", "-t", "3", "--time=1700000000", "--batch=lines.txt",
+        const ProcessResult result = runBatch({"-s", "1", "-p", "2", "-t", "3", "--time=1700000000", "--batch=lines.txt",
                                                 dir == &one ? "--jobs=1" : "--jobs=4", "label-###.png"},
                                                *dir);
         EXPECT_EQ(result.exitStatus, 5);
@@ -110,7 +110,7 @@ TEST(BatchRun, ReportAndTextsInLineOrder)
     ScratchDirectory dir;
     writeBytes(dir.path() / "lines.txt", lines);
     const ProcessResult result =
-        runKorvel({"--gs1", "--hri", "--verify", "--report=r.jsonl", "--jobs=4", "--batch=lines.txt", "#.png"}, dir);
+        runBatch({"--gs1", "--hri", "--verify", "--report=r.jsonl", "--jobs=4", "--batch=lines.txt", "#.png"}, dir);
     EXPECT_EQ(result.exitStatus, 15) << result.err;
     EXPECT_EQ(result.out, texts);
     std::ifstream report(dir.path() / "r.jsonl");
@@ -143,7 +143,7 @@ TEST(BatchRun, LineEndingsByteOrderMarkAndEmptyLines)
             SCOPED_TRACE(c.input + (fromStandardInput ? " (standard input)" : ""));
             ScratchDirectory dir;
             writeBytes(dir.path() / "lines.txt", c.input);
-            const ProcessResult result = runKorvel({fromStandardInput ? "--batch=-" : "--batch=lines.txt", "n#.png"},
+            const ProcessResult result = runBatch({fromStandardInput ? "--batch=-" : "--batch=lines.txt", "n#.png"},
                                                    dir, dir.path() / "lines.txt");
             EXPECT_EQ(result.exitStatus, 0) << result.err;
             std::map<std::string, std::string> symbols;
@@ -183,7 +183,7 @@ TEST(InputRun, EveryByteValueIsData)
     writeBytes(dir.path() / "data.bin", bytes);
     for (const char* option : {"--input=data.bin", "--input=-"}) {
         SCOPED_TRACE(option);
-        const ProcessResult result = runKorvel({option, "out.png"}, dir, dir.path() / "data.bin");
+        const ProcessResult result = runBatch({option, "out.png"}, dir, dir.path() / "data.bin");
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(readBack(dir.path() / "out.png"), bytes);
         fs::remove(dir.path() / "out.png");
@@ -196,7 +196,7 @@ TEST(InputRun, Gs1LineEndIsDropped)
     ScratchDirectory dir;
     for (const char* ending : {"\n", "\r\n"}) {
         writeBytes(dir.path() / "data.txt", std::string("(01)09501101530003") + ending);
-        const ProcessResult result = runKorvel({"--gs1", "--hri", "--input=data.txt", "out.png"}, dir);
+        const ProcessResult result = runBatch({"--gs1", "--hri", "--input=data.txt", "out.png"}, dir);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.out, "(01) 09501101530003\n");
     }
@@ -224,7 +224,7 @@ TEST(BatchRun, RefusedRunsWriteNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front());
         ScratchDirectory dir;
-        const ProcessResult result = runKorvel(c.args, dir);
+        const ProcessResult result = runBatch(c.args, dir);
         EXPECT_EQ(result.exitStatus, c.status);
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(dir.entryCount(), 0U);

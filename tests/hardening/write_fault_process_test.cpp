@@ -7,19 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "hardening/program_run.hpp"
+#include "support/png_file.hpp"
+#include "support/process_runner.hpp"
 
 namespace korvel {
 namespace {
 
 using testing::failureText;
 using testing::isCompletePng;
-using testing::readWholeFile;
 using testing::runKorvel;
 using testing::ScratchDirectory;
 
@@ -51,12 +50,10 @@ TEST_P(WriteFault, WithoutTheFaultTheImageIsWritten)
 {
     const WriteFaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> args = c.options;
-    args.push_back(dir.file("out.png"));
-    const auto run = runKorvel(args);
+    const auto run = runKorvel(testing::withOutput(c.options), dir);
     ASSERT_TRUE(run.exited) << "signal " << run.signal;
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    const std::string png = readWholeFile(dir.file("out.png"));
+    const std::string png = dir.read("out.png");
     EXPECT_TRUE(isCompletePng(png));
     if (c.failsInsideLibrary) {
         EXPECT_GT(png.size(), c.fileLimit.value_or(kStreamBuffer));
@@ -71,17 +68,15 @@ TEST_P(WriteFault, EndsWithResult13AndLeavesNoFile)
 {
     const WriteFaultCase& c = GetParam();
     const ScratchDirectory dir;
-    std::vector<std::string> args = c.options;
-    args.push_back(c.toDevFull ? "/dev/full" : dir.file("out.png"));
     testing::RunLimits limits;
     limits.fileSize = c.fileLimit;
-    const auto run = runKorvel(args, limits);
+    const auto run = runKorvel(testing::withOutput(c.options, c.toDevFull ? "/dev/full" : "out.png"), dir, limits);
 
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);
     EXPECT_EQ(run.out, "");
     // The PNG library's own message is kept by the library, never printed.
-    EXPECT_EQ(run.err, failureText("Error: Cant close output file."));
+    EXPECT_EQ(run.err, failureText(ResultCode::CantCloseOutputFile));
     EXPECT_EQ(dir.entryCount(), 0U) << "a partial file was left behind";
 }
 
@@ -93,17 +88,13 @@ INSTANTIATE_TEST_SUITE_P(Hardening, WriteFault, ::testing::ValuesIn(kWriteFaultC
 TEST(WriteFaultOnExistingFile, TheTruncatedFileIsRemoved)
 {
     const ScratchDirectory dir;
-    const std::string path = dir.file("label.png");
-    {
-        std::ofstream old(path, std::ios::binary);
-        old << std::string(100, 'o');
-    }
+    dir.write("label.png", std::string(100, 'o'));
     testing::RunLimits limits;
     limits.fileSize = 2 * kStreamBuffer;
-    const auto run = runKorvel({"-x", "2000", "-y", "2000", path}, limits);
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", "label.png"}, dir, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(dir.entryCount(), 0U);
 }
 
 // A PNG written through a symbolic link goes into the file the link names;
@@ -111,19 +102,14 @@ TEST(WriteFaultOnExistingFile, TheTruncatedFileIsRemoved)
 TEST(WriteFaultThroughSymbolicLink, LeavesNoPartialPngAtTheTarget)
 {
     const ScratchDirectory dir;
-    const std::string target = dir.file("target.png");
-    const std::string link = dir.file("link.png");
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << "an earlier label";
-    }
-    std::filesystem::create_symlink(target, link);
+    dir.write("target.png", "an earlier label");
+    std::filesystem::create_symlink(dir.file("target.png"), dir.file("link.png"));
     testing::RunLimits limits;
     limits.fileSize = 2 * kStreamBuffer;
-    const auto run = runKorvel({"-x", "2000", "-y", "2000", link}, limits);
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", "link.png"}, dir, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);
-    const std::string left = std::filesystem::exists(target) ? readWholeFile(target) : std::string();
+    const std::string left = dir.read("target.png");
     EXPECT_NE(left.rfind("\x89PNG", 0), 0U) << "a truncated PNG of " << left.size() << " bytes was left at the target";
 }
 
@@ -131,14 +117,13 @@ TEST(WriteFaultThroughSymbolicLink, LeavesNoPartialPngAtTheTarget)
 // disk: result 13, not death by SIGPIPE.
 TEST(WriteFaultOnBrokenPipe, EndsWithResult13)
 {
+    const ScratchDirectory dir;
     testing::RunLimits limits;
     limits.stdoutReaderGone = true;
-    const auto run = runKorvel({"-x", "2000", "-y", "2000", "/dev/stdout"}, limits);
+    const auto run = runKorvel({"-x", "2000", "-y", "2000", "/dev/stdout"}, dir, limits);
     ASSERT_TRUE(run.exited) << "ended by signal " << run.signal;
     EXPECT_EQ(run.exitStatus, 13);
-    const std::string expected = failureText("Error: Cant close output file.");
-    ASSERT_GE(run.err.size(), expected.size()) << run.err;
-    EXPECT_EQ(run.err.substr(run.err.size() - expected.size()), expected);
+    EXPECT_EQ(run.err, failureText(ResultCode::CantCloseOutputFile));
 }
 
 }  // namespace

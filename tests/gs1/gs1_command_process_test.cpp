@@ -60,7 +60,7 @@ TEST(Gs1Command, OptionsReportAndWriteAsDocumented)
     for (const CommandCase& c : kCommandCases) {
         SCOPED_TRACE(c.args.front() + " " + c.args[1]);
         testing::ScratchDirectory scratch;
-        const testing::ProcessResult result = testing::runProcess(KORVEL_BINARY, c.args, scratch.path());
+        const testing::ProcessResult result = testing::runKorvel(c.args, scratch);
         ASSERT_TRUE(result.exited);
         EXPECT_EQ(result.exitStatus, c.status);
         if (c.out.starts_with('~')) {

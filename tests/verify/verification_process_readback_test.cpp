@@ -12,11 +12,11 @@
 #include <random>
 
 #include "cli/program_driver.hpp"
-#include "hardening/program_run.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/verifier_process.hpp"
+#include "support/process_runner.hpp"
 
 namespace korvel {
 namespace {
@@ -46,7 +46,7 @@ SymbolOptions dataOnly(const char* data)
     return options;
 }
 
-std::string helperDirectory() { return std::filesystem::path(KORVEL_VERIFY_BINARY).parent_path().string(); }
+std::string helperDirectory() { return std::filesystem::path(testing::verifierProgram()).parent_path().string(); }
 
 std::string describe(const SymbolOptions& o, const RenderOptions& r)
 {
@@ -59,7 +59,7 @@ std::string describe(const SymbolOptions& o, const RenderOptions& r)
 TEST(Verification, RandomSymbolsReadAsMeantAndTheirImagesShowThem)
 {
     std::unique_ptr<VerifierProcess> helper;  // one helper for the whole sample
-    ASSERT_TRUE(VerifierProcess::start({KORVEL_VERIFY_BINARY}, helper).ok());
+    ASSERT_TRUE(VerifierProcess::start({testing::verifierProgram()}, helper).ok());
     std::mt19937 random(20261207);
     const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     const std::vector<std::string> starts{"", "", "~1", "~5", "~6", "~3", "~7000026", "7~1"};
@@ -244,7 +244,7 @@ TEST(VerifierProcess, AHelperThatFailsGives17WithAMessageAndNeverHangs)
     const GrayRaster raster{2, 2, {0, 255, 255, 0}};
     for (const Case& c : cases) {
         const std::string program = dir.file("helper");
-        std::ofstream(program) << "#!/bin/sh\n" << c.script;
+        dir.write("helper", "#!/bin/sh\n" + c.script);
         ASSERT_EQ(chmod(program.c_str(), c.script.empty() ? 0644 : 0755), 0);
         const auto began = std::chrono::steady_clock::now();
         std::unique_ptr<VerifierProcess> helper;
@@ -265,7 +265,7 @@ TEST(VerifyOption, WithoutItsHelperTheRunEndsWith17AndSaysWhereItLooked)
 {
     const ScratchDirectory dir;
     const std::string program = dir.file("korvel");
-    std::filesystem::copy_file(KORVEL_BINARY, program);
+    std::filesystem::copy_file(testing::korvelProgram(), program);
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     std::filesystem::create_directory(dir.file("empty"));
     const ScopedPath path(dir.file("empty"));

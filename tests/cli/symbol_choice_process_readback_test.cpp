@@ -27,24 +27,22 @@ struct ChoiceCase {
     std::string read = "";  // what zxing-cpp must read from it
 };
 
-const std::string kBanner = "korvel Version 1.3\n";
-
 std::string usageError(const std::string& message) { return message + usageText(); }
 
 const ChoiceCase kCases[] = {
     // Refused values and spellings.
-    {{"--shape=x", "out.png"}, 1, kBanner + "Error: Invalid value for --shape: x.\n"},
-    {{"--shape", "Square", "out.png"}, 1, kBanner + "Error: Invalid value for --shape: Square.\n"},
+    {{"--shape=x", "out.png"}, 1, testing::failureText("Error: Invalid value for --shape: x.")},
+    {{"--shape", "Square", "out.png"}, 1, testing::failureText("Error: Invalid value for --shape: Square.")},
     {{"--dmre=1", "out.png"}, 1, usageError("argument not allowed: `dmre'.\n")},
     {{"--minimal=", "out.png"}, 1, usageError("argument not allowed: `minimal'.\n")},
     {{"--dm", "out.png"}, 1, usageError("invalid option `dm'.\n")},
     {{"--sha=rectangle", "out.png"}, 1, usageError("invalid option `sha'.\n")},
     {{"--minimal", "-m", "1", "out.png"}, 1,
-     kBanner + "Error: Invalid argument: --minimal chooses the schemes itself and needs -m 0.\n"},
+     testing::failureText("Error: Invalid argument: --minimal chooses the schemes itself and needs -m 0.")},
     {{"--utf8", "-d", "caf~XE9", "out.png"}, 5,
-     kBanner + "Error: Invalid data to encode: ill-formed UTF-8 at byte 4 of the data.\n"},
+     testing::failureText("Error: Invalid data to encode: ill-formed UTF-8 at byte 4 of the data.")},
     {{"--dmre", "--shape=rectangle", "-d", std::string(300, '7'), "out.png"}, 8,
-     kBanner + "Error: Cant find the needed matrix format.\n"},
+     testing::failureText("Error: Cant find the needed matrix format.")},
     // Symbols: 5 pixels per module and a quiet zone of one module.
     {{"-f", "31", "-d", "DMRE", "out.png"}, 0, "", 70, 70, "DMRE"},  // ignored without --dmre
     {{"--dmre", "-f", "31", "-d", "DMRE", "out.png"}, 0, "", 250, 50, "DMRE"},
@@ -59,6 +57,7 @@ const ChoiceCase kCases[] = {
     {{"--utf8", "-d", "Привет", "out.png"}, 0, "", 100, 100, "Привет"},
 };
 
+// The decoded image as a raster the readers take.
 TEST(SymbolChoiceProcess, StatusMessagesAndSymbols)
 {
     for (const ChoiceCase& c : kCases) {
@@ -68,7 +67,7 @@ TEST(SymbolChoiceProcess, StatusMessagesAndSymbols)
         }
         SCOPED_TRACE(described);
         testing::ScratchDirectory scratch;
-        const testing::ProcessResult result = testing::runProcess(KORVEL_BINARY, c.args, scratch.path());
+        const testing::ProcessResult result = testing::runKorvel(c.args, scratch);
         ASSERT_TRUE(result.exited);
         EXPECT_EQ(result.exitStatus, c.status);
         EXPECT_EQ(result.out, "");
@@ -82,7 +81,7 @@ TEST(SymbolChoiceProcess, StatusMessagesAndSymbols)
         ASSERT_TRUE(png.has_value());
         EXPECT_EQ(png->width, c.width);
         EXPECT_EQ(png->height, c.height);
-        const auto image = rasterOf(*png);
+        const auto image = testing::toRaster(*png);
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(testing::readWithZxing(*image).bytes, c.read);
     }

@@ -29,7 +29,15 @@ std::int64_t numberOf(std::string_view text) noexcept
 // A part in a message: digits as they are, anything else in quotes.
 std::string shown(std::string_view part)
 {
-    return isAllDigits(part) ? std::string(part) : "'" + std::string(part) + "'";
+    if (isAllDigits(part)) {
+        return std::string(part);
+    }
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on the
+    // concatenation of temporaries at -O3.
+    std::string quoted(1, '\'');
+    quoted.append(part);
+    quoted.push_back('\'');
+    return quoted;
 }
 
 bool isAllZeros(std::string_view text) noexcept

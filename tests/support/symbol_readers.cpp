@@ -82,20 +82,6 @@ DmtxReading readWithDmtx(const RasterImage& image, int symbolSize)
     return reading;
 }
 
-std::unique_ptr<RasterImage> rasterOf(const DecodedPng& png)
-{
-    auto image = std::make_unique<RasterImage>(static_cast<std::int32_t>(png.width),
-                                               static_cast<std::int32_t>(png.height), kWhite);
-    if (!image->allocate() || png.rowBytes != image->rowBytes()) {
-        return nullptr;
-    }
-    for (std::int32_t y = 0; y < image->height(); ++y) {
-        std::copy_n(png.pixels.begin() + static_cast<std::ptrdiff_t>(y) * static_cast<std::ptrdiff_t>(png.rowBytes),
-                    png.rowBytes, image->row(y));
-    }
-    return image;
-}
-
 std::unique_ptr<RasterImage> withMargin(const RasterImage& image, int margin)
 {
     auto framed = std::make_unique<RasterImage>(image.width() + 2 * margin, image.height() + 2 * margin, kWhite);

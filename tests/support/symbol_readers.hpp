@@ -10,7 +10,6 @@
 
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/raster_image.hpp"
-#include "support/png_file.hpp"
 
 namespace korvel::testing {
 
@@ -45,9 +44,6 @@ struct RenderedSymbol {
     bool ok = false;
     std::unique_ptr<RasterImage> image;
 };
-
-// The pixels of a decoded 8-bit RGB PNG as a raster the readers take.
-[[nodiscard]] std::unique_ptr<RasterImage> rasterOf(const DecodedPng& png);
 
 // A copy of `image` inside a white frame `margin` pixels wide.
 [[nodiscard]] std::unique_ptr<RasterImage> withMargin(const RasterImage& image, int margin);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "batch/output_names.hpp"
+#include "cli/usage_text.hpp"
 #include "support/png_file.hpp"
 #include "support/process_runner.hpp"
 #include "support/symbol_readers.hpp"
@@ -31,8 +32,6 @@ ProcessResult runBatch(const std::vector<std::string>& args, const ScratchDirect
     limits.standardInput = input;
     return testing::runKorvel(args, dir, limits);
 }
-
-void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // What zxing-cpp reads in the PNG file ("(unreadable)" when nothing).
 std::string readBack(const fs::path& path)
@@ -65,12 +64,12 @@ TEST(BatchRun, FailingLinesInLineOrderAndTheSameImagesWhateverTheJobs)
         lines += n == 57 ? "~3READER" : n == 58 ? "" : n == 150 ? std::string(3200, '7') : "LOT~~" + std::to_string(n);
         lines += n % 2 == 0 ? "\r\n" : "\n";
     }
-    const std::string expectedErr = "korvel Version 1.3\nline 57: Error: Invalid data to encode.\n"
+    const std::string expectedErr = std::string(kBannerLine) + "\nline 57: Error: Invalid data to encode.\n" +
                                     "line 150: Error: Cant find the needed matrix format.\n";
     ScratchDirectory one;
     ScratchDirectory four;
     for (const auto* dir : {&one, &four}) {
-        writeBytes(dir->path() / "lines.txt", lines);
+        dir->write("lines.txt", lines);
         const ProcessResult result = runBatch({"-s", "1", "-p", "2", "-t", "3", "--time=1700000000", "--batch=lines.txt",
                                                 dir == &one ? "--jobs=1" : "--jobs=4", "label-###.png"},
                                                *dir);
@@ -103,7 +102,7 @@ TEST(BatchRun, ReportAndTextsInLineOrder)
         texts += bad ? "" : "(01) 09501101530003 (10) LOT" + std::to_string(n) + "\n";
     }
     ScratchDirectory dir;
-    writeBytes(dir.path() / "lines.txt", lines);
+    dir.write("lines.txt", lines);
     const ProcessResult result =
         runBatch({"--gs1", "--hri", "--verify", "--report=r.jsonl", "--jobs=4", "--batch=lines.txt", "#.png"}, dir);
     EXPECT_EQ(result.exitStatus, 15) << result.err;
@@ -137,7 +136,7 @@ TEST(BatchRun, LineEndingsByteOrderMarkAndEmptyLines)
         for (const bool fromStandardInput : {false, true}) {
             SCOPED_TRACE(c.input + (fromStandardInput ? " (standard input)" : ""));
             ScratchDirectory dir;
-            writeBytes(dir.path() / "lines.txt", c.input);
+            dir.write("lines.txt", c.input);
             const ProcessResult result = runBatch({fromStandardInput ? "--batch=-" : "--batch=lines.txt", "n#.png"},
                                                    dir, dir.path() / "lines.txt");
             EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -175,7 +174,7 @@ TEST(InputRun, EveryByteValueIsData)
     }
     bytes += "~1~~\r\n";
     ScratchDirectory dir;
-    writeBytes(dir.path() / "data.bin", bytes);
+    dir.write("data.bin", bytes);
     for (const char* option : {"--input=data.bin", "--input=-"}) {
         SCOPED_TRACE(option);
         const ProcessResult result = runBatch({option, "out.png"}, dir, dir.path() / "data.bin");
@@ -190,7 +189,7 @@ TEST(InputRun, Gs1LineEndIsDropped)
 {
     ScratchDirectory dir;
     for (const char* ending : {"\n", "\r\n"}) {
-        writeBytes(dir.path() / "data.txt", std::string("(01)09501101530003") + ending);
+        dir.write("data.txt", std::string("(01)09501101530003") + ending);
         const ProcessResult result = runBatch({"--gs1", "--hri", "--input=data.txt", "out.png"}, dir);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         EXPECT_EQ(result.out, "(01) 09501101530003\n");
@@ -199,7 +198,7 @@ TEST(InputRun, Gs1LineEndIsDropped)
 
 TEST(BatchRun, RefusedRunsWriteNothing)
 {
-    const auto failure = [](const std::string& message) { return "korvel Version 1.3\nError: " + message + ".\n"; };
+    const auto failure = [](const std::string& message) { return testing::failureText("Error: " + message + "."); };
     const struct {
         std::vector<std::string> args;
         int status;

@@ -71,7 +71,7 @@ TEST(Gs1Command, OptionsReportAndWriteAsDocumented)
         const bool scannerMessage = c.err.starts_with('!');
         EXPECT_EQ(result.err, scannerMessage ? c.err.substr(1) + usageText()
                               : c.err.empty() ? ""
-                                              : "korvel Version 1.3\n" + c.err);
+                                              : std::string(kBannerLine) + "\n" + c.err);
         const auto png = testing::decodePng(testing::readFileBytes(scratch.path() / "out.png"));
         EXPECT_EQ(png.has_value(), c.status == 0);
         EXPECT_EQ(scratch.entryCount(), c.status == 0 ? 1U : 0U);

@@ -33,16 +33,10 @@ ProcessResult runBatch(const std::vector<std::string>& args, const ScratchDirect
     return testing::runKorvel(args, dir, limits);
 }
 
-
-std::optional<testing::DecodedPng> decodeFile(const fs::path& path)
-{
-    return testing::decodePng(testing::readFileBytes(path));
-}
-
 // What zxing-cpp reads in the PNG file ("(unreadable)" when nothing).
 std::string readBack(const fs::path& path)
 {
-    const auto png = decodeFile(path);
+    const auto png = testing::decodePng(testing::readFileBytes(path), testing::PngPixels::Rgb);
     const auto image = png ? testing::toRaster(*png) : nullptr;
     const testing::ZxingReading reading = image ? testing::readWithZxing(*image) : testing::ZxingReading{};
     return reading.found ? reading.bytes : "(unreadable)";

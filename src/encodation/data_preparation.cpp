@@ -1,24 +1,12 @@
 #include "encodation/data_preparation.hpp"
 
+#include "common/byte_text.hpp"
+
 #include <cstddef>
 #include <optional>
 
 namespace korvel {
 namespace {
-
-std::optional<std::uint8_t> hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return static_cast<std::uint8_t>(c - '0');
-    }
-    if (c >= 'a' && c <= 'f') {
-        return static_cast<std::uint8_t>(c - 'a' + 10);
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<std::uint8_t>(c - 'A' + 10);
-    }
-    return std::nullopt;
-}
 
 // The six-digit ECI number that follows "~7" at index i, if all six are digits.
 std::optional<std::uint32_t> eciNumberAt(std::string_view text, std::size_t i)
@@ -43,12 +31,12 @@ std::optional<std::uint8_t> hexByteAt(std::string_view text, std::size_t i)
     if (text.size() < i + 4) {
         return std::nullopt;
     }
-    const auto high = hexDigitValue(text[i + 2]);
-    const auto low = hexDigitValue(text[i + 3]);
-    if (!high || !low) {
+    const int high = hexDigit(text[i + 2]);
+    const int low = hexDigit(text[i + 3]);
+    if (high < 0 || low < 0) {
         return std::nullopt;
     }
-    return static_cast<std::uint8_t>(*high * 16 + *low);
+    return static_cast<std::uint8_t>(high * 16 + low);
 }
 
 void appendCodeword(DataItemList& items, std::uint8_t value) { items.push_back({value, true}); }

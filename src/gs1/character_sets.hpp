@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_text.hpp"
+
 #include "gs1/component_spec.hpp"
 
 namespace korvel::gs1 {
@@ -16,18 +18,6 @@ inline constexpr std::string_view kCset82 =
 [[nodiscard]] constexpr bool isDigitChar(char c) noexcept { return c >= '0' && c <= '9'; }
 [[nodiscard]] constexpr bool isUpperChar(char c) noexcept { return c >= 'A' && c <= 'Z'; }
 [[nodiscard]] constexpr bool isLowerChar(char c) noexcept { return c >= 'a' && c <= 'z'; }
-
-// The value of a hexadecimal digit of either case, or -1.
-[[nodiscard]] constexpr int hexDigitValue(char c) noexcept
-{
-    if (isDigitChar(c)) {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
 
 [[nodiscard]] constexpr bool isAllDigits(std::string_view text) noexcept
 {

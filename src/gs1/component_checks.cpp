@@ -202,7 +202,7 @@ std::string checkPercentEncoding(std::string_view part)
 {
     for (std::size_t i = 0; i < part.size(); ++i) {
         if (part[i] == '%') {
-            if (i + 2 >= part.size() || hexDigitValue(part[i + 1]) < 0 || hexDigitValue(part[i + 2]) < 0) {
+            if (i + 2 >= part.size() || hexDigit(part[i + 1]) < 0 || hexDigit(part[i + 2]) < 0) {
                 return "invalid percent-encoding";
             }
             i += 2;

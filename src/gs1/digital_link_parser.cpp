@@ -40,8 +40,8 @@ Outcome decodeValue(const Piece& piece, ParsedElement& element)
             element.append(text[i], position);
             continue;
         }
-        const int high = i + 2 < text.size() ? hexDigitValue(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hexDigitValue(text[i + 2]) : -1;
+        const int high = i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
         if (high < 0 || low < 0) {
             return elementFault(element, position, "invalid percent-encoding");
         }

@@ -3,7 +3,9 @@
 // one-line messages. The code of a failed command-line run is also its exit
 // status.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -39,6 +41,20 @@ enum class ResultCode : unsigned {
     return resultMessage(static_cast<unsigned>(code));
 }
 
+// Where GS1 or HIBC input is faulty, as data: callers that show the input
+// (a web form, a Python exception) can point at the faulty characters.
+struct Gs1Fault {
+    // The AI of the faulty element without parentheses ("01"); empty when the
+    // fault belongs to no single element (HIBC data, the structure of the text).
+    std::string ai;
+    // The faulty part of the input as given: its first byte (1-based, the
+    // "character" of the message) and its length in bytes. The length is 0
+    // when something is missing rather than wrong (a required AI, say); the
+    // position then names where it was expected.
+    std::size_t position = 0;
+    std::size_t length = 0;
+};
+
 // A result with what went wrong in words, for failures that have detail
 // (which AI, which character, what differed, which file). The detail is one
 // line without a final period; it is empty for success and for failures that
@@ -46,6 +62,8 @@ enum class ResultCode : unsigned {
 struct Outcome {
     ResultCode code = ResultCode::Ok;
     std::string detail;
+    // Set for InvalidGs1Data outcomes of the GS1 and HIBC parsers.
+    std::optional<Gs1Fault> gs1Fault;
 
     Outcome() = default;
     Outcome(ResultCode c) : code(c) {}  // NOLINT(google-explicit-constructor): a plain code is an outcome

@@ -1,4 +1,4 @@
-#include "cli/batch_progress.hpp"
+#include "batch_progress.hpp"
 
 #include <unistd.h>
 

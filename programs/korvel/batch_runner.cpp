@@ -1,4 +1,4 @@
-#include "cli/batch_runner.hpp"
+#include "batch_runner.hpp"
 
 #include <unistd.h>
 
@@ -14,8 +14,8 @@
 #include "batch/line_reader.hpp"
 #include "batch/ordered_workers.hpp"
 #include "batch/output_names.hpp"
-#include "cli/batch_progress.hpp"
-#include "cli/usage_text.hpp"
+#include "batch_progress.hpp"
+#include "usage_text.hpp"
 
 namespace korvel {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "cli/program_settings.hpp"
+#include "program_settings.hpp"
 #include "korvel/result_code.hpp"
 
 namespace korvel {

@@ -1,9 +1,9 @@
-#include "cli/data_source.hpp"
+#include "data_source.hpp"
 
 #include <string_view>
 
 #include "batch/input_file.hpp"
-#include "cli/program_options.hpp"
+#include "program_options.hpp"
 
 namespace korvel {
 namespace {

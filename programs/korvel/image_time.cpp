@@ -1,6 +1,6 @@
-#include "cli/image_time.hpp"
+#include "image_time.hpp"
 
-#include "cli/option_values.hpp"
+#include "option_values.hpp"
 
 namespace korvel {
 

@@ -1,6 +1,6 @@
 #include <csignal>
 
-#include "cli/program_driver.hpp"
+#include "program_driver.hpp"
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "cli/option_scanner.hpp"
+#include "option_scanner.hpp"
 
 namespace korvel {
 

@@ -1,4 +1,4 @@
-#include "cli/option_values.hpp"
+#include "option_values.hpp"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "cli/output_plan.hpp"
+#include "output_plan.hpp"
 
 #include <array>
 #include <utility>

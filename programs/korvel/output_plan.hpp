@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "cli/program_settings.hpp"
+#include "program_settings.hpp"
 #include "korvel/output.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/render_options.hpp"

@@ -1,4 +1,4 @@
-#include "cli/program_driver.hpp"
+#include "program_driver.hpp"
 
 #include <unistd.h>
 
@@ -13,14 +13,14 @@
 #include <utility>
 #include <vector>
 
-#include "cli/image_time.hpp"
-#include "cli/batch_runner.hpp"
-#include "cli/option_scanner.hpp"
-#include "cli/option_values.hpp"
-#include "cli/output_plan.hpp"
-#include "cli/program_options.hpp"
-#include "cli/program_settings.hpp"
-#include "cli/usage_text.hpp"
+#include "image_time.hpp"
+#include "batch_runner.hpp"
+#include "option_scanner.hpp"
+#include "option_values.hpp"
+#include "output_plan.hpp"
+#include "program_options.hpp"
+#include "program_settings.hpp"
+#include "usage_text.hpp"
 #include "korvel/output.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/report.hpp"

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "cli/option_scanner.hpp"
+#include "option_scanner.hpp"
 
 namespace korvel {
 

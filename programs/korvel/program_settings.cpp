@@ -1,13 +1,13 @@
-#include "cli/program_settings.hpp"
+#include "program_settings.hpp"
 
 #include <array>
 #include <optional>
 #include <string_view>
 #include <utility>
 
-#include "cli/image_time.hpp"
-#include "cli/option_values.hpp"
-#include "cli/program_options.hpp"
+#include "image_time.hpp"
+#include "option_values.hpp"
+#include "program_options.hpp"
 #include "korvel/vector_writer.hpp"
 
 namespace korvel {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/data_source.hpp"
+#include "data_source.hpp"
 #include "korvel/output.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"

@@ -1,4 +1,4 @@
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 
 #include <array>
 

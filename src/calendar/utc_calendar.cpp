@@ -1,4 +1,4 @@
-#include "image/utc_calendar.hpp"
+#include "calendar/utc_calendar.hpp"
 
 namespace korvel {
 namespace {

@@ -1,9 +1,9 @@
-#include "image/deflate_blocks.hpp"
+#include "deflate/deflate_blocks.hpp"
 
 #include <algorithm>
 #include <span>
 
-#include "image/huffman_code.hpp"
+#include "deflate/huffman_code.hpp"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "image/huffman_code.hpp"
+#include "deflate/huffman_code.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "image/module_rectangles.hpp"
+#include "layout/module_rectangles.hpp"
 
 #include <algorithm>
 #include <tuple>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/module_view.hpp"
+#include "layout/module_view.hpp"
 
 namespace korvel {
 

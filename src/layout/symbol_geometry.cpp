@@ -1,4 +1,4 @@
-#include "image/symbol_geometry.hpp"
+#include "layout/symbol_geometry.hpp"
 
 #include <algorithm>
 #include <limits>

@@ -2,11 +2,11 @@
 
 #include "korvel/png_creator.hpp"
 
-#include "image/png_image_data.hpp"
-#include "image/png_stream.hpp"
-#include "image/row_structure.hpp"
-#include "image/two_colour_rows.hpp"
-#include "image/utc_calendar.hpp"
+#include "png/png_image_data.hpp"
+#include "png/png_stream.hpp"
+#include "png/row_structure.hpp"
+#include "png/two_colour_rows.hpp"
+#include "calendar/utc_calendar.hpp"
 #include "korvel/png_writer.hpp"
 
 #include <png.h>

@@ -1,4 +1,4 @@
-#include "image/png_image_data.hpp"
+#include "png/png_image_data.hpp"
 
 #include <algorithm>
 

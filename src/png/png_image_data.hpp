@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "image/adler_sums.hpp"
-#include "image/deflate_blocks.hpp"
-#include "image/row_structure.hpp"
+#include "deflate/adler_sums.hpp"
+#include "deflate/deflate_blocks.hpp"
+#include "png/row_structure.hpp"
 
 namespace korvel {
 

@@ -7,7 +7,7 @@
 #include <ctime>
 #include <optional>
 
-#include "image/row_structure.hpp"
+#include "png/row_structure.hpp"
 #include "korvel/output.hpp"
 #include "korvel/raster_image.hpp"
 #include "korvel/result_code.hpp"

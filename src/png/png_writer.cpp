@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "image/png_stream.hpp"
-#include "image/symbol_rows.hpp"
+#include "png/png_stream.hpp"
+#include "png/symbol_rows.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/vector_writer.hpp"
 

@@ -1,4 +1,4 @@
-#include "image/row_structure.hpp"
+#include "png/row_structure.hpp"
 
 #include <algorithm>
 #include <bit>

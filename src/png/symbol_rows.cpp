@@ -1,10 +1,10 @@
-#include "image/symbol_rows.hpp"
+#include "png/symbol_rows.hpp"
 
 #include <new>
 #include <vector>
 
-#include "image/module_view.hpp"
-#include "image/symbol_geometry.hpp"
+#include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
 
 namespace korvel {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "image/row_structure.hpp"
+#include "png/row_structure.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"

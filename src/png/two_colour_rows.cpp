@@ -1,4 +1,4 @@
-#include "image/two_colour_rows.hpp"
+#include "png/two_colour_rows.hpp"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "korvel/rendering.hpp"
 
-#include "image/symbol_drawing.hpp"
-#include "image/symbol_geometry.hpp"
+#include "raster/symbol_drawing.hpp"
+#include "layout/symbol_geometry.hpp"
 
 namespace korvel {
 

@@ -1,10 +1,10 @@
-#include "image/symbol_drawing.hpp"
+#include "raster/symbol_drawing.hpp"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "image/module_view.hpp"
-#include "image/symbol_geometry.hpp"
+#include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
 
 namespace korvel {
 

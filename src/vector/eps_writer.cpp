@@ -1,4 +1,4 @@
-#include "image/eps_writer.hpp"
+#include "vector/eps_writer.hpp"
 
 #include <cmath>
 

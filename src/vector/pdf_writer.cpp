@@ -1,4 +1,4 @@
-#include "image/pdf_writer.hpp"
+#include "vector/pdf_writer.hpp"
 
 #include <zlib.h>
 

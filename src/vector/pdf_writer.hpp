@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "image/vector_picture.hpp"
+#include "vector/vector_picture.hpp"
 
 namespace korvel {
 

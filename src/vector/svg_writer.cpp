@@ -1,4 +1,4 @@
-#include "image/svg_writer.hpp"
+#include "vector/svg_writer.hpp"
 
 namespace korvel {
 namespace {

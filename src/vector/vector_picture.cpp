@@ -1,4 +1,4 @@
-#include "image/vector_picture.hpp"
+#include "vector/vector_picture.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "common/rounding.hpp"
-#include "image/module_view.hpp"
-#include "image/symbol_geometry.hpp"
+#include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
 #include "korvel/rendering.hpp"
 
 namespace korvel {

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/module_rectangles.hpp"
-#include "image/symbol_geometry.hpp"
+#include "layout/module_rectangles.hpp"
+#include "layout/symbol_geometry.hpp"
 #include "korvel/color.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"

@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "image/eps_writer.hpp"
-#include "image/pdf_writer.hpp"
-#include "image/svg_writer.hpp"
-#include "image/vector_picture.hpp"
+#include "vector/eps_writer.hpp"
+#include "vector/pdf_writer.hpp"
+#include "vector/svg_writer.hpp"
+#include "vector/vector_picture.hpp"
 
 namespace korvel {
 namespace {

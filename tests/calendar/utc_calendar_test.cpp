@@ -5,7 +5,7 @@
 #include <limits>
 #include <random>
 
-#include "image/utc_calendar.hpp"
+#include "calendar/utc_calendar.hpp"
 
 namespace korvel {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "image/adler_sums.hpp"
-#include "image/huffman_code.hpp"
-#include "image/png_stream.hpp"
-#include "image/two_colour_rows.hpp"
+#include "deflate/adler_sums.hpp"
+#include "deflate/huffman_code.hpp"
+#include "png/png_stream.hpp"
+#include "png/two_colour_rows.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/rendering.hpp"
 #include "support/png_file.hpp"

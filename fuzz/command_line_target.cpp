@@ -13,14 +13,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "option_scanner.hpp"
-#include "option_values.hpp"
-#include "program_options.hpp"
+#include "options/option_value.hpp"
 #include "program_driver.hpp"
+#include "program_options.hpp"
 #include "program_settings.hpp"
 #include "fuzz_targets.hpp"
 
@@ -101,17 +102,6 @@ bool imageIsSmall(const Settings& s)
     return static_cast<double>(kLargestSymbol + quietZones) * pixels <= static_cast<double>(kMaxSide);
 }
 
-// Whether the long-only option with this code takes no value.
-bool isFlag(int code)
-{
-    for (const LongOption& option : kLongOptions) {
-        if (option.code == code) {
-            return !option.takesValue;
-        }
-    }
-    return false;
-}
-
 bool isRunStatus(int status)
 {
     // 3 (allocation), 12 and 13 (the file) cannot happen for small images
@@ -157,46 +147,47 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         if (scanner.argIndex() < 1 || scanner.argIndex() > argc) {
             return "the option scanner's index left the argument vector";
         }
-        if (letter == 'h' || letter == kVersionOption) {
-            expected = 0;
-            break;
-        }
         if (letter == OptionScanner::kError) {
             expected = 1;
             break;
         }
-        if (letter == kBatchOption || letter == kInputOption) {
+        const OptionSpec* option = optionForCode(letter);
+        if (option == nullptr ||
+            (!option->fullNameOnly() && kLetters.find(option->letter) == std::string_view::npos)) {
+            return "the option scanner returned something that is not an option";
+        }
+        if (option->id == OptionId::Help || option->id == OptionId::Version) {
+            expected = 0;
+            break;
+        }
+        if (option->id == OptionId::Batch || option->id == OptionId::Input) {
             return nullptr;  // reads files or standard input, and a batch writes many files
         }
-        if (letter == kJobsOption) {
-            continue;  // a batch setting only
+        std::string_view text;
+        if (option->takesValue()) {
+            const char* value = scanner.optionValue();
+            if (value == nullptr || !pointsInto(value, arguments)) {
+                return "an option value does not lie inside an argument";
+            }
+            if (parseInteger(value) != referenceInteger(value)) {
+                return "parseInteger differs from a saturating strtol";
+            }
+            if (parseColor(value) != referenceColor(value)) {
+                return "parseColor does not read the last six hexadecimal digits";
+            }
+            const double decimal = parseDecimal(value);
+            if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
+                return "parseDecimal differs from strtod";
+            }
+            text = value;
         }
-        const bool extended = letter >= kShapeOption && letter <= kHriOption;
-        if (!extended &&
-            (letter < 0 || letter > 127 || kLetters.find(static_cast<char>(letter)) == std::string_view::npos)) {
-            return "the option scanner returned something that is not an option letter";
-        }
-        if (extended && isFlag(letter)) {
-            static_cast<void>(applyOption(letter, nullptr, sizes));  // flags: no value
-            continue;
-        }
-        const char* value = scanner.optionValue();
-        if (value == nullptr || !pointsInto(value, arguments)) {
-            return "an option value does not lie inside an argument";
-        }
-        if (parseInteger(value) != referenceInteger(value)) {
-            return "parseInteger differs from a saturating strtol";
-        }
-        if (parseColor(value) != referenceColor(value)) {
-            return "parseColor does not read the last six hexadecimal digits";
-        }
-        const double decimal = parseDecimal(value);
-        if (!std::isnan(decimal) && decimal != std::strtod(value, nullptr)) {
-            return "parseDecimal differs from strtod";
-        }
-        if (!applyOption(letter, value, sizes)) {
+        std::optional<OptionValue> read;
+        if (!readOptionValue(*option, text, ValueReading::CommandLine, read).ok()) {
             expected = 1;  // an invalid value of an extended option
             break;
+        }
+        if (read) {
+            applyOption(*option, *read, sizes);
         }
     }
     if (expected < 0) {

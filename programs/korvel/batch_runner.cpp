@@ -8,14 +8,24 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "batch/input_file.hpp"
 #include "batch/line_reader.hpp"
 #include "batch/ordered_workers.hpp"
 #include "batch/output_names.hpp"
 #include "batch_progress.hpp"
+#include "common/byte_text.hpp"
 #include "program_messages.hpp"
+#include "report_destination.hpp"
+#include "shared_verifier.hpp"
+#include "symbol_job.hpp"
 #include "usage_text.hpp"
 
 namespace korvel {
@@ -88,28 +98,119 @@ private:
     bool bannerShown_ = false;
 };
 
-// Reads the lines and hands them to the workers; the outcomes come back in
-// line order through `messages` and `progress`.
-void makeSymbols(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
-                 const LineDelivered& delivered, InputFile& file, BatchProgress& progress, BatchMessages& messages)
+// What a line tells besides its image: its report line and its
+// human-readable text, made on a worker and written when the line is
+// delivered, so that only the lines in flight are held.
+struct LineTexts {
+    std::optional<std::string> reportLine;
+    std::optional<std::string> humanReadable;
+};
+
+class BatchTexts {
+public:
+    void keep(std::uint64_t line, LineTexts texts)
+    {
+        const std::lock_guard lock(mutex_);
+        pending_[line] = std::move(texts);
+    }
+    LineTexts take(std::uint64_t line)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = pending_.find(line);
+        if (found == pending_.end()) {
+            return {};
+        }
+        LineTexts texts = std::move(found->second);
+        pending_.erase(found);
+        return texts;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::uint64_t, LineTexts> pending_;
+};
+
+// One batch while it runs: the lines are made on the workers and delivered
+// in line order.
+class BatchRun {
+public:
+    BatchRun(const Settings& settings, const char* pattern, const OutputPlan& plan, SymbolDecoder* decoder,
+             ReportDestination& reportDestination, BatchProgress& progress)
+        : settings_(settings), pattern_(pattern), plan_(plan), decoder_(decoder),
+          reportDestination_(reportDestination), progress_(progress), messages_(progress)
+    {
+    }
+
+    // On a worker: the line's symbol made and written, its texts kept.
+    Outcome makeLine(const BatchLine& line)
+    {
+        Settings lineSettings = settings_;
+        lineSettings.symbol.data = line.text;
+        OutputPlan linePlan = plan_;
+        const std::string path = batchOutputName(pattern_, line.number);
+        linePlan.path = path.c_str();
+        std::optional<SymbolReport> report;
+        if (reportDestination_.wanted()) {
+            report = describeInput(symbolOptionsOf(lineSettings));
+            report->line = line.number;
+        }
+        MadeImage image;
+        Outcome result = makeImage(lineSettings, linePlan, {decoder_, report ? &*report : nullptr}, image);
+        if (result.ok()) {
+            WrittenFile written;
+            result = commitImage(linePlan, image.bytes, reportDestination_.fileIdentity(), written,
+                                 report ? &*report : nullptr);
+        }
+        LineTexts texts;
+        if (report) {
+            report->outcome = result;
+            texts.reportLine = reportJson(*report);
+        }
+        if (result.ok() && settings_.printHumanReadable) {
+            texts.humanReadable = std::move(image.humanReadable);
+        }
+        texts_.keep(line.number, std::move(texts));
+        return result;
+    }
+
+    // In line order: the line's message, report line and text.
+    void deliverLine(std::uint64_t number, const Outcome& outcome)
+    {
+        if (!outcome.ok()) {
+            messages_.lineFailed(number, outcome);
+        }
+        const LineTexts texts = texts_.take(number);
+        if (texts.reportLine) {
+            reportDestination_.appendLine(*texts.reportLine);
+        }
+        if (texts.humanReadable) {
+            humanReadableWritten_ = printLine(*texts.humanReadable) && humanReadableWritten_;
+        }
+        progress_.update(number);
+    }
+
+    [[nodiscard]] BatchMessages& messages() noexcept { return messages_; }
+    [[nodiscard]] bool humanReadableWritten() const noexcept { return humanReadableWritten_; }
+
+private:
+    const Settings& settings_;
+    std::string pattern_;
+    const OutputPlan& plan_;
+    SymbolDecoder* decoder_;
+    ReportDestination& reportDestination_;
+    BatchProgress& progress_;
+    BatchMessages messages_;
+    BatchTexts texts_;
+    bool humanReadableWritten_ = true;
+};
+
+// Reads the lines and hands them to the workers.
+void makeSymbols(const Settings& settings, InputFile& file, BatchRun& batch)
 {
     const unsigned workers = workerCount(settings.source);
     OrderedWorkers pool(
-        workers, workers * kLinesPerWorker + kExtraLines,
-        [&](const BatchLine& line) {
-            Settings lineSettings = settings;
-            lineSettings.symbol.data = line.text;
-            return write(lineSettings, batchOutputName(outputPattern, line.number).c_str(), line.number);
-        },
-        [&](std::uint64_t number, const Outcome& outcome) {
-            if (!outcome.ok()) {
-                messages.lineFailed(number, outcome);
-            }
-            if (delivered) {
-                delivered(number, outcome);
-            }
-            progress.update(number);
-        });
+        workers, workers * kLinesPerWorker + kExtraLines, [&](const BatchLine& line) { return batch.makeLine(line); },
+        [&](std::uint64_t number, const Outcome& outcome) { batch.deliverLine(number, outcome); });
     LineReader reader(file);
     BatchLine line;
     while (reader.next(line)) {
@@ -118,29 +219,74 @@ void makeSymbols(const Settings& settings, const std::string& outputPattern, con
     pool.finish();
 }
 
-}  // namespace
-
-BatchEnd runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
-                  const LineDelivered& delivered)
+// The report's one line for a batch that failed as a whole (its helper did
+// not start, its file could not be read): the outcome without a line number.
+void appendRunFailure(ReportDestination& reportDestination, const Outcome& failure)
 {
-    InputFile file(*settings.source.batchPath);
-    const bool onTerminal = isatty(fileno(stderr)) == 1;
-    BatchProgress progress(stderr, onTerminal ? file.countLines() : std::nullopt);
-    BatchMessages messages(progress);
+    if (!reportDestination.wanted() || !reportDestination.open().ok()) {
+        return;
+    }
+    SymbolReport runReport;
+    runReport.outcome = failure;
+    if (failure.code == ResultCode::VerifierNotAvailable) {
+        runReport.verification = Verification{};
+        runReport.verification->detail = failure.detail;
+    }
+    reportDestination.appendLine(reportJson(runReport));
+}
+
+// The lines of the batch file, once the verifier and the report are ready;
+// the run's failure (the file could not be read) when there is one.
+Outcome runLines(const Settings& settings, BatchRun& batch, BatchProgress& progress, InputFile& file)
+{
     if (file.status().ok()) {
         keepFreedMemory();
         try {
-            makeSymbols(settings, outputPattern, write, delivered, file, progress, messages);
+            makeSymbols(settings, file, batch);
         } catch (const std::system_error&) {
-            return {messages.runFailed(ResultCode::UnknownException), ResultCode::UnknownException};
+            return ResultCode::UnknownException;
         }
         progress.clear();
     }
-    if (!file.status().ok()) {
-        // The whole run failed, whatever the lines before gave.
-        return {messages.runFailed(file.status()), file.status()};
+    return file.status();
+}
+
+}  // namespace
+
+int runBatch(const Settings& settings, const char* outputPattern, const OutputPlan& plan)
+{
+    ReportDestination reportDestination(settings.reportPath);
+    std::unique_ptr<VerifierProcess> verifier;
+    std::optional<SharedDecoder> shared;
+    if (settings.verify) {
+        if (Outcome started = startVerifier(verifier, nullptr); !started.ok()) {
+            appendRunFailure(reportDestination, started);
+            static_cast<void>(reportDestination.finish());
+            return printFailure(started);
+        }
+        shared.emplace(*verifier);
     }
-    return {messages.exitStatus(), ResultCode::Ok};
+    if (Outcome opened = reportDestination.open(); !opened.ok()) {
+        return printFailure(opened);
+    }
+    InputFile file(*settings.source.batchPath);
+    const bool onTerminal = isatty(fileno(stderr)) == 1;
+    BatchProgress progress(stderr, onTerminal ? file.countLines() : std::nullopt);
+    BatchRun batch(settings, outputPattern, plan, shared ? &*shared : nullptr, reportDestination, progress);
+    const Outcome runFailure = runLines(settings, batch, progress, file);
+    int status = batch.messages().exitStatus();
+    if (!runFailure.ok()) {
+        // The whole run failed, whatever the lines before gave.
+        status = batch.messages().runFailed(runFailure);
+        appendRunFailure(reportDestination, runFailure);
+    }
+    if (Outcome reported = reportDestination.finish(); !reported.ok() && status == 0) {
+        return printFailure(reported);
+    }
+    if (settings.printHumanReadable && (std::fflush(stdout) != 0 || !batch.humanReadableWritten()) && status == 0) {
+        return printFailure({ResultCode::Fail, "standard output did not take the human-readable text"});
+    }
+    return status;
 }
 
 }  // namespace korvel

@@ -12,7 +12,6 @@
 namespace korvel {
 
 struct DataSource {
-    bool dataGiven = false;                // -d or --data appeared
     std::optional<std::string> inputPath;  // --input ("-": standard input)
     std::optional<std::string> batchPath;  // --batch ("-": standard input)
     unsigned jobs = 0;                     // --jobs; 0: one per online processor
@@ -20,14 +19,6 @@ struct DataSource {
     // final LF or CR LF is not part of the data.
     bool dropInputLineEnd = false;
 };
-
-// Stores the value of --input, --batch or --jobs (codes from
-// program_options.hpp); false for a --jobs value that is not a whole number
-// from 1 to 256.
-[[nodiscard]] bool applySourceOption(int code, const char* value, DataSource& source);
-
-// 1 with a detail naming the options when more than one source was given.
-[[nodiscard]] Outcome checkDataSource(const DataSource& source);
 
 // For a run with --input: reads the file into the symbol's data, taken
 // literally. 18 naming the file when it cannot be read.

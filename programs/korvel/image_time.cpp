@@ -1,16 +1,20 @@
 #include "image_time.hpp"
 
-#include "option_values.hpp"
+#include "options/option_value.hpp"
 
 namespace korvel {
 
-std::optional<std::int64_t> parseImageTime(std::string_view text) noexcept
+std::optional<std::int64_t> parseImageTime(std::string_view text)
 {
-    return parseWholeNumber(text, kLatestImageTime);
+    std::optional<OptionValue> value;
+    if (!readOptionValue(optionSpec(OptionId::Time), text, ValueReading::Strict, value).ok() || !value) {
+        return std::nullopt;
+    }
+    return value->number;
 }
 
 bool chooseImageTime(std::optional<std::int64_t> timeOption, const char* sourceDateEpoch,
-                     std::optional<std::time_t>& when) noexcept
+                     std::optional<std::time_t>& when)
 {
     when.reset();
     if (!timeOption && sourceDateEpoch != nullptr) {

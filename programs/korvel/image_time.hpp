@@ -11,18 +11,17 @@
 
 namespace korvel {
 
-// The last second a PNG time stamp holds: 9999-12-31 23:59:59 UTC.
-inline constexpr std::int64_t kLatestImageTime = 253402300799;
-
 // Whole seconds since 1970-01-01 00:00:00 UTC written as decimal digits only
-// (no sign, no blanks), 0 to kLatestImageTime; nothing for anything else.
-[[nodiscard]] std::optional<std::int64_t> parseImageTime(std::string_view text) noexcept;
+// (no sign, no blanks), 0 to 253402300799 (9999-12-31 23:59:59 UTC, the
+// last second a PNG time stamp holds), read as --time is; nothing for
+// anything else.
+[[nodiscard]] std::optional<std::int64_t> parseImageTime(std::string_view text);
 
 // Chooses the instant from the --time value (if given) and the value of
 // SOURCE_DATE_EPOCH (null when the variable is not set). `when` is left
 // empty when the clock is to be read at writing time. False, with `when`
 // empty, when the variable decides and is malformed.
 [[nodiscard]] bool chooseImageTime(std::optional<std::int64_t> timeOption, const char* sourceDateEpoch,
-                                   std::optional<std::time_t>& when) noexcept;
+                                   std::optional<std::time_t>& when);
 
 }  // namespace korvel

@@ -1,6 +1,8 @@
 #include "output_plan.hpp"
 
 #include <array>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 namespace korvel {
@@ -21,37 +23,6 @@ bool endsWithIgnoringCase(std::string_view name, std::string_view suffix)
     return true;
 }
 
-Outcome refuse(const char* why) { return {ResultCode::InvalidArgument, why}; }
-
-// The combinations of destination and print options that the command refuses.
-Outcome checkCombinations(const Settings& settings, const char* path, bool standardOutputIsTerminal,
-                          OutputType type)
-{
-    const PrintSettings& print = settings.print;
-    if (print.toStandardOutput && path != nullptr) {
-        return refuse("--stdout and a file name cannot be combined");
-    }
-    if (print.toStandardOutput && standardOutputIsTerminal) {
-        return refuse("--stdout will not write an image onto a terminal");
-    }
-    if (!print.toStandardOutput && path == nullptr) {
-        return ResultCode::EmptyOutputFileName;
-    }
-    if (settings.printHumanReadable && print.toStandardOutput) {
-        return refuse("--hri and --stdout cannot be combined: the image takes standard output");
-    }
-    if (settings.printHumanReadable && settings.reportPath == kStandardOutputName) {
-        return refuse("--hri and --report=- cannot be combined: the report holds the human-readable text");
-    }
-    if (print.moduleMillimetres && settings.imageSizeGiven) {
-        return refuse("--module-mm cannot be combined with -x or -y");
-    }
-    if (print.moduleMillimetres && type == OutputType::Png && !print.dotsPerInch) {
-        return refuse("--module-mm needs --dpi for a PNG image");
-    }
-    return ResultCode::Ok;
-}
-
 }  // namespace
 
 OutputType typeForFileName(std::string_view name) noexcept
@@ -66,16 +37,14 @@ OutputType typeForFileName(std::string_view name) noexcept
     return OutputType::Png;
 }
 
-Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal, OutputPlan& plan)
+OutputPlan planOutput(const Settings& settings, const char* path)
 {
     const PrintSettings& print = settings.print;
+    OutputPlan plan;
     plan.type = print.type.value_or(path != nullptr ? typeForFileName(path) : OutputType::Png);
-    if (Outcome checked = checkCombinations(settings, path, standardOutputIsTerminal, plan.type); !checked.ok()) {
-        return checked;
-    }
     plan.path = path;
     plan.render = renderOptionsOf(settings);
-    if (print.moduleMillimetres && plan.type == OutputType::Png) {
+    if (print.moduleMillimetres && print.dotsPerInch && plan.type == OutputType::Png) {
         // A new option gets no 16-bit wrap-around: a side beyond 65535 pixels is refused.
         plan.render.moduleSize = modulePixelsAt(*print.moduleMillimetres, *print.dotsPerInch);
         plan.render.wrapSixteenBitSize = false;
@@ -84,7 +53,7 @@ Outcome planOutput(const Settings& settings, const char* path, bool standardOutp
     plan.png.palette = print.palette;
     plan.vector.moduleMillimetres = print.moduleMillimetres;
     plan.vector.dotsPerInch = print.dotsPerInch.value_or(kDefaultDotsPerInch);
-    return ResultCode::Ok;
+    return plan;
 }
 
 Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink)
@@ -96,6 +65,27 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     case OutputType::Png: break;
     }
     return writePng(symbol, plan.render, plan.png, sink);
+}
+
+Outcome writeToStandardOutput(std::span<const std::uint8_t> bytes, const char* what)
+{
+    const bool written = fileSink(stdout)(bytes);
+    if (std::fflush(stdout) != 0 || !written) {
+        return {ResultCode::CantCloseOutputFile, std::string("standard output did not take the ") + what};
+    }
+    return ResultCode::Ok;
+}
+
+Outcome commitImage(const OutputPlan& plan, std::span<const std::uint8_t> bytes, const FileIdentity* reportFile,
+                    WrittenFile& written, SymbolReport* report)
+{
+    const Outcome committed = plan.path == nullptr ? writeToStandardOutput(bytes, "image")
+                                                   : writeWholeFile(plan.path, bytes, &written, reportFile);
+    if (committed.ok() && report != nullptr) {
+        report->outputFile = plan.path != nullptr ? plan.path : kStandardOutputName;
+        report->sha256 = sha256Hex(bytes);
+    }
+    return committed;
 }
 
 }  // namespace korvel

@@ -1,16 +1,21 @@
 #pragma once
-// Where the command writes its image, in which format and how: the print
-// options checked against each other and the file name.
+// Where the command writes its image, in which format and how: the plan made
+// from the settings and the file name, the image made as bytes, and the
+// finished bytes written to their file or to standard output.
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 
-#include "program_settings.hpp"
 #include "korvel/output.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/render_options.hpp"
+#include "korvel/report.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 #include "korvel/vector_writer.hpp"
+#include "output/output_file.hpp"
+#include "program_settings.hpp"
 
 namespace korvel {
 
@@ -26,14 +31,22 @@ struct OutputPlan {
 // .svg, .eps or .pdf in any letter case, PNG for every other name.
 [[nodiscard]] OutputType typeForFileName(std::string_view name) noexcept;
 
-// Plans the output for the settings and the file name (null when none was
-// given). Failures: 11 no file name without --stdout; 1 with a detail for
-// --stdout with a file name or onto a terminal, --module-mm with -x or -y,
-// and --module-mm for a PNG without --dpi.
-[[nodiscard]] Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal,
-                                 OutputPlan& plan);
+// The plan for the settings and the file name (null when none was given);
+// the combination rules are checked separately.
+[[nodiscard]] OutputPlan planOutput(const Settings& settings, const char* path);
 
 // The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);
+
+// Finished bytes to standard output. A reader that went away makes the
+// write fail (SIGPIPE is ignored): 13 naming `what`.
+[[nodiscard]] Outcome writeToStandardOutput(std::span<const std::uint8_t> bytes, const char* what);
+
+// The finished image to the plan's file, never over the file with the
+// identity `reportFile` (when not null), or to standard output. `written`
+// describes the file for taking it back; the report learns where the image
+// went and its hash.
+[[nodiscard]] Outcome commitImage(const OutputPlan& plan, std::span<const std::uint8_t> bytes,
+                                  const FileIdentity* reportFile, WrittenFile& written, SymbolReport* report);
 
 }  // namespace korvel

@@ -2,27 +2,11 @@
 
 #include <cstdio>
 
+#include "common/byte_text.hpp"
+#include "options/option_value.hpp"
 #include "usage_text.hpp"
 
 namespace korvel {
-
-std::string printableText(std::string_view text)
-{
-    constexpr std::string_view kHex = "0123456789abcdef";
-    std::string printable;
-    printable.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            printable += c;
-        } else {
-            printable += "\\x";
-            printable += kHex[byte >> 4];
-            printable += kHex[byte & 0xFU];
-        }
-    }
-    return printable;
-}
 
 int printFailure(const std::string& message, ResultCode code)
 {
@@ -36,5 +20,16 @@ int printFailure(const std::string& message, ResultCode code)
 }
 
 int printFailure(const Outcome& outcome) { return printFailure(outcomeMessage(outcome), outcome.code); }
+
+std::string invalidValueMessage(std::string_view name, std::string_view value)
+{
+    return "Error: Invalid value for " + describeInvalidValue(name, value) + ".";
+}
+
+bool printLine(const std::string& line)
+{
+    const bool written = std::fputs(line.c_str(), stdout) >= 0 && std::fputc('\n', stdout) != EOF;
+    return std::fflush(stdout) == 0 && written;
+}
 
 }  // namespace korvel

@@ -1,6 +1,6 @@
 #pragma once
 // The command's settings: one per option, each at its default until an
-// accepted value arrives.
+// accepted value arrives, and what each option does to them.
 
 #include <cstdint>
 #include <optional>
@@ -11,6 +11,9 @@
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol_options.hpp"
+#include "options/combination_rules.hpp"
+#include "options/option_table.hpp"
+#include "options/option_value.hpp"
 
 namespace korvel {
 
@@ -22,7 +25,6 @@ namespace korvel {
     render.wrapSixteenBitSize = true;
     return render;
 }
-
 
 // The options of print output, each empty or off until given.
 struct PrintSettings {
@@ -49,21 +51,20 @@ struct Settings {
     bool hibc = false;  // --hibc
     bool printHumanReadable = false;  // --hri
     DataSource source;
+    RunFacts given;  // every option whose value was kept
 };
 
 // Where --report sends the report to standard output.
 inline constexpr const char* kStandardOutputName = "-";
 
-// Stores an option's converted value when it is accepted. Values of the
-// original options out of range are dropped silently and the setting keeps
-// its previous value; an invalid value of an option added later returns
-// false (the run ends with status 1).
-[[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
+// The effect of an option whose value was read and kept: stores it in the
+// settings (-h and --version act in the driver and store nothing).
+void applyOption(const OptionSpec& option, const OptionValue& value, Settings& settings);
 
-// Options that exclude or need each other, refused with 1 and a detail
-// before anything is made: --minimal with an explicit mode, GS1/HIBC
-// options, and the owners of standard output.
-[[nodiscard]] Outcome checkCombinations(const Settings& settings);
+// The options in effect and the conditions of the run, for the combination
+// rules (options/combination_rules.hpp).
+[[nodiscard]] RunFacts runFacts(const Settings& settings, const char* path, OutputType type,
+                                bool standardOutputIsTerminal);
 
 // Settings out of range, refused with 1 after the file name is known and
 // before anything is encoded: the structured append position (1..16), total

@@ -33,6 +33,23 @@ std::string printableExcerpt(std::string_view bytes, std::size_t at)
     return text;
 }
 
+std::string printableText(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 32 && b < 127) {
+            text += c;
+        } else {
+            text += "\\x";
+            text += kHexDigits[b >> 4];
+            text += kHexDigits[b & 15];
+        }
+    }
+    return text;
+}
+
 std::string hexText(std::span<const std::uint8_t> bytes)
 {
     std::string text;

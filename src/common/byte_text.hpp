@@ -29,6 +29,12 @@ namespace korvel {
 // are left out.
 [[nodiscard]] std::string printableExcerpt(std::string_view bytes, std::size_t at);
 
+// The bytes with control characters (below 0x20, and 0x7F) and bytes above
+// 0x7F written as \xNN (lower case), everything else as it is: text from
+// users (file names, option values) that stays one line in a message and
+// cannot act on a terminal.
+[[nodiscard]] std::string printableText(std::string_view bytes);
+
 // Two lower-case hexadecimal digits per byte.
 [[nodiscard]] std::string hexText(std::span<const std::uint8_t> bytes);
 [[nodiscard]] std::string hexText(std::string_view bytes);

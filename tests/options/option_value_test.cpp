@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "option_values.hpp"
+#include "options/option_value.hpp"
 
 namespace korvel {
 namespace {

@@ -1,0 +1,57 @@
+#include "run_checks.hpp"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "image_time.hpp"
+#include "options/combination_rules.hpp"
+#include "program_messages.hpp"
+
+namespace korvel {
+namespace {
+
+// Same device and inode, or the same name: a report written there would
+// replace the image.
+bool sameFile(const std::string& reportPath, const char* imagePath)
+{
+    if (reportPath == imagePath) {
+        return true;
+    }
+    struct stat report {};
+    struct stat image {};
+    return stat(reportPath.c_str(), &report) == 0 && stat(imagePath, &image) == 0 && report.st_dev == image.st_dev &&
+           report.st_ino == image.st_ino;
+}
+
+bool reportIsTheImage(const Settings& settings, const char* path)
+{
+    return settings.reportPath && *settings.reportPath != kStandardOutputName && path != nullptr &&
+           sameFile(*settings.reportPath, path);
+}
+
+}  // namespace
+
+std::optional<int> planAndCheckRun(const Settings& settings, const char* path, OutputPlan& plan)
+{
+    plan = planOutput(settings, path);
+    const RunFacts facts = runFacts(settings, path, plan.type, isatty(STDOUT_FILENO) == 1);
+    if (Outcome combined = checkCombinations(facts); !combined.ok()) {
+        return printFailure(combined);
+    }
+    const char* sourceDateEpoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (plan.type == OutputType::Png && !chooseImageTime(settings.print.time, sourceDateEpoch, plan.png.time)) {
+        return printFailure(invalidValueMessage("SOURCE_DATE_EPOCH", sourceDateEpoch), ResultCode::InvalidArgument);
+    }
+    if (reportIsTheImage(settings, path)) {
+        return printFailure({ResultCode::InvalidArgument, "--report names the output file"});
+    }
+    if (Outcome inRange = checkRanges(settings); !inRange.ok()) {
+        return printFailure(inRange);
+    }
+    return std::nullopt;
+}
+
+}  // namespace korvel

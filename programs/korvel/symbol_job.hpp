@@ -1,0 +1,42 @@
+#pragma once
+// One symbol of a run, made whole in memory: encoded, described for the
+// report, drawn as the plan says and, with --verify, read back and checked.
+// Nothing is written here; a single run and every line of a batch go
+// through this one path.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "korvel/report.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol.hpp"
+#include "korvel/verification.hpp"
+#include "output_plan.hpp"
+#include "program_settings.hpp"
+
+namespace korvel {
+
+// What a symbol proves and tells besides its image: the decoder when
+// --verify is given, the report when --report is.
+struct SymbolExtras {
+    SymbolDecoder* decoder = nullptr;
+    SymbolReport* report = nullptr;
+};
+
+// The image of one symbol and its human-readable text (with --hri).
+struct MadeImage {
+    std::vector<std::uint8_t> bytes;
+    std::string humanReadable;
+};
+
+[[nodiscard]] Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras,
+                                MadeImage& image);
+
+// For tests of --verify: called with each encoded symbol before it is drawn,
+// and may put another symbol in its place (as a faulty encoder would).
+// An empty function removes the hook.
+void setSymbolHookForTesting(std::function<void(Symbol&)> hook);
+
+}  // namespace korvel

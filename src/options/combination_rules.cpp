@@ -1,0 +1,99 @@
+#include "options/combination_rules.hpp"
+
+namespace korvel {
+namespace {
+
+using O = OptionId;
+using C = RunCondition;
+
+constexpr CombinationRule rule(RuleKind kind, RunFacts when, RunFacts other, std::string_view detail)
+{
+    CombinationRule made;
+    made.kind = kind;
+    made.when = when;
+    made.other = other;
+    made.detail = detail;
+    return made;
+}
+
+// `when` in effect together with any of `other`.
+constexpr CombinationRule conflict(RunFacts when, RunFacts other, std::string_view detail)
+{
+    return rule(RuleKind::Conflict, when, other, detail);
+}
+
+// `when` in effect without any of `other`.
+constexpr CombinationRule requirement(RunFacts when, RunFacts other, std::string_view detail)
+{
+    return rule(RuleKind::Requirement, when, other, detail);
+}
+
+constexpr CombinationRule commandLineOnly(CombinationRule made)
+{
+    made.scope = RuleScope::CommandLine;
+    return made;
+}
+
+// Two owners of standard output; only the command line has one.
+constexpr CombinationRule standardOutput(RunFacts when, RunFacts other, std::string_view detail)
+{
+    return commandLineOnly(rule(RuleKind::StandardOutput, when, other, detail));
+}
+
+constexpr CombinationRule withCode(CombinationRule made, ResultCode code)
+{
+    made.code = code;
+    return made;
+}
+
+// In the order the command line has always checked them: the data sources,
+// the destination of the image, standard output, print sizes, then the
+// options that choose how data is read and encoded.
+constexpr CombinationRule kRules[] = {
+    conflict({O::Input}, {O::Batch}, "--input and --batch both give the data; use one of them"),
+    conflict({O::Data}, {O::Input}, "--input and --data both give the data; use one of them"),
+    conflict({O::Data}, {O::Batch}, "--batch and --data both give the data; use one of them"),
+    commandLineOnly(conflict({O::Stdout}, {{}, {C::OutputFileName}}, "--stdout and a file name cannot be combined")),
+    commandLineOnly(conflict({O::Stdout}, {{}, {C::StandardOutputTerminal}},
+                             "--stdout will not write an image onto a terminal")),
+    commandLineOnly(withCode(requirement({}, {{O::Stdout}, {C::OutputFileName}}, ""), ResultCode::EmptyOutputFileName)),
+    standardOutput({O::Hri}, {O::Stdout}, "--hri and --stdout cannot be combined: the image takes standard output"),
+    standardOutput({O::Hri}, {{}, {C::ReportToStandardOutput}},
+                   "--hri and --report=- cannot be combined: the report holds the human-readable text"),
+    conflict({O::ModuleMm}, {O::XSize, O::YSize}, "--module-mm cannot be combined with -x or -y"),
+    requirement({{O::ModuleMm}, {C::PngOutput}}, {O::Dpi}, "--module-mm needs --dpi for a PNG image"),
+    conflict({O::Minimal}, {{}, {C::ExplicitMode}}, "--minimal chooses the schemes itself and needs -m 0"),
+    conflict({O::Hibc}, {O::Gs1, O::Gs1NoCheck}, "--hibc cannot be combined with --gs1 or --gs1-nocheck"),
+    conflict({O::Utf8}, {O::Gs1, O::Gs1NoCheck, O::Hibc},
+             "--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)"),
+    requirement({O::Hri}, {O::Gs1, O::Gs1NoCheck, O::Hibc}, "--hri needs --gs1, --gs1-nocheck or --hibc"),
+    standardOutput({O::Stdout}, {{}, {C::ReportToStandardOutput}}, "--stdout and --report=- both claim standard output"),
+    standardOutput({O::Stdout}, {O::Batch}, "--stdout cannot take the many images of --batch"),
+};
+
+bool broken(const CombinationRule& rule, const RunFacts& facts)
+{
+    if (!facts.hasAll(rule.when)) {
+        return false;
+    }
+    return rule.kind == RuleKind::Requirement ? !facts.hasAny(rule.other) : facts.hasAny(rule.other);
+}
+
+}  // namespace
+
+std::span<const CombinationRule> combinationRules() noexcept { return kRules; }
+
+Outcome checkCombinations(const RunFacts& facts, RuleScope scope)
+{
+    for (const CombinationRule& rule : kRules) {
+        if (scope == RuleScope::Everywhere && rule.scope == RuleScope::CommandLine) {
+            continue;
+        }
+        if (broken(rule, facts)) {
+            return {rule.code, std::string(rule.detail)};
+        }
+    }
+    return ResultCode::Ok;
+}
+
+}  // namespace korvel

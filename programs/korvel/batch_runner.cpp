@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -20,13 +18,12 @@
 #include "batch/line_reader.hpp"
 #include "batch/ordered_workers.hpp"
 #include "batch/output_names.hpp"
+#include "batch_delivery.hpp"
 #include "batch_progress.hpp"
-#include "common/byte_text.hpp"
 #include "program_messages.hpp"
 #include "report_destination.hpp"
 #include "shared_verifier.hpp"
 #include "symbol_job.hpp"
-#include "usage_text.hpp"
 
 namespace korvel {
 namespace {
@@ -58,77 +55,6 @@ unsigned workerCount(const DataSource& source)
     const long online = sysconf(_SC_NPROCESSORS_ONLN);
     return static_cast<unsigned>(std::clamp(online, 1L, 256L));
 }
-
-// The messages of a batch on stderr: the banner line once, before the first
-// of them, and each message on its own line. The exit status is the code of
-// the first failure reported.
-class BatchMessages {
-public:
-    explicit BatchMessages(BatchProgress& progress) : progress_(progress) {}
-
-    void lineFailed(std::uint64_t number, const Outcome& outcome)
-    {
-        if (firstFailure_ == ResultCode::Ok) {
-            firstFailure_ = outcome.code;
-        }
-        print("line " + std::to_string(number) + ": " + outcomeMessage(outcome));
-    }
-    // Returns the run's exit status, the failure's code.
-    int runFailed(const Outcome& outcome)
-    {
-        print(outcomeMessage(outcome));
-        return static_cast<int>(outcome.code);
-    }
-    [[nodiscard]] int exitStatus() const { return static_cast<int>(firstFailure_); }
-
-private:
-    void print(const std::string& message)
-    {
-        progress_.clear();
-        if (!bannerShown_) {
-            std::fprintf(stderr, "%s\n", kBannerLine);
-            bannerShown_ = true;
-        }
-        std::fprintf(stderr, "%s\n", printableText(message).c_str());
-        std::fflush(stderr);
-    }
-
-    BatchProgress& progress_;
-    ResultCode firstFailure_ = ResultCode::Ok;
-    bool bannerShown_ = false;
-};
-
-// What a line tells besides its image: its report line and its
-// human-readable text, made on a worker and written when the line is
-// delivered, so that only the lines in flight are held.
-struct LineTexts {
-    std::optional<std::string> reportLine;
-    std::optional<std::string> humanReadable;
-};
-
-class BatchTexts {
-public:
-    void keep(std::uint64_t line, LineTexts texts)
-    {
-        const std::lock_guard lock(mutex_);
-        pending_[line] = std::move(texts);
-    }
-    LineTexts take(std::uint64_t line)
-    {
-        const std::lock_guard lock(mutex_);
-        const auto found = pending_.find(line);
-        if (found == pending_.end()) {
-            return {};
-        }
-        LineTexts texts = std::move(found->second);
-        pending_.erase(found);
-        return texts;
-    }
-
-private:
-    std::mutex mutex_;
-    std::map<std::uint64_t, LineTexts> pending_;
-};
 
 // One batch while it runs: the lines are made on the workers and delivered
 // in line order.

@@ -53,23 +53,37 @@ public:
     }
     // An option added later: a long name only.
     constexpr Row(OptionId id, std::string_view name, ValueKind kind) : Row(id, '\0', name, kind) {}
-    [[nodiscard]] constexpr Row integers(IntegerRange range) const { return with([&](OptionSpec& s) { s.integers = range; }); }
-    [[nodiscard]] constexpr Row decimals(DecimalRange range) const { return with([&](OptionSpec& s) { s.decimals = range; }); }
+    [[nodiscard]] constexpr Row integers(IntegerRange range) const
+    {
+        Row row = *this;
+        row.spec_.integers = range;
+        return row;
+    }
+    [[nodiscard]] constexpr Row decimals(DecimalRange range) const
+    {
+        Row row = *this;
+        row.spec_.decimals = range;
+        return row;
+    }
     [[nodiscard]] constexpr Row allowed(std::span<const std::int64_t> values) const
     {
-        return with([&](OptionSpec& s) { s.allowed = values; });
+        Row row = *this;
+        row.spec_.allowed = values;
+        return row;
     }
     [[nodiscard]] constexpr Row keywords(std::span<const Keyword> words) const
     {
-        return with([&](OptionSpec& s) { s.keywords = words; });
+        Row row = *this;
+        row.spec_.keywords = words;
+        return row;
     }
     // The command line reads the value the original way and keeps it when in `accepted`.
     [[nodiscard]] constexpr Row lenient(IntegerRange accepted = {}) const
     {
-        return with([&](OptionSpec& s) {
-            s.reading = CommandReading::Lenient;
-            s.accepted = accepted;
-        });
+        Row row = *this;
+        row.spec_.reading = CommandReading::Lenient;
+        row.spec_.accepted = accepted;
+        return row;
     }
     [[nodiscard]] constexpr OptionSpec usage(std::string_view description, std::string_view example = {}) const
     {
@@ -80,14 +94,6 @@ public:
     }
 
 private:
-    template <typename F>
-    [[nodiscard]] constexpr Row with(F change) const
-    {
-        Row row = *this;
-        change(row.spec_);
-        return row;
-    }
-
     OptionSpec spec_;
 };
 

@@ -53,15 +53,25 @@ int claimSlot()
     }
 }
 
-// The path may be a new file or a regular one, which a run may have to
-// remove; anything else (a device, a pipe) is written as it is.
-bool mayBeRegular(const char* path)
+// What the path names before it is opened.
+struct PathKind {
+    bool mayBeRegular = false;  // a new file or a regular one, which a run may have to remove
+    bool symbolicLink = false;  // the last part is a link: the file is removed where it points
+};
+
+PathKind examine(const char* path)
 {
     struct stat info {};
-    if (stat(path, &info) != 0) {
-        return errno == ENOENT;
+    if (lstat(path, &info) != 0) {
+        return {errno == ENOENT, false};
     }
-    return S_ISREG(info.st_mode);
+    if (!S_ISLNK(info.st_mode)) {
+        return {S_ISREG(info.st_mode), false};
+    }
+    if (stat(path, &info) != 0) {
+        return {errno == ENOENT, true};  // a dangling link: opening creates its target
+    }
+    return {S_ISREG(info.st_mode), true};
 }
 
 // Signals are held back on this thread while it opens a file, so that the
@@ -122,7 +132,8 @@ void onEndingSignal(int signal)
 int InFlightFile::open(const char* path)
 {
     release();
-    if (!mayBeRegular(path)) {
+    const PathKind kind = examine(path);
+    if (!kind.mayBeRegular) {
         return ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     }
     const int slot = claimSlot();
@@ -138,8 +149,10 @@ int InFlightFile::open(const char* path)
     const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     struct stat info {};
     if (descriptor >= 0 && fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
-        // The resolved path is the file itself, not a symbolic link to it.
-        if (realpath(path, claimed.path.data()) == nullptr) {
+        // The path of the file itself: a link is resolved, so that the file
+        // it points to is removed, not the link. The program never changes
+        // its working directory, so a relative path stays good.
+        if (!kind.symbolicLink || realpath(path, claimed.path.data()) == nullptr) {
             std::strncpy(claimed.path.data(), path, claimed.path.size() - 1);
             claimed.path.back() = '\0';
         }

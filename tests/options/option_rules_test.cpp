@@ -85,8 +85,8 @@ TEST(CombinationRules, FirstBrokenRuleInTableOrder)
     } cases[] = {
         {{{O::Data, O::Batch}, {C::OutputFileName}}, RuleScope::CommandLine, ResultCode::InvalidArgument,
          "--batch and --data both give the data; use one of them"},
-        {{{O::Hri}}, RuleScope::CommandLine, ResultCode::EmptyOutputFileName, ""},
-        {{{O::Hri}}, RuleScope::Everywhere, ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"},
+        {{O::Hri}, RuleScope::CommandLine, ResultCode::EmptyOutputFileName, ""},
+        {{O::Hri}, RuleScope::Everywhere, ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"},
         {{{O::Hri, O::Gs1, O::Stdout}}, RuleScope::Everywhere, ResultCode::Ok, ""},
         {{{O::ModuleMm}, {C::PngOutput, C::OutputFileName}}, RuleScope::CommandLine, ResultCode::InvalidArgument,
          "--module-mm needs --dpi for a PNG image"},

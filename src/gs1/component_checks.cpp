@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <initializer_list>
+#include <utility>
 
 #include "gs1/character_sets.hpp"
 #include "gs1/code_lists.hpp"

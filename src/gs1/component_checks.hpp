@@ -1,9 +1,9 @@
 #pragma once
 // The named checks on one part of an AI value: check digits and check
 // character pairs, dates and times, code lists, and the other structural
-// rules of the AI table. The GS1 Company Prefix and the coupon and
-// minutes/seconds checks verify the format only (a prefix needs GS1's
-// registry).
+// rules of the AI table. The GS1 Company Prefix is checked for its form
+// only (at least four digits where it stands; the prefix itself needs GS1's
+// registry). The coupon layouts are in coupon_codes.hpp.
 
 #include <cstddef>
 #include <cstdint>

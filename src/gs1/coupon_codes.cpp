@@ -1,6 +1,8 @@
 #include "gs1/coupon_codes.hpp"
 
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 
 #include "gs1/character_sets.hpp"
 
@@ -101,11 +103,12 @@ void readLeadingFields(CouponReader& reader)
     reader.take(3, "primary purchase family code");
 }
 
-// Fields 1 and 2: a further purchase; its company prefix length digit 9
-// means the primary purchase's company prefix, not repeated.
-void readQualifyingPurchase(CouponReader& reader, const std::string& which)
+// Fields 1 and 2: a further purchase (the second with the rule that joins
+// it to the primary one); its company prefix length digit 9 means the
+// primary purchase's company prefix, not repeated.
+void readQualifyingPurchase(CouponReader& reader, const std::string& which, bool withRulesCode)
 {
-    if (which == "second") {
+    if (withRulesCode) {
         reader.code("0123", "additional purchase rules code");
     }
     reader.variable("12345", 0, which + " purchase requirement");
@@ -154,8 +157,8 @@ void readOptionalFields(CouponReader& reader, const CheckContext& context)
         }
         previous = field;
         switch (field) {
-        case '1': readQualifyingPurchase(reader, "second"); break;
-        case '2': readQualifyingPurchase(reader, "third"); break;
+        case '1': readQualifyingPurchase(reader, "second", true); break;
+        case '2': readQualifyingPurchase(reader, "third", false); break;
         case '3': expiry = readDate(reader, "expiry date", context); break;
         case '4': {
             const std::size_t dateStart = reader.at();

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -18,55 +16,31 @@
 namespace korvel {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string readSource(const fs::path& relative)
+// The field names of the manual's REPORT section (the bold tag after each
+// .TP, "status\fR, \fPmessage" being two) or of the README's report table
+// (every `name` in the first cell of a row).
+std::vector<std::string> documentedFields(const std::string& file)
 {
-    std::ifstream in(fs::path(KORVEL_SOURCE_DIR) / relative, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The field names the manual's REPORT section gives: the bold words after
-// each .TP, "status\fR, \fPmessage" being two.
-std::vector<std::string> manualFields()
-{
+    std::ifstream in(std::string(KORVEL_SOURCE_DIR) + "/" + file);
+    const bool manual = file.ends_with(".1");
     std::vector<std::string> fields;
-    std::istringstream page(readSource("docs/korvel.1"));
-    bool inReport = false;
-    bool tagFollows = false;
-    for (std::string line; std::getline(page, line);) {
-        if (line.starts_with(".SH")) {
-            inReport = line == ".SH REPORT";
-        } else if (inReport && tagFollows && line.starts_with(".B ")) {
-            std::string tag = line.substr(3);
-            for (std::size_t comma; (comma = tag.find("\\fR, \\fP")) != std::string::npos;) {
-                fields.push_back(tag.substr(0, comma));
-                tag.erase(0, comma + 8);
+    bool inList = false;
+    std::string before;
+    for (std::string line; std::getline(in, line); before = line) {
+        if (manual ? line.starts_with(".SH") : line.starts_with("| Field |")) {
+            inList = manual ? line == ".SH REPORT" : true;
+        } else if (inList && manual && before == ".TP" && line.starts_with(".B ")) {
+            std::istringstream tag(line.substr(3));
+            for (std::string field; std::getline(tag, field, ',');) {
+                fields.push_back(field.substr(field.starts_with(" \\fP") ? 4 : 0, field.find("\\fR")));
             }
-            fields.push_back(tag);
-        }
-        tagFollows = inReport && line == ".TP";
-    }
-    return fields;
-}
-
-// The field names of the README's report table: `name` at the start of a row.
-std::vector<std::string> readmeFields()
-{
-    std::vector<std::string> fields;
-    std::istringstream readme(readSource("README.md"));
-    bool inTable = false;
-    for (std::string line; std::getline(readme, line);) {
-        if (line == "| Field | Meaning |") {
-            inTable = true;
-        } else if (inTable && !line.starts_with("|")) {
-            break;
-        } else if (inTable && line.starts_with("| `")) {
-            const std::string names = line.substr(2, line.find(" |", 2) - 2);  // `status`, `message`
-            for (std::size_t open = names.find('`'); open != std::string::npos; open = names.find('`', open)) {
-                const std::size_t close = names.find('`', open + 1);
-                fields.push_back(names.substr(open + 1, close - open - 1));
-                open = close + 1;
+        } else if (inList && !manual) {
+            if (!line.starts_with("|")) {
+                break;
+            }
+            std::istringstream cell(line.substr(0, line.find(" |", 1)));
+            for (std::string part; std::getline(cell, part, '`') && std::getline(cell, part, '`');) {
+                fields.push_back(part);
             }
         }
     }
@@ -85,8 +59,8 @@ TEST(ReportFields, TheDocumentsListThemInTheReportsOrder)
         keys.push_back(field.key());
     }
     // input_hex, there only for input that is not UTF-8, is told of under input.
-    EXPECT_EQ(manualFields(), keys);
-    EXPECT_EQ(readmeFields(), keys);
+    EXPECT_EQ(documentedFields("docs/korvel.1"), keys);
+    EXPECT_EQ(documentedFields("README.md"), keys);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 // The minimal encodation against an exhaustive search written apart from it:
-// over every short string of a few alphabets, the capacity it needs is the
-// smallest any encodation reaches, its symbol is the first format holding
-// that, and zxing-cpp reads the symbol back, also in each larger format that
-// leaves a few codewords to spare.
+// over every short string of a few alphabets it needs the smallest capacity
+// any encodation reaches, its symbol is the first format holding that, and
+// zxing-cpp reads the symbol back, also in the larger formats that leave up
+// to three codewords to spare.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bitset>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,26 +23,20 @@
 namespace korvel {
 namespace {
 
-using testing::kLayouts;
-using testing::Layout;
-
-// ---- The exhaustive search --------------------------------------------------
-//
-// An encodation cuts the items into runs, each in one scheme; ready codewords
-// stand in ASCII. Every run but ASCII opens with its latch and packs its
-// characters into groups (C40, Text, X12: three values in two codewords;
-// EDIFACT: four in three). After the last group ends the run:
-//  - explicitly, by the unlatch (with the leftovers as ISO/IEC 16022 puts
-//    them), which readers see as such only where a further group could still
-//    follow: two codewords after a triple, three after an EDIFACT group;
-//  - implicitly, where the symbol has at most one (C40, Text, X12) or two
-//    (EDIFACT) codewords left after the last group: readers take those for
-//    ASCII, so the leftovers go there in ASCII and nothing but ASCII follows;
-//  - Base 256 counts its bytes (0: to the end of the symbol).
-// The search keeps, for every place between items, each codeword count that
-// some encodation of the items before it reaches in ASCII, and tries every
-// run from there, so no cut and no ending is left out.
-
+// The exhaustive search. An encodation cuts the items into runs of one scheme
+// each; ready codewords stand in ASCII. Every run but ASCII opens with its
+// latch and packs its characters (C40, Text, X12: three values in two
+// codewords; EDIFACT: four in three). After its last group a run ends
+//  - explicitly: the unlatch, with the leftovers as ISO/IEC 16022 puts them,
+//    which readers see only where another group could follow (two codewords
+//    left after a triple, three after an EDIFACT group);
+//  - implicitly: where at most one (triples) or two (EDIFACT) codewords of
+//    the symbol are left after the last group, readers take them for ASCII,
+//    so the leftovers and everything after go there in ASCII;
+//  - Base 256 counts its bytes, or says 0 when it fills the symbol.
+// For each place between items the search keeps every codeword count some
+// encodation of the items before it reaches with ASCII in force, and tries
+// every run from there: no cut and no ending is left out.
 enum class Scheme { Ascii, C40, Text, X12, Edifact, Base256 };
 constexpr Scheme kSchemes[] = {Scheme::Ascii, Scheme::C40, Scheme::Text, Scheme::X12, Scheme::Edifact, Scheme::Base256};
 
@@ -54,14 +46,12 @@ bool isDigitCharacter(const DataItem& item) { return !item.isCodeword && item.va
 int asciiLength(const DataItemList& items, std::size_t i, std::size_t j)
 {
     int length = 0;
-    while (i < j) {
+    for (; i < j; ++i, ++length) {
         if (i + 1 < j && isDigitCharacter(items[i]) && isDigitCharacter(items[i + 1])) {
-            i += 2;
-        } else {
-            length += !items[i].isCodeword && items[i].value > 127 ? 1 : 0;
             ++i;
+        } else if (!items[i].isCodeword && items[i].value > 127) {
+            ++length;
         }
-        ++length;
     }
     return length;
 }
@@ -69,19 +59,19 @@ int asciiLength(const DataItemList& items, std::size_t i, std::size_t j)
 bool holds(Scheme scheme, const DataItem& item)
 {
     const int c = item.value;
+    const bool capitalOrDigit = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     switch (scheme) {
     case Scheme::Ascii: return true;
-    case Scheme::X12: return !item.isCodeword && (c == 13 || c == '*' || c == '>' || c == ' ' || (c >= '0' && c <= '9') ||
-                                                  (c >= 'A' && c <= 'Z'));
+    case Scheme::X12: return !item.isCodeword && (capitalOrDigit || c == 13 || c == '*' || c == '>' || c == ' ');
     case Scheme::Edifact: return !item.isCodeword && c >= 32 && c <= 94;
     default: return !item.isCodeword;
     }
 }
 
-// C40 and Text: space, digits and the capitals (C40) or small letters
-// (Text) take one value, every other character 0..127 a shift and a value,
-// and one above 127 two more for the upper shift.
-int c40TextValues(Scheme scheme, std::uint8_t c)
+// C40 and Text: space, digits and the capitals (C40) or small letters (Text)
+// take one value, every other character 0..127 a shift and a value, one above
+// 127 two more for the upper shift.
+int c40TextValues(Scheme scheme, int c)
 {
     const int low = c & 0x7F;
     const char first = scheme == Scheme::C40 ? 'A' : 'a';
@@ -89,56 +79,40 @@ int c40TextValues(Scheme scheme, std::uint8_t c)
     return (c > 127 ? 2 : 0) + (basic ? 1 : 2);
 }
 
-struct Ending {
-    int packed = 0;  // codewords up to the end of the last group, latch included
-    int length = 0;  // codewords of the whole run
+// A packing run over items [i, j): codewords up to its last group (latch
+// included), its length ending explicitly and implicitly, and the codewords
+// after the last group that each ending needs at least / allows at most.
+struct PackingRun {
+    int packed, explicitLength, implicitLength, explicitRoom, implicitRoom;
 };
 
-// The two endings of a run of a packing scheme over items [i, j).
-struct RunEndings {
-    Ending explicitEnd;
-    Ending implicitEnd;
-    int roomAfterGroup = 0;  // explicit: at least this many codewords of the symbol after `packed`
-    int asciiAfterGroup = 0;  // implicit: at most this many
-};
-
-RunEndings packingRun(Scheme scheme, const DataItemList& items, std::size_t i, std::size_t j)
+PackingRun packingRun(Scheme scheme, const DataItemList& items, std::size_t i, std::size_t j)
 {
     const int n = static_cast<int>(j - i);
+    const auto ascii = [&](int last) { return asciiLength(items, j - static_cast<std::size_t>(last), j); };
     if (scheme == Scheme::Edifact) {
         const int packed = 1 + 3 * (n / 4);
         const int k = n % 4;
-        const int unlatched = k == 0 ? 1 : (k == 1 ? 2 : 3);  // the unlatch value packed after the leftovers
-        return {{packed, packed + unlatched}, {packed, packed + asciiLength(items, j - static_cast<std::size_t>(k), j)}, 3, 2};
+        return {packed, packed + (k == 0 ? 1 : (k == 1 ? 2 : 3)), packed + ascii(k), 3, 2};
     }
     if (scheme == Scheme::X12) {
         const int packed = 1 + 2 * (n / 3);
-        const int left = asciiLength(items, j - static_cast<std::size_t>(n % 3), j);
-        return {{packed, packed + 1 + left}, {packed, packed + left}, 2, 1};
+        return {packed, packed + 1 + ascii(n % 3), packed + ascii(n % 3), 2, 1};
     }
     int values = 0;
     for (std::size_t k = i; k < j; ++k) {
         values += c40TextValues(scheme, items[k].value);
     }
-    int packed = 1 + 2 * (values / 3);
-    int left = 0;
-    if (values % 3 == 2) {
-        packed += 2;  // the two values and a Shift 1 as filler
-    } else if (values % 3 == 1) {
-        left = asciiLength(items, j - 1, j);  // the last character in ASCII
-    }
-    return {{packed, packed + 1 + left}, {packed, packed + left}, 2, 1};
+    const int packed = 1 + 2 * (values / 3) + (values % 3 == 2 ? 2 : 0);  // two values left: Shift 1 fills
+    const int last = values % 3 == 1 ? ascii(1) : 0;                       // one left: its character in ASCII
+    return {packed, packed + 1 + last, packed + last, 2, 1};
 }
 
-constexpr std::size_t kMaxLength = 128;
-using Lengths = std::bitset<kMaxLength>;
-
-// Whether some encodation of the items, after `start` codewords, fits a
-// symbol of `capacity` data codewords.
+// Whether some encodation of the items after `start` codewords fits `capacity`.
 bool fitsSomeEncodation(const DataItemList& items, int start, int capacity)
 {
     const std::size_t n = items.size();
-    std::vector<Lengths> reach(n + 1);  // [i]: codeword counts with items [0, i) encoded and ASCII in force
+    std::vector<std::bitset<128>> reach(n + 1);  // [i]: counts with items [0, i) written, ASCII in force
     reach[0].set(static_cast<std::size_t>(start));
     bool fits = false;
     const auto add = [&](std::size_t j, int length) {
@@ -153,23 +127,21 @@ bool fitsSomeEncodation(const DataItemList& items, int start, int capacity)
             }
             for (const Scheme scheme : kSchemes) {
                 for (std::size_t j = i + 1; j <= n && holds(scheme, items[j - 1]); ++j) {
+                    const int bytes = static_cast<int>(j - i);
                     if (scheme == Scheme::Ascii) {
                         add(j, p + asciiLength(items, i, j));
-                        continue;
-                    }
-                    if (scheme == Scheme::Base256) {
-                        const int bytes = static_cast<int>(j - i);
+                    } else if (scheme == Scheme::Base256) {
                         add(j, p + 2 + bytes + (bytes >= 250 ? 1 : 0));
-                        fits = fits || (j == n && p + 2 + bytes == capacity);  // length 0
-                        continue;
+                        fits = fits || (j == n && p + 2 + bytes == capacity);
+                    } else {
+                        const PackingRun run = packingRun(scheme, items, i, j);
+                        const int room = capacity - (p + run.packed);
+                        if (room >= run.explicitRoom) {
+                            add(j, p + run.explicitLength);
+                        }
+                        fits = fits || (room >= 0 && room <= run.implicitRoom &&
+                                        p + run.implicitLength + asciiLength(items, j, n) <= capacity);
                     }
-                    const RunEndings run = packingRun(scheme, items, i, j);
-                    if (capacity - (p + run.explicitEnd.packed) >= run.roomAfterGroup) {
-                        add(j, p + run.explicitEnd.length);
-                    }
-                    const int room = capacity - (p + run.implicitEnd.packed);
-                    fits = fits || (room >= 0 && room <= run.asciiAfterGroup &&
-                                    p + run.implicitEnd.length + asciiLength(items, j, n) <= capacity);
                 }
             }
         }
@@ -186,24 +158,19 @@ int exhaustiveOptimum(const DataItemList& items, int start)
     return capacity;
 }
 
-// ---- The check ------------------------------------------------------------
-
 struct Tally {
     int inputs = 0;
     int optimal = 0;
     int symbolsRead = 0;
 };
 
-struct ReadBack {
-    std::int32_t formatId = -1;
-    std::string mismatch;  // what zxing-cpp read otherwise than expected, or why nothing was read
-};
-
-ReadBack readBack(const SymbolOptions& options)
+// Encodes in `format` (0: the one chosen) and has zxing-cpp read the symbol:
+// the format chosen and what was read otherwise than expected.
+std::pair<std::int32_t, std::string> readBack(SymbolOptions options, std::int32_t format)
 {
+    options.preferredFormat = format;
     Symbol symbol;
-    const Outcome outcome = encode(options, symbol);
-    if (!outcome.ok()) {
+    if (const Outcome outcome = encode(options, symbol); !outcome.ok()) {
         return {-1, "result " + std::to_string(static_cast<int>(outcome.code))};
     }
     const auto image = testing::drawSymbol(symbol, Orientation::Degrees0, 2);
@@ -212,82 +179,53 @@ ReadBack readBack(const SymbolOptions& options)
             testing::zxingMismatch(testing::readWithZxing(*image), testing::expectReading(input, symbol.codewords()))};
 }
 
-void checkAgainstExhaustive(const std::string& data, const Layout& layout, Tally& tally)
+void checkAgainstExhaustive(const std::string& data, const testing::Layout& layout, Tally& tally)
 {
-    const SymbolOptions options = testing::optionsFor(data, EncodingMode::Automatic, layout, true);
     DataItemList items = prepareData(data);
     const int header = layout.structuredAppend ? 4 : 0;
     const int optimum = exhaustiveOptimum(items, header);
-
     std::size_t leading = 0;  // ready codewords the driver writes ahead of the runs
     while (leading < items.size() && items[leading].isCodeword) {
         ++leading;
     }
     items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(leading));
-    const auto required = static_cast<int>(planMinimalRuns(items, static_cast<std::size_t>(header) + leading).requiredCapacity);
+    const std::size_t required = planMinimalRuns(items, static_cast<std::size_t>(header) + leading).requiredCapacity;
     ++tally.inputs;
-    tally.optimal += required == optimum ? 1 : 0;
-    EXPECT_EQ(required, optimum) << layout.name << ": " << ::testing::PrintToString(data);
+    tally.optimal += required == static_cast<std::size_t>(optimum) ? 1 : 0;
+    EXPECT_EQ(required, static_cast<std::size_t>(optimum)) << layout.name << ": " << ::testing::PrintToString(data);
 
-    // The first format that holds the optimum, then the larger ones with up
-    // to three codewords to spare, each read back.
+    const SymbolOptions options = testing::optionsFor(data, EncodingMode::Automatic, layout, true);
     bool first = true;
     for (const SymbolFormat& format : formatCandidates({0, layout.shape, layout.dmre})) {
         const int spare = format.dataCodewords - optimum;
         if (spare < 0 || (!first && spare > 3)) {
             continue;
         }
-        SymbolOptions inFormat = options;
-        inFormat.preferredFormat = first ? 0 : format.id;  // the first is the one chosen unasked
-        const ReadBack read = readBack(inFormat);
+        const auto [formatId, mismatch] = readBack(options, first ? 0 : format.id);
         ++tally.symbolsRead;
-        EXPECT_EQ(read.formatId, format.id) << layout.name << ": " << ::testing::PrintToString(data);
-        EXPECT_EQ(read.mismatch, "") << layout.name << ", format " << format.id << " (" << spare
-                                     << " spare): " << ::testing::PrintToString(data);
+        EXPECT_EQ(formatId, format.id) << layout.name << ": " << ::testing::PrintToString(data);
+        EXPECT_EQ(mismatch, "") << layout.name << ", " << spare << " spare: " << ::testing::PrintToString(data);
         first = false;
-    }
-}
-
-// Calls `check` with every string of 1 to maxLength symbols of the alphabet.
-template <typename Check>
-void forEveryString(const std::vector<std::string>& alphabet, std::size_t maxLength, const Check& check)
-{
-    std::vector<std::size_t> digits;
-    for (std::size_t length = 1; length <= maxLength; ++length) {
-        digits.assign(length, 0);
-        for (bool more = true; more;) {
-            std::string data;
-            for (const std::size_t d : digits) {
-                data += alphabet[d];
-            }
-            check(data);
-            std::size_t p = 0;
-            while (p < length && ++digits[p] == alphabet.size()) {
-                digits[p++] = 0;
-            }
-            more = p < length;
-        }
     }
 }
 
 TEST(MinimalEncodation, EqualsTheExhaustiveOptimumOnEveryShortString)
 {
-    struct Alphabet {
-        std::vector<std::string> symbols;
-        std::size_t maxLength;
-    };
     // Capitals, small letters, digits, punctuation, bytes above 127, X12's
-    // own characters, FNC1 and carriage return: every scheme and every ending.
-    const Alphabet alphabets[] = {
+    // own characters, FNC1 and carriage return: every scheme and ending.
+    const std::pair<std::vector<std::string>, std::size_t> alphabets[] = {
         {{"A", "a", "0", "!", "\xC4"}, 6},
         {{"A", "0", "*", "."}, 7},
         {{"b", " ", "Z", "9"}, 7},
         {{"a", "1", "~1", "\r", "\xE9"}, 5},
     };
     Tally tally;
-    for (const Alphabet& alphabet : alphabets) {
-        forEveryString(alphabet.symbols, alphabet.maxLength, [&](const std::string& data) {
-            checkAgainstExhaustive(data, kLayouts[static_cast<std::size_t>(tally.inputs) % std::size(kLayouts)], tally);
+    for (const auto& [alphabet, maxLength] : alphabets) {
+        testing::forEveryString(alphabet, maxLength, [&](const std::string& data) {
+            if (!data.empty()) {
+                const auto layout = static_cast<std::size_t>(tally.inputs) % std::size(testing::kLayouts);
+                checkAgainstExhaustive(data, testing::kLayouts[layout], tally);
+            }
         });
     }
     std::printf("%d inputs, %d at the exhaustive optimum, %d symbols read back\n", tally.inputs, tally.optimal,

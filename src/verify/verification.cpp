@@ -57,7 +57,7 @@ Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orien
     if (symbol.empty()) {
         return ResultCode::InvalidData;
     }
-    const ExpectedReading expected = expectedReading(intended, symbol.codewords());
+    const ExpectedReading expected = expectedReading(intended, symbol);
     result.meant = expected.reading;
     result.read.reset();
     for (const std::int32_t moduleSize : kPlainModuleSizes) {

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -110,13 +111,24 @@ public:
     }
 
     // Fills `bytes`; bytes not there yet are waited for until the deadline.
+    // What the socket holds is read in one go, so that a small answer
+    // (most are) takes one call, and the rest is kept for the next.
     IoResult receiveAll(std::span<std::uint8_t> bytes, Clock::time_point deadline)
     {
-        std::size_t received = 0;
+        std::size_t received = takeBuffered(bytes);
         while (received < bytes.size()) {
-            const ssize_t n = recv(socket_, bytes.data() + received, bytes.size() - received, MSG_DONTWAIT);
+            const bool direct = bytes.size() - received >= kInputBuffer;
+            std::uint8_t* into = direct ? bytes.data() + received : input_.data();
+            const std::size_t room = direct ? bytes.size() - received : kInputBuffer;
+            const ssize_t n = recv(socket_, into, room, MSG_DONTWAIT);
             if (n > 0) {
-                received += static_cast<std::size_t>(n);
+                if (direct) {
+                    received += static_cast<std::size_t>(n);
+                } else {
+                    inputStart_ = 0;
+                    inputEnd_ = static_cast<std::size_t>(n);
+                    received += takeBuffered(bytes.subspan(received));
+                }
             } else if (n == 0 || !wouldBlock(errno)) {
                 return IoResult::Closed;
             } else if (!waitFor(POLLIN, deadline)) {
@@ -176,6 +188,16 @@ public:
 
 private:
     static constexpr std::size_t kKeptErrorBytes = 4096;
+    static constexpr std::size_t kInputBuffer = 4096;
+
+    // Bytes read before and not yet taken, into `bytes`; how many.
+    std::size_t takeBuffered(std::span<std::uint8_t> bytes) noexcept
+    {
+        const std::size_t n = std::min(bytes.size(), inputEnd_ - inputStart_);
+        std::copy_n(input_.data() + inputStart_, n, bytes.data());
+        inputStart_ += n;
+        return n;
+    }
 
     [[nodiscard]] bool errorsEnded() const
     {
@@ -185,6 +207,9 @@ private:
 
     int socket_;
     int errors_;
+    std::array<std::uint8_t, kInputBuffer> input_{};  // used by one receiving thread at a time
+    std::size_t inputStart_ = 0;
+    std::size_t inputEnd_ = 0;
     mutable std::mutex errorsMutex_;  // the sending and the receiving thread both read the pipe
     bool errorsEnded_ = false;
     std::string said_;

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <memory>
 
-#include "image/module_view.hpp"
-#include "image/png_memory_source.hpp"
+#include "layout/module_view.hpp"
+#include "png/png_memory_source.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
 #include "verify/png_comparison.hpp"

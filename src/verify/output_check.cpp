@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "layout/module_view.hpp"
+#include "layout/symbol_layout.hpp"
 #include "png/png_memory_source.hpp"
-#include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
 #include "verify/vector_reading.hpp"
 
@@ -94,45 +94,42 @@ std::string colourText(Color c)
 // modules, the background everywhere else.
 class ExpectedPixels {
 public:
-    ExpectedPixels(const Symbol& symbol, const RenderOptions& render, const SymbolPlacement& placement)
-        : view_(symbol.matrix(), render.orientation), render_(render), placement_(placement)
+    ExpectedPixels(const Symbol& symbol, const RenderOptions& render, const SymbolLayout& layout)
+        : view_(symbol.matrix(), render.orientation), render_(render), layout_(layout)
     {
     }
 
     // The colour at (x, y), and the module there (row -1 outside the symbol).
     [[nodiscard]] Color at(std::int32_t x, std::int32_t y, int& row, int& column) const
     {
-        const std::int32_t dx = x - placement_.left;
-        const std::int32_t dy = y - placement_.top;
-        const std::int32_t s = placement_.moduleSize;
+        const std::int64_t dx = x - layout_.left;
+        const std::int64_t dy = y - layout_.top;
+        const std::int64_t s = layout_.moduleSize;
         row = -1;
         column = -1;
         if (dx < 0 || dy < 0 || dx >= view_.columns() * s || dy >= view_.rows() * s) {
             return render_.background;
         }
-        row = dy / s;
-        column = dx / s;
+        row = static_cast<int>(dy / s);
+        column = static_cast<int>(dx / s);
         return view_.dark(row, column) ? render_.foreground : render_.background;
     }
 
 private:
     ModuleView view_;
     const RenderOptions& render_;
-    SymbolPlacement placement_;
+    const SymbolLayout& layout_;
 };
 
 Outcome differs(std::string detail) { return {ResultCode::VerificationFailed, std::move(detail)}; }
 
 Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, const RenderOptions& render)
 {
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
+    SymbolLayout layout;
+    if (Outcome laid = layOutPixels(symbol, render, std::nullopt, PixelLimit::None, layout); !laid.ok()) {
+        return laid;
     }
-    SymbolPlacement placement;
-    if (Outcome placed = placeSymbol(symbol, render, size, placement); !placed.ok()) {
-        return placed;
-    }
+    const ImageSize size = layout.imageSize();
     RgbImage image;
     if (std::string error = decodePng(bytes, image); !error.empty()) {
         return differs("the written PNG cannot be decoded: " + error);
@@ -144,7 +141,7 @@ Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, cons
     // Rows inside one module row look alike: the expected row is built once
     // per module row and compared whole; pixels are looked at one by one
     // only in rows that differ.
-    const ExpectedPixels expected(symbol, render, placement);
+    const ExpectedPixels expected(symbol, render, layout);
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(image.width);
     std::vector<std::uint8_t> want(rowBytes);
     std::int64_t builtFor = -2;
@@ -153,8 +150,8 @@ Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, cons
     for (std::int32_t y = 0; y < image.height; ++y) {
         int row = 0;
         int column = 0;
-        const std::int32_t dy = y - placement.top;
-        const std::int64_t band = dy < 0 ? -1 : dy / placement.moduleSize;
+        const std::int64_t dy = y - layout.top;
+        const std::int64_t band = dy < 0 ? -1 : dy / layout.moduleSize;
         if (band != builtFor) {
             for (std::int32_t x = 0; x < image.width; ++x) {
                 const Color c = expected.at(x, y, row, column);

@@ -81,14 +81,15 @@ void appendModuleTransform(VectorText& text, const SymbolLayout& layout)
     text.integer(layout.left).text(" ").integer(layout.top);
 }
 
-void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators)
+void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators,
+                       double unitPoints)
 {
     const auto color = [&](Color c) {
         page.channel(c.red()).text(" ").channel(c.green()).text(" ").channel(c.blue()).text(operators.color).text("\n");
     };
-    const double k = picture.pointsPerUnit();
+    const double k = picture.pointsPerUnit() / unitPoints;
     page.text(operators.matrixBefore).decimal(k, kScaleDigits).text(" 0 0 ").decimal(-k, kScaleDigits);
-    page.text(" 0 ").decimal(picture.heightPoints(), kSizeDigits).text(operators.matrixAfter).text("\n");
+    page.text(" 0 ").decimal(picture.heightPoints() / unitPoints, kSizeDigits).text(operators.matrixAfter).text("\n");
     color(picture.background);
     page.text("0 0 ").integer(picture.width()).text(" ").integer(picture.height()).text(operators.fillRectangle);
     page.text("\n");

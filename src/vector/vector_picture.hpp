@@ -94,7 +94,9 @@ struct PageOperators {
 // The picture drawn in a page of widthPoints() x heightPoints() whose origin
 // is the bottom-left corner: the units turned upside down, the background,
 // then the dark modules as one path filled once. One operation per line.
-void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators);
+// `unitPoints` is the page's unit in points (1 unless the page is scaled).
+void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators,
+                       double unitPoints = 1.0);
 
 // The value as written with `digits` fraction digits (what a reader of the
 // text gets back), for bounding boxes computed from written sizes.

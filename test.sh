@@ -11,7 +11,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/scripts/common.sh"
 
 ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libgtest-dev \
-    libzxing-dev libdmtx-dev librsvg2-bin ghostscript qpdf
+    libzxing-dev libdmtx-dev librsvg2-bin ghostscript qpdf poppler-utils
 
 jobs="$(nproc)"
 echo "== Release build and tests"

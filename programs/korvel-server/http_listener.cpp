@@ -220,6 +220,7 @@ private:
         if (requestLine_.empty()) {
             requestLine_ = "-";
         }
+        refused_ = true;
         respond(refusedRequest(status, message, state_.config), true);
     }
 
@@ -236,16 +237,40 @@ private:
 
     void onWrite(bool closeAfter, beast::error_code error, std::size_t)
     {
+        const bool refused = refused_;
+        refused_ = false;
         if (state_.log.enabled()) {
             const auto taken = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started_);
             state_.log.write(client_, requestLine_, response_->result_int(), response_->body().size(), taken);
         }
         requestLine_.clear();
         response_.reset();
+        if (!error && refused) {
+            return drainAndClose();
+        }
         if (error || closeAfter) {
             return close();
         }
         readHeader();
+    }
+
+    // After refusing a request whose bytes may still be arriving: the
+    // answer is sent, then what the client still sends is read and dropped
+    // for a moment, so that closing does not reset the connection before
+    // the client has read the answer.
+    void drainAndClose()
+    {
+        boost::system::error_code ignored;
+        stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        stream_.expires_after(std::chrono::seconds(1));
+        discard_.resize(4096);
+        stream_.async_read_some(net::buffer(discard_), [self = shared_from_this()](beast::error_code error,
+                                                                                   std::size_t) {
+            if (error) {
+                return self->close();
+            }
+            self->drainAndClose();
+        });
     }
 
     void close()
@@ -263,8 +288,10 @@ private:
     std::optional<HttpResponse> response_;
     std::string client_;
     std::string requestLine_;
+    std::vector<char> discard_;
     Clock::time_point started_;
     bool waitingForRequest_ = false;
+    bool refused_ = false;  // the answer refuses a request that may still be arriving
 };
 
 // Accepts connections until stopped; beyond the connection limit a new

@@ -60,7 +60,7 @@ bool appendQueryFields(std::string_view query, RequestFields& fields, std::strin
 
 bool appendJsonFields(std::string_view body, RequestFields& fields, std::string& error)
 {
-    const auto json = nlohmann::json::parse(body, nullptr, false);
+    const auto json = nlohmann::ordered_json::parse(body, nullptr, false);
     if (json.is_discarded() || !json.is_object()) {
         error = "Error: Invalid argument: the body is not a JSON object.";
         return false;
@@ -74,7 +74,7 @@ bool appendJsonFields(std::string_view body, RequestFields& fields, std::string&
         } else if (value.is_number()) {
             text = value.dump();
         } else {
-            error = "Error: Invalid argument: the member " + nlohmann::json(name).dump() +
+            error = "Error: Invalid argument: the member " + nlohmann::ordered_json(name).dump() +
                     " is not a string, number or boolean.";
             return false;
         }

@@ -192,14 +192,9 @@ private:
         refuse(400, "Error: Malformed request: " + error.message() + ".");
     }
 
-    // Whether the request line alone ran past the target's limit.
-    [[nodiscard]] bool firstLineTooLong() const
-    {
-        const auto data = buffer_.data();
-        const std::string_view received(static_cast<const char*>(data.data()), data.size());
-        const std::size_t end = received.find("\r\n");
-        return (end == std::string_view::npos ? received.size() : end) > state_.limits.targetBytes;
-    }
+    // Whether the request line alone ran past the header's limit: the
+    // parser keeps the target once the request line is whole.
+    [[nodiscard]] bool firstLineTooLong() const { return parser_->get().target().empty(); }
 
     void handle()
     {

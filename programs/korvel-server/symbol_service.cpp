@@ -115,7 +115,6 @@ Outcome produce(const SymbolRequest& request, std::uint64_t maxPixels, MadeImage
             report->verification = verification;
         }
     }
-    image.humanReadable = symbol.humanReadableText();
     return result;
 }
 

@@ -41,7 +41,6 @@ struct ApiError {
 
 struct MadeImage {
     std::vector<std::uint8_t> bytes;
-    std::string humanReadable;  // GS1 and HIBC data: the text printed under the symbol
 };
 
 // The symbol's image in the request's type. A PNG of more than `maxPixels`

@@ -14,8 +14,6 @@
 // checks everything encode checks).
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -103,14 +101,3 @@ const char* fuzzRequestOptions(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzRequestOptions(data, size)) {
-        std::fprintf(stderr, "fuzzRequestOptions: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

@@ -239,12 +239,12 @@ TEST_F(ServerApi, ValidateDescribesGoodData)
 
 TEST_F(ServerApi, ReportIsTheProgramsAndVerifies)
 {
-    const std::string query = "data=%5B01%5D09501101530003&gs1=1&fmt=4&verify=1";
+    const std::string query = "data=%5B01%5D09501101530003&gs1=1&dmre=1&fmt=31&verify=1";
     const HttpReply reply = server_->get("/v1/report?" + query);
     ASSERT_EQ(reply.status, 200U) << reply.body;
     const Json report = Json::parse(reply.body);
     EXPECT_EQ(report["status"], 0);
-    EXPECT_EQ(report["format"]["number"], 4);
+    EXPECT_EQ(report["format"]["number"], 31);
     EXPECT_EQ(report["gs1"]["hri"], "(01) 09501101530003");
     EXPECT_EQ(report["sha256"], sha256Hex(bytesOf(server_->get("/v1/symbol.png?" + query).body)));
     EXPECT_EQ(report["verification"]["passed"], true) << reply.body;

@@ -59,13 +59,26 @@ StructuredAppend sappValue(std::string_view keyword, py::handle value)
     if (parts.size() != 2 && parts.size() != 3) {
         raiseInvalidValue(keyword, value, kSappAccepted);
     }
+    // Each number in its range; a refusal shows the whole tuple.
+    const auto number = [&](std::size_t index, std::int64_t low, std::int64_t high) {
+        const py::object part = parts[index];
+        if (PyIndex_Check(part.ptr()) == 0 || PyBool_Check(part.ptr()) != 0) {
+            raiseInvalidType(keyword, value, kSappAccepted);
+        }
+        int overflow = 0;
+        const long long n = PyLong_AsLongLongAndOverflow(part.ptr(), &overflow);
+        if (overflow != 0 || n < low || n > high) {
+            PyErr_Clear();
+            raiseInvalidValue(keyword, value, kSappAccepted);
+        }
+        return static_cast<std::int32_t>(n);
+    };
     StructuredAppend sequence;
     sequence.enabled = true;
-    sequence.total = static_cast<std::int32_t>(integerValue(keyword, parts[1], 2, 16, kSappAccepted));
-    sequence.position = static_cast<std::int32_t>(integerValue(keyword, parts[0], 1, sequence.total, kSappAccepted));
+    sequence.total = number(1, 2, 16);
+    sequence.position = number(0, 1, sequence.total);
     if (parts.size() == 3) {
-        sequence.id =
-            static_cast<std::int32_t>(integerValue(keyword, parts[2], 1, StructuredAppend::kMaxId, kSappAccepted));
+        sequence.id = number(2, 1, StructuredAppend::kMaxId);
     }
     return sequence;
 }

@@ -15,6 +15,9 @@ class Error(ValueError):
         self.message = message
         self.code = code
 
+    def __reduce__(self):
+        return type(self), (self.message, self.code), self.__dict__
+
 
 class ArgumentError(Error):
     """An option or render keyword with a value that is refused, keywords that

@@ -80,3 +80,7 @@ class VerificationError(Error):
     def __init__(self, message: str = "Error: Verification failed.", code: int = 16, verification: "dict | None" = None) -> None:
         super().__init__(message, code)
         self.verification = verification
+
+
+for _error in (Error, ArgumentError, ArgumentTypeError, DataError, CapacityError, GS1Error, VerificationError):
+    _error.__module__ = "korvel"

@@ -17,11 +17,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/option_scanner.hpp"
-#include "cli/option_values.hpp"
-#include "cli/program_options.hpp"
-#include "cli/program_driver.hpp"
-#include "cli/program_settings.hpp"
+#include "option_scanner.hpp"
+#include "option_values.hpp"
+#include "program_options.hpp"
+#include "program_driver.hpp"
+#include "program_settings.hpp"
 #include "fuzz_targets.hpp"
 
 namespace korvel::fuzz {

@@ -31,10 +31,10 @@
 #include <vector>
 
 #include "fuzz_targets.hpp"
-#include "image/png_image_data.hpp"
-#include "image/png_stream.hpp"
-#include "image/row_structure.hpp"
-#include "image/two_colour_rows.hpp"
+#include "png/png_image_data.hpp"
+#include "png/png_stream.hpp"
+#include "png/row_structure.hpp"
+#include "png/two_colour_rows.hpp"
 #include "support/png_file.hpp"
 
 namespace korvel::fuzz {

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "image/symbol_drawing.hpp"
-#include "image/symbol_geometry.hpp"
+#include "raster/symbol_drawing.hpp"
+#include "layout/symbol_geometry.hpp"
 
 namespace korvel {
 

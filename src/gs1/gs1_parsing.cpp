@@ -5,7 +5,7 @@
 #include "gs1/digital_link_parser.hpp"
 #include "gs1/element_string_parser.hpp"
 #include "gs1/element_string_validation.hpp"
-#include "image/utc_calendar.hpp"
+#include "calendar/utc_calendar.hpp"
 #include "korvel/gs1.hpp"
 
 namespace korvel {

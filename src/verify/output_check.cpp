@@ -9,8 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "image/module_view.hpp"
-#include "image/png_memory_source.hpp"
+#include "layout/module_view.hpp"
+#include "png/png_memory_source.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
 #include "verify/vector_reading.hpp"

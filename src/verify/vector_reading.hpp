@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "image/module_rectangles.hpp"
+#include "layout/module_rectangles.hpp"
 #include "korvel/color.hpp"
 #include "korvel/output.hpp"
 

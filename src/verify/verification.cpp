@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "image/module_view.hpp"
+#include "layout/module_view.hpp"
 
 namespace korvel {
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "batch/output_names.hpp"
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 #include "support/png_file.hpp"
 #include "support/process_runner.hpp"
 #include "support/symbol_readers.hpp"

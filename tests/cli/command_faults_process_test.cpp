@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 #include "support/process_runner.hpp"
 
 namespace korvel {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/option_scanner.hpp"
-#include "cli/program_options.hpp"
+#include "option_scanner.hpp"
+#include "program_options.hpp"
 
 namespace korvel {
 namespace {

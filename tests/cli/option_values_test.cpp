@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "cli/option_values.hpp"
+#include "option_values.hpp"
 
 namespace korvel {
 namespace {

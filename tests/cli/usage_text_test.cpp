@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 #include "korvel/result_code.hpp"
 
 namespace korvel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 #include "support/png_file.hpp"
 #include "support/process_runner.hpp"
 

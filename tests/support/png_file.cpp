@@ -1,6 +1,6 @@
 #include "support/png_file.hpp"
 
-#include "image/png_memory_source.hpp"
+#include "png/png_memory_source.hpp"
 
 #include <png.h>
 #include <zlib.h>

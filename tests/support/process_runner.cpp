@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "cli/usage_text.hpp"
+#include "usage_text.hpp"
 
 namespace korvel::testing {
 namespace {

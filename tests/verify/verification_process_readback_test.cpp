@@ -11,7 +11,7 @@
 #include <fstream>
 #include <random>
 
-#include "cli/program_driver.hpp"
+#include "program_driver.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"

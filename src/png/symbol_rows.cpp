@@ -1,0 +1,75 @@
+#include "png/symbol_rows.hpp"
+
+#include <new>
+#include <vector>
+
+#include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
+
+namespace korvel {
+namespace {
+
+// Appends pixels up to `end` in one colour, joined to a last run of the same
+// colour. Nothing when the row already reaches `end`.
+void extendRow(std::vector<ColorRun>& runs, std::int64_t end, std::uint32_t pixel)
+{
+    const std::int64_t done = runs.empty() ? 0 : runs.back().end;
+    if (end <= done) {
+        return;
+    }
+    if (!runs.empty() && runs.back().pixel == pixel) {
+        runs.back().end = static_cast<std::uint32_t>(end);
+    } else {
+        runs.push_back({static_cast<std::uint32_t>(end), pixel});
+    }
+}
+
+RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, ImageSize size,
+                        const ModulePlacement& placement)
+{
+    const std::uint32_t background = packedPixel(options.background);
+    const std::uint32_t foreground = packedPixel(options.foreground);
+    const ModuleView view(matrix, options.orientation);
+    const std::int64_t s = placement.moduleSize;
+
+    RowStructure rows(static_cast<std::uint32_t>(size.width));
+    const std::vector<ColorRun> blank{{static_cast<std::uint32_t>(size.width), background}};
+    if (placement.top > 0) {
+        rows.appendRows(blank, static_cast<std::uint32_t>(placement.top));
+    }
+    std::vector<ColorRun> runs;
+    for (int i = 0; i < view.rows(); ++i) {
+        runs.clear();
+        extendRow(runs, placement.left, background);
+        for (int j = 0; j < view.columns(); ++j) {
+            extendRow(runs, placement.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
+        }
+        extendRow(runs, size.width, background);
+        rows.appendRows(runs, static_cast<std::uint32_t>(s));
+    }
+    if (rows.height() < static_cast<std::uint32_t>(size.height)) {
+        rows.appendRows(blank, static_cast<std::uint32_t>(size.height) - rows.height());
+    }
+    return rows;
+}
+
+}  // namespace
+
+ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
+                          std::optional<RowStructure>& rows) noexcept
+{
+    ModulePlacement placement;
+    if (const ResultCode placed =
+            placeSymbol(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, placement);
+        placed != ResultCode::Ok) {
+        return placed;
+    }
+    try {
+        rows.emplace(symbolRows(symbol.matrix(), options, size, placement));
+    } catch (const std::bad_alloc&) {
+        return ResultCode::CantInitializePngCreator;
+    }
+    return ResultCode::Ok;
+}
+
+}  // namespace korvel

@@ -1,0 +1,42 @@
+#include "raster/symbol_drawing.hpp"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
+
+namespace korvel {
+
+ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, const RenderOptions& options,
+                      RasterImage& image, const TargetRect& target)
+{
+    ModulePlacement placement;
+    if (const ResultCode placed = placeSymbol(format, matrix != nullptr, options, target, placement);
+        placed != ResultCode::Ok) {
+        return placed;
+    }
+
+    if (options.background != image.initialColor()) {
+        // A target may be wider than 32 bits can say; the image clips what it paints.
+        const auto side = [](std::int32_t low, std::int32_t high) {
+            return static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{high} - low, INT32_MAX));
+        };
+        image.fillRect(target.left, target.top, side(target.left, target.right), side(target.top, target.bottom),
+                       options.background);
+    }
+    const ModuleView view(*matrix, options.orientation);
+    const std::int64_t s = placement.moduleSize;
+    const auto size = static_cast<std::int32_t>(s);
+    for (int i = 0; i < view.rows(); ++i) {
+        for (int j = 0; j < view.columns(); ++j) {
+            if (view.dark(i, j)) {
+                image.fillRect(static_cast<std::int32_t>(placement.left + j * s),
+                               static_cast<std::int32_t>(placement.top + i * s), size, size, options.foreground);
+            }
+        }
+    }
+    return ResultCode::Ok;
+}
+
+}  // namespace korvel

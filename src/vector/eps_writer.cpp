@@ -1,0 +1,44 @@
+#include "vector/eps_writer.hpp"
+
+#include <cmath>
+
+namespace korvel {
+namespace {
+
+constexpr PageOperators kPostScript{"[", "] concat", " setrgbcolor", " rectfill", " R", "fill"};
+
+// "0 0 width height" of a bounding box, whole points rounded outward or
+// points with fraction digits.
+void appendBox(VectorText& eps, const VectorPicture& picture, bool wholePoints)
+{
+    const double width = roundedTo(picture.widthPoints(), kSizeDigits);
+    const double height = roundedTo(picture.heightPoints(), kSizeDigits);
+    eps.text("0 0 ");
+    if (wholePoints) {
+        eps.integer(static_cast<std::int64_t>(std::ceil(width))).text(" ");
+        eps.integer(static_cast<std::int64_t>(std::ceil(height))).text("\n");
+    } else {
+        eps.decimal(width, kSizeDigits).text(" ").decimal(height, kSizeDigits).text("\n");
+    }
+}
+
+}  // namespace
+
+std::string epsDocument(const VectorPicture& picture)
+{
+    VectorText eps;
+    eps.text("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: ");
+    appendBox(eps, picture, true);
+    eps.text("%%HiResBoundingBox: ");
+    appendBox(eps, picture, false);
+    eps.text("%%Creator: korvel\n%%LanguageLevel: 2\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\n");
+    eps.text("save\n1 dict begin\n");
+    // R: x y width height -> a closed rectangle in the current path.
+    eps.text("/R { 4 2 roll moveto 1 index 0 rlineto 0 exch rlineto neg 0 rlineto closepath } bind def\n");
+    eps.text("newpath\n");
+    appendPageDrawing(eps, picture, kPostScript);
+    eps.text("end\nrestore\nshowpage\n%%Trailer\n%%EOF\n");
+    return eps.take();
+}
+
+}  // namespace korvel

@@ -1,0 +1,102 @@
+#include "vector/pdf_writer.hpp"
+
+#include <zlib.h>
+
+#include <array>
+#include <charconv>
+#include <optional>
+
+namespace korvel {
+namespace {
+
+constexpr PageOperators kPdfContent{"", " cm", " rg", " re f", " re", "f"};
+
+// Appends objects numbered from 1 and remembers where each one starts.
+class PdfObjects {
+public:
+    explicit PdfObjects(VectorText& out) : out_(out) {}
+
+    void add(std::string_view body)
+    {
+        offsets_.push_back(out_.size());
+        out_.integer(static_cast<std::int64_t>(offsets_.size())).text(" 0 obj\n").text(body).text("\nendobj\n");
+    }
+
+    // The cross-reference table (entries of exactly 20 bytes), the trailer
+    // naming object 1 as the catalog, and the table's offset.
+    void finish()
+    {
+        const std::size_t table = out_.size();
+        out_.text("xref\n0 ").integer(static_cast<std::int64_t>(offsets_.size() + 1)).text("\n");
+        out_.text("0000000000 65535 f \n");
+        for (const std::size_t offset : offsets_) {
+            std::array<char, 10> digits{};
+            digits.fill('0');
+            std::array<char, 20> value{};
+            const auto end = std::to_chars(value.data(), value.data() + value.size(), offset).ptr;
+            const auto length = static_cast<std::size_t>(end - value.data());
+            std::copy(value.data(), end, digits.data() + (digits.size() - length));
+            out_.text(std::string_view(digits.data(), digits.size())).text(" 00000 n \n");
+        }
+        out_.text("trailer\n<< /Size ").integer(static_cast<std::int64_t>(offsets_.size() + 1));
+        out_.text(" /Root 1 0 R >>\nstartxref\n").integer(static_cast<std::int64_t>(table)).text("\n%%EOF\n");
+    }
+
+private:
+    VectorText& out_;
+    std::vector<std::size_t> offsets_;
+};
+
+std::string pageObject(const VectorPicture& picture)
+{
+    VectorText page;
+    page.text("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 ");
+    page.decimal(picture.widthPoints(), kSizeDigits).text(" ").decimal(picture.heightPoints(), kSizeDigits);
+    page.text("] /Resources << >> /Contents 4 0 R >>");
+    return page.take();
+}
+
+// The drawing deflated (a large symbol's drawing shrinks to about a fifth),
+// or nothing when zlib cannot have the memory for it.
+std::optional<std::string> deflated(const std::string& drawing)
+{
+    uLongf length = compressBound(static_cast<uLong>(drawing.size()));
+    std::string packed(length, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length, reinterpret_cast<const Bytef*>(drawing.data()),
+                  static_cast<uLong>(drawing.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+        return std::nullopt;
+    }
+    packed.resize(length);
+    return packed;
+}
+
+std::string contentObject(const VectorPicture& picture)
+{
+    VectorText content;
+    appendPageDrawing(content, picture, kPdfContent);
+    std::string drawing = content.take();
+    const auto packed = deflated(drawing);
+    const std::string& data = packed ? *packed : drawing;
+    VectorText object;
+    object.text("<< /Length ").integer(static_cast<std::int64_t>(data.size()));
+    object.text(packed ? " /Filter /FlateDecode" : "").text(" >>\nstream\n").text(data).text("\nendstream");
+    return object.take();
+}
+
+}  // namespace
+
+std::string pdfDocument(const VectorPicture& picture)
+{
+    VectorText pdf;
+    // The comment of bytes above 127 marks the file as binary for transfer programs.
+    pdf.text("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    PdfObjects objects(pdf);
+    objects.add("<< /Type /Catalog /Pages 2 0 R >>");
+    objects.add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    objects.add(pageObject(picture));
+    objects.add(contentObject(picture));
+    objects.finish();
+    return pdf.take();
+}
+
+}  // namespace korvel

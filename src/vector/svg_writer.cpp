@@ -1,0 +1,66 @@
+#include "vector/svg_writer.hpp"
+
+namespace korvel {
+namespace {
+
+// "#rrggbb".
+std::string hexColor(Color color)
+{
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::string text = "#";
+    for (const std::uint8_t level : {color.red(), color.green(), color.blue()}) {
+        text += kDigits[level >> 4];
+        text += kDigits[level & 0xFU];
+    }
+    return text;
+}
+
+// Path data for the rectangles: each one a closed subpath whose start is
+// given relative to the start of the one before (where closing it left the
+// current point), its sides as relative lines.
+void appendModulePath(VectorText& svg, const std::vector<ModuleRectangle>& modules)
+{
+    std::int64_t column = 0;
+    std::int64_t row = 0;
+    for (const ModuleRectangle& r : modules) {
+        svg.text(&r == modules.data() ? "M" : "m").integer(r.column - column).text(" ").integer(r.row - row);
+        svg.text("h").integer(r.width).text("v").integer(r.height).text("h").integer(-r.width).text("z");
+        column = r.column;
+        row = r.row;
+    }
+}
+
+}  // namespace
+
+std::string svgDocument(const VectorPicture& picture)
+{
+    VectorText svg;
+    svg.text("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n");
+    svg.text("<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"")
+        .decimal(picture.widthMillimetres(), kSizeDigits)
+        .text("mm\" height=\"")
+        .decimal(picture.heightMillimetres(), kSizeDigits)
+        .text("mm\" viewBox=\"0 0 ")
+        .integer(picture.width)
+        .text(" ")
+        .integer(picture.height)
+        .text("\">\n");
+    svg.text("<rect width=\"")
+        .integer(picture.width)
+        .text("\" height=\"")
+        .integer(picture.height)
+        .text("\" fill=\"")
+        .text(hexColor(picture.background))
+        .text("\"/>\n");
+    if (!picture.modules.empty()) {
+        svg.text("<path fill=\"").text(hexColor(picture.foreground)).text("\" transform=\"matrix(");
+        appendModuleTransform(svg, picture.placement);
+        svg.text(")\" d=\"");
+        appendModulePath(svg, picture.modules);
+        svg.text("\"/>\n");
+    }
+    svg.text("</svg>\n");
+    return svg.take();
+}
+
+}  // namespace korvel

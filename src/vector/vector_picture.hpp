@@ -1,0 +1,103 @@
+#pragma once
+// What the vector writers (SVG, EPS, PDF) draw, and the text they write it
+// with. A picture is an image of width x height units with a physical size
+// per unit: a background rectangle over the whole image, and the dark
+// modules as rectangles of the module grid, placed by one transform (the
+// placement's module size and corner). All coordinates are whole numbers,
+// so modules abut exactly.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "layout/module_rectangles.hpp"
+#include "layout/symbol_geometry.hpp"
+#include "korvel/color.hpp"
+#include "korvel/render_options.hpp"
+#include "korvel/result_code.hpp"
+#include "korvel/symbol.hpp"
+#include "korvel/vector_writer.hpp"
+
+namespace korvel {
+
+// The image's grid is whole units: a unit is a pixel of the raster drawing,
+// or a module when the module size is given in millimetres.
+struct VectorPicture {
+    std::int64_t width = 0;  // image size in units
+    std::int64_t height = 0;
+    ModulePlacement placement;     // module size and first module's corner, in units
+    double unitMillimetres = 0.0;  // physical size of one unit
+    Color foreground = kBlack;
+    Color background = kWhite;
+    std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
+
+    // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
+    // width and height in millimetres and in points.
+    [[nodiscard]] double pointsPerUnit() const noexcept;
+    [[nodiscard]] double widthMillimetres() const noexcept;
+    [[nodiscard]] double heightMillimetres() const noexcept;
+    [[nodiscard]] double widthPoints() const noexcept;
+    [[nodiscard]] double heightPoints() const noexcept;
+};
+
+// The picture of a symbol drawn with the render options at the physical size
+// the vector options give; the failures are the vector writers'.
+[[nodiscard]] Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render,
+                                        const VectorOptions& vector, VectorPicture& picture);
+
+// Digits after the decimal point for physical sizes (1/10000 mm or point)
+// and for scale factors, which multiply coordinates of up to 65535 units.
+inline constexpr int kSizeDigits = 4;
+inline constexpr int kScaleDigits = 9;
+
+// Text written the same whatever the locale: numbers go through
+// std::to_chars, never through printf or streams.
+class VectorText {
+public:
+    VectorText& text(std::string_view part)
+    {
+        out_.append(part);
+        return *this;
+    }
+    VectorText& integer(std::int64_t value);
+    // Fixed-point with at most `digits` fraction digits; trailing zeros and a
+    // bare point are dropped, and negative zero is written as 0.
+    VectorText& decimal(double value, int digits);
+    // A colour channel as a fraction of full intensity, for PostScript and
+    // PDF colour operators.
+    VectorText& channel(std::uint8_t level);
+
+    [[nodiscard]] std::size_t size() const noexcept { return out_.size(); }
+    [[nodiscard]] std::string take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+// "s 0 0 s left top": the six numbers of the transform from the module grid
+// to the image's units.
+void appendModuleTransform(VectorText& text, const ModulePlacement& placement);
+
+// The operators of a page description language that draw a picture: PDF
+// content streams and PostScript differ only in these words.
+struct PageOperators {
+    std::string_view matrixBefore;  // before the six numbers of a transform
+    std::string_view matrixAfter;   // after them
+    std::string_view color;         // after the three channels of a fill colour
+    std::string_view fillRectangle; // after x y width height: fill it at once
+    std::string_view rectangle;     // after x y width height: add it to the path
+    std::string_view fillPath;      // fills the path built so far
+};
+
+// The picture drawn in a page of widthPoints() x heightPoints() whose origin
+// is the bottom-left corner: the units turned upside down, the background,
+// then the dark modules as one path filled once. One operation per line.
+void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators);
+
+// The value as written with `digits` fraction digits (what a reader of the
+// text gets back), for bounding boxes computed from written sizes.
+[[nodiscard]] double roundedTo(double value, int digits) noexcept;
+
+}  // namespace korvel

@@ -1,0 +1,97 @@
+#include "korvel/vector_writer.hpp"
+
+#include <new>
+
+#include "vector/eps_writer.hpp"
+#include "vector/pdf_writer.hpp"
+#include "vector/svg_writer.hpp"
+#include "vector/vector_picture.hpp"
+
+namespace korvel {
+namespace {
+
+using DocumentWriter = std::string (*)(const VectorPicture&);
+
+// The whole document, made before anything is written.
+Outcome makeDocument(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                     DocumentWriter writer, std::string& document)
+{
+    try {
+        VectorPicture picture;
+        if (Outcome made = makeVectorPicture(symbol, render, vector, picture); !made.ok()) {
+            return made;
+        }
+        document = writer(picture);
+        return ResultCode::Ok;
+    } catch (const std::bad_alloc&) {
+        return ResultCode::UnknownException;
+    }
+}
+
+Outcome send(const std::string& document, const ByteSink& sink)
+{
+    bool stored = false;
+    try {
+        stored = sink({reinterpret_cast<const std::uint8_t*>(document.data()), document.size()});
+    } catch (...) {
+        stored = false;
+    }
+    return stored ? ResultCode::Ok : ResultCode::Fail;
+}
+
+Outcome writeTo(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                DocumentWriter writer, const ByteSink& sink)
+{
+    std::string document;
+    if (Outcome made = makeDocument(symbol, render, vector, writer, document); !made.ok()) {
+        return made;
+    }
+    return send(document, sink);
+}
+
+Outcome writeToFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                    DocumentWriter writer, const std::string& path)
+{
+    std::string document;
+    if (Outcome made = makeDocument(symbol, render, vector, writer, document); !made.ok()) {
+        return made;
+    }
+    return writeFile(path, [&document](const ByteSink& sink) { return send(document, sink); });
+}
+
+}  // namespace
+
+Outcome writeSvg(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
+{
+    return writeTo(symbol, render, vector, svgDocument, sink);
+}
+
+Outcome writeEps(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
+{
+    return writeTo(symbol, render, vector, epsDocument, sink);
+}
+
+Outcome writePdf(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
+{
+    return writeTo(symbol, render, vector, pdfDocument, sink);
+}
+
+Outcome writeSvgFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                     const std::string& path)
+{
+    return writeToFile(symbol, render, vector, svgDocument, path);
+}
+
+Outcome writeEpsFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                     const std::string& path)
+{
+    return writeToFile(symbol, render, vector, epsDocument, path);
+}
+
+Outcome writePdfFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                     const std::string& path)
+{
+    return writeToFile(symbol, render, vector, pdfDocument, path);
+}
+
+}  // namespace korvel

@@ -7,6 +7,8 @@ an exception with the program's message."""
 import random
 import string
 import subprocess
+import threading
+import time
 
 import numpy
 import pytest
@@ -127,3 +129,26 @@ def test_encode_many_checks_options_at_once_and_reads_lazily():
     endless = (f"SERIAL{n:08d}" for n in range(10**12))
     first = next(korvel.encode_many(endless, jobs=2, mode="c40"))
     assert isinstance(first, korvel.Symbol) and first.report()["input"] == "SERIAL00000000"
+
+
+def test_encode_many_releases_the_gil_while_encoding():
+    """Another Python thread runs while a chunk is encoded: with the GIL held
+    it could not run at all in the middle of the call."""
+    rng = random.Random("korvel-gil")
+    items = [text(rng, string.ascii_letters + string.digits, 1500) for _ in range(192)]
+    encoder = korvel._korvel._BatchEncoder(1)
+    stamps, done = [], threading.Event()
+
+    def spin():
+        while not done.is_set():
+            stamps.append(time.perf_counter())
+
+    spinner = threading.Thread(target=spin)
+    spinner.start()
+    start = time.perf_counter()
+    encoder.encode_chunk(items)
+    end = time.perf_counter()
+    done.set()
+    spinner.join()
+    third = (end - start) / 3
+    assert any(start + third < stamp < end - third for stamp in stamps)

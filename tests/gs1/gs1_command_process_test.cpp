@@ -49,7 +49,7 @@ const CommandCase kCommandCases[] = {
     {{"--gs1", "-d", "~1[01]09501101530003", "out.png"}, 15, "",
      "Error: Invalid GS1 data: character 1: expected '[', '(' or a Digital Link URI.\n"},
     {{"--hibc", "-d", "a1", "out.png"}, 15, "", "Error: Invalid GS1 data: character 1: invalid character 'a' for HIBC.\n"},
-    {{"--gs1-separator=FNC1", "--gs1", "out.png"}, 1, "", "Error: Invalid value for --gs1-separator: FNC1.\n"},
+    {{"--gs1-separator=FNC", "--gs1", "out.png"}, 1, "", "Error: Invalid value for --gs1-separator: FNC.\n"},
     {{"--gs1", "--hibc", "-d", "A1", "out.png"}, 1, "",
      "Error: Invalid argument: --hibc cannot be combined with --gs1 or --gs1-nocheck.\n"},
     {{"--hri", "out.png"}, 1, "", "Error: Invalid argument: --hri needs --gs1, --gs1-nocheck or --hibc.\n"},

@@ -37,4 +37,8 @@ namespace korvel::fuzz {
 // its pixels.
 [[nodiscard]] const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> a query string or JSON body of korvel-server; reads its
+// parameters into symbol and render options and encodes what is accepted.
+[[nodiscard]] const char* fuzzRequestOptions(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

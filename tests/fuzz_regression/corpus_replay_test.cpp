@@ -18,5 +18,7 @@ TEST(FuzzCorpus, Gs1Target) { testing::replayCorpus("gs1", fuzz::fuzzGs1); }
 
 TEST(FuzzCorpus, PngRasterTarget) { testing::replayCorpus("png_raster", fuzz::fuzzPngRaster); }
 
+TEST(FuzzCorpus, ZlibStreamTarget) { testing::replayCorpus("zlib_stream", fuzz::fuzzZlibStream); }
+
 }  // namespace
 }  // namespace korvel

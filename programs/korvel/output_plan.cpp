@@ -109,4 +109,13 @@ Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan)
     return writePngFile(symbol, plan.render, plan.png, plan.path);
 }
 
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report)
+{
+    if (plan.type == OutputType::Png) {
+        describePngImage(symbol, plan.render, plan.png, report);
+    } else {
+        describeVectorImage(symbol, plan.render, plan.vector, report);
+    }
+}
+
 }  // namespace korvel

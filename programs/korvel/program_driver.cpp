@@ -155,7 +155,7 @@ Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const Ru
     }
     if (extras.report != nullptr) {
         describeSymbol(options, symbol, *extras.report);
-        describeImage(symbol, plan.render, *extras.report);
+        describePlannedImage(symbol, plan, *extras.report);
     }
     ImageSize size;
     if (plan.type == OutputType::Png && settings.print.moduleMillimetres &&

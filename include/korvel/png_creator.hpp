@@ -1,4 +1,7 @@
 #pragma once
+// Compatibility interface: kept working for programs written against it; new
+// code uses encode() and the writers (korvel.hpp lists the typed path).
+//
 // A raster image that writes itself as a PNG stream: 8-bit RGB, no interlace,
 // gamma 0.5, a time stamp (tIME and a "Creation Time" text of one instant) and
 // four fixed text chunks.
@@ -21,7 +24,8 @@ public:
     // The compression level that stands for zlib's default, level 6.
     static constexpr std::int32_t kDefaultCompression = -2;
 
-    // compressionLevel: a zlib level 0..9, or kDefaultCompression.
+    // compressionLevel: 0..9, or kDefaultCompression; what it does is
+    // described at PngOptions::compressionLevel (png_writer.hpp).
     PngCreator(std::int32_t width, std::int32_t height, Color initialColor, std::int32_t compressionLevel) noexcept;
 
     // Writes the whole PNG stream to the sink. The time stamp is `when`

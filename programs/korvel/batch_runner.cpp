@@ -22,7 +22,6 @@
 #include "batch_progress.hpp"
 #include "program_messages.hpp"
 #include "report_destination.hpp"
-#include "shared_verifier.hpp"
 #include "symbol_job.hpp"
 
 namespace korvel {
@@ -183,14 +182,12 @@ int runBatch(const Settings& settings, const char* outputPattern, const OutputPl
 {
     ReportDestination reportDestination(settings.reportPath);
     std::unique_ptr<VerifierProcess> verifier;
-    std::optional<SharedDecoder> shared;
     if (settings.verify) {
         if (Outcome started = startVerifier(verifier, nullptr); !started.ok()) {
             appendRunFailure(reportDestination, started);
             static_cast<void>(reportDestination.finish());
             return printFailure(started);
         }
-        shared.emplace(*verifier);
     }
     if (Outcome opened = reportDestination.open(); !opened.ok()) {
         return printFailure(opened);
@@ -198,7 +195,7 @@ int runBatch(const Settings& settings, const char* outputPattern, const OutputPl
     InputFile file(*settings.source.batchPath);
     const bool onTerminal = isatty(fileno(stderr)) == 1;
     BatchProgress progress(stderr, onTerminal ? file.countLines() : std::nullopt);
-    BatchRun batch(settings, outputPattern, plan, shared ? &*shared : nullptr, reportDestination, progress);
+    BatchRun batch(settings, outputPattern, plan, verifier.get(), reportDestination, progress);
     const Outcome runFailure = runLines(settings, batch, progress, file);
     int status = batch.messages().exitStatus();
     if (!runFailure.ok()) {

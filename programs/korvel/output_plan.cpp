@@ -88,4 +88,13 @@ Outcome commitImage(const OutputPlan& plan, std::span<const std::uint8_t> bytes,
     return committed;
 }
 
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report)
+{
+    if (plan.type == OutputType::Png) {
+        describePngImage(symbol, plan.render, plan.png, report);
+    } else {
+        describeVectorImage(symbol, plan.render, plan.vector, report);
+    }
+}
+
 }  // namespace korvel

@@ -49,4 +49,8 @@ struct OutputPlan {
 [[nodiscard]] Outcome commitImage(const OutputPlan& plan, std::span<const std::uint8_t> bytes,
                                   const FileIdentity* reportFile, WrittenFile& written, SymbolReport* report);
 
+// The report's image: the PNG's pixels, or the vector output's grid, with
+// the physical size when the plan gives one.
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report);
+
 }  // namespace korvel

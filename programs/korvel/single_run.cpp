@@ -6,7 +6,6 @@
 
 #include "program_messages.hpp"
 #include "report_destination.hpp"
-#include "shared_verifier.hpp"
 #include "symbol_job.hpp"
 
 namespace korvel {

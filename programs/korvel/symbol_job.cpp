@@ -32,6 +32,16 @@ Outcome verifyImage(const SymbolOptions& options, const Symbol& symbol, const Ou
 
 void setSymbolHookForTesting(std::function<void(Symbol&)> hook) { symbolHook() = std::move(hook); }
 
+Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report)
+{
+    Outcome started = VerifierProcess::start({}, verifier);
+    if (!started.ok() && report != nullptr) {
+        report->verification = Verification{};
+        report->verification->detail = started.detail;
+    }
+    return started;
+}
+
 Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras, MadeImage& image)
 {
     const SymbolOptions options = symbolOptionsOf(settings);
@@ -44,7 +54,7 @@ Outcome makeImage(const Settings& settings, const OutputPlan& plan, const Symbol
     }
     if (extras.report != nullptr) {
         describeSymbol(options, symbol, *extras.report);
-        describeImage(symbol, plan.render, *extras.report);
+        describePlannedImage(symbol, plan, *extras.report);
     }
     ImageSize size;
     if (plan.type == OutputType::Png && settings.print.moduleMillimetres &&

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 #include "korvel/verification.hpp"
+#include "korvel/verifier_process.hpp"
 #include "output_plan.hpp"
 #include "program_settings.hpp"
 
@@ -33,6 +35,12 @@ struct MadeImage {
 
 [[nodiscard]] Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras,
                                 MadeImage& image);
+
+// The verifier of a run (--verify): one helper process, started before the
+// first symbol is made so that it loads meanwhile, and asked by every worker
+// of a batch. When it cannot be started, the report (when given) keeps why
+// in its verification part.
+[[nodiscard]] Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report);
 
 // For tests of --verify: called with each encoded symbol before it is drawn,
 // and may put another symbol in its place (as a faulty encoder would).

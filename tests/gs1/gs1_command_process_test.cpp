@@ -41,6 +41,11 @@ const CommandCase kCommandCases[] = {
      "Error: Invalid GS1 data: AI (01) at character 5: check digit 0, expected 3.\n"},
     {{"--gs1-nocheck", "-d", "[01]0950110153000", "out.png"}, 15, "",
      "Error: Invalid GS1 data: AI (01) at character 5: value too short: 13 characters, expected 14.\n"},
+    // base64url padding is a character-set rule: syntax-only checks apply it too.
+    {{"--gs1-nocheck", "-d", "[00]123456789012345675[8030]12=4", "out.png"}, 15, "",
+     "Error: Invalid GS1 data: AI (8030) at character 31: '=' is padding, only at the end (base64url).\n"},
+    {{"--gs1", "-d", "[415]1234567890128[8020]ABC123[8007]XX361234567890", "out.png"}, 15, "",
+     "Error: Invalid GS1 data: AI (8007) at character 37: invalid IBAN 'XX361234567890': unknown country code 'XX'.\n"},
     {{"--gs1", "-d", "~1[01]09501101530003", "out.png"}, 15, "",
      "Error: Invalid GS1 data: character 1: expected '[', '(' or a Digital Link URI.\n"},
     {{"--hibc", "-d", "a1", "out.png"}, 15, "", "Error: Invalid GS1 data: character 1: invalid character 'a' for HIBC.\n"},

@@ -41,4 +41,8 @@ namespace korvel::fuzz {
 // parameters into symbol and render options and encodes what is accepted.
 [[nodiscard]] const char* fuzzRequestOptions(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> data described as bytes, runs, patterns and a repeated phrase;
+// the deflate coder's zlib stream must inflate to exactly that data.
+[[nodiscard]] const char* fuzzZlibStream(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

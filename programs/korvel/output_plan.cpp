@@ -98,15 +98,13 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     return writePng(symbol, plan.render, plan.png, sink);
 }
 
-Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan)
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report)
 {
-    switch (plan.type) {
-    case OutputType::Svg: return writeSvgFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Eps: return writeEpsFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Pdf: return writePdfFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Png: break;
+    if (plan.type == OutputType::Png) {
+        describePngImage(symbol, plan.render, plan.png, report);
+    } else {
+        describeVectorImage(symbol, plan.render, plan.vector, report);
     }
-    return writePngFile(symbol, plan.render, plan.png, plan.path);
 }
 
 }  // namespace korvel

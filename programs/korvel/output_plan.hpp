@@ -8,6 +8,7 @@
 #include "korvel/output.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/render_options.hpp"
+#include "korvel/report.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 #include "korvel/vector_writer.hpp"
@@ -33,8 +34,11 @@ struct OutputPlan {
 [[nodiscard]] Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal,
                                  OutputPlan& plan);
 
-// The symbol written as the plan says, to the sink or to the plan's file.
+// The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);
-[[nodiscard]] Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan);
+
+// The report's image: the PNG's pixels, or the vector output's grid, with
+// the physical size when the plan gives one.
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report);
 
 }  // namespace korvel

@@ -2,10 +2,9 @@
 
 #include <optional>
 
+#include "layout/symbol_layout.hpp"
 #include "png/png_stream.hpp"
 #include "png/symbol_rows.hpp"
-#include "korvel/rendering.hpp"
-#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 
@@ -20,14 +19,11 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
         (png.dotsPerInch && (*png.dotsPerInch < 1 || *png.dotsPerInch > kMaxDotsPerInch))) {
         return ResultCode::InvalidArgument;
     }
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
+    SymbolLayout layout;
+    if (Outcome laid = layOutPixels(symbol, render, png.dotsPerInch, PixelLimit::Raster, layout); !laid.ok()) {
+        return laid;
     }
-    if (!RasterImage::sizeAccepted(size.width, size.height)) {
-        return ResultCode::CantInitializePngCreator;
-    }
-    return describeSymbol(symbol, render, size, rows);
+    return describeSymbol(symbol, render, layout, rows);
 }
 
 PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 
 namespace korvel {
 namespace {
@@ -24,25 +24,25 @@ void extendRow(std::vector<ColorRun>& runs, std::int64_t end, std::uint32_t pixe
     }
 }
 
-RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, ImageSize size,
-                        const ModulePlacement& placement)
+RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, const SymbolLayout& layout)
 {
     const std::uint32_t background = packedPixel(options.background);
     const std::uint32_t foreground = packedPixel(options.foreground);
     const ModuleView view(matrix, options.orientation);
-    const std::int64_t s = placement.moduleSize;
+    const std::int64_t s = layout.moduleSize;
+    const ImageSize size = layout.imageSize();
 
     RowStructure rows(static_cast<std::uint32_t>(size.width));
     const std::vector<ColorRun> blank{{static_cast<std::uint32_t>(size.width), background}};
-    if (placement.top > 0) {
-        rows.appendRows(blank, static_cast<std::uint32_t>(placement.top));
+    if (layout.top > 0) {
+        rows.appendRows(blank, static_cast<std::uint32_t>(layout.top));
     }
     std::vector<ColorRun> runs;
     for (int i = 0; i < view.rows(); ++i) {
         runs.clear();
-        extendRow(runs, placement.left, background);
+        extendRow(runs, layout.left, background);
         for (int j = 0; j < view.columns(); ++j) {
-            extendRow(runs, placement.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
+            extendRow(runs, layout.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
         }
         extendRow(runs, size.width, background);
         rows.appendRows(runs, static_cast<std::uint32_t>(s));
@@ -55,17 +55,11 @@ RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options
 
 }  // namespace
 
-ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
+ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, const SymbolLayout& layout,
                           std::optional<RowStructure>& rows) noexcept
 {
-    ModulePlacement placement;
-    if (const ResultCode placed =
-            placeSymbol(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, placement);
-        placed != ResultCode::Ok) {
-        return placed;
-    }
     try {
-        rows.emplace(symbolRows(symbol.matrix(), options, size, placement));
+        rows.emplace(symbolRows(symbol.matrix(), options, layout));
     } catch (const std::bad_alloc&) {
         return ResultCode::CantInitializePngCreator;
     }

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "layout/symbol_layout.hpp"
 #include "png/row_structure.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -12,10 +13,9 @@
 
 namespace korvel {
 
-// The symbol drawn into an image of `size`. Results as renderSymbol's: 1 for
-// render options outside their sets, 4 when the symbol does not fit, 5 for an
-// empty symbol; and 3 when memory runs out. `rows` is set only on success.
-[[nodiscard]] ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
-                                        std::optional<RowStructure>& rows) noexcept;
+// The symbol drawn as the layout places it, in the options' colours. 3 when
+// memory runs out; `rows` is set only on success.
+[[nodiscard]] ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options,
+                                        const SymbolLayout& layout, std::optional<RowStructure>& rows) noexcept;
 
 }  // namespace korvel

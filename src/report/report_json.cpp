@@ -56,7 +56,10 @@ Json formatJson(const SymbolFormat& format, std::size_t used)
 
 Json imageJson(const ImageReport& image)
 {
-    Json json{{"width", image.size.width}, {"height", image.size.height}, {"module_size", image.moduleSize}};
+    Json json{{"width", image.size.width},
+              {"height", image.size.height},
+              {"module_size", image.moduleSize},
+              {"unit", unitName(image.unit)}};
     if (image.widthMm && image.heightMm && image.moduleMm) {
         json["width_mm"] = *image.widthMm;
         json["height_mm"] = *image.heightMm;
@@ -85,6 +88,9 @@ Json orNull(const std::optional<T>& value, F&& convert)
 std::string reportJson(const SymbolReport& report)
 {
     Json json;
+    if (report.line) {
+        json["line"] = *report.line;
+    }
     json["status"] = static_cast<unsigned>(report.outcome.code);
     json["message"] = outcomeMessage(report.outcome);
     json["input"] = report.input;

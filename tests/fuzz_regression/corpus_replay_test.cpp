@@ -22,5 +22,7 @@ TEST(FuzzCorpus, PngRasterTarget) { testing::replayCorpus("png_raster", fuzz::fu
 TEST(FuzzCorpus, RequestOptionsTarget) { testing::replayCorpus("request_options", fuzz::fuzzRequestOptions); }
 #endif
 
+TEST(FuzzCorpus, ZlibStreamTarget) { testing::replayCorpus("zlib_stream", fuzz::fuzzZlibStream); }
+
 }  // namespace
 }  // namespace korvel

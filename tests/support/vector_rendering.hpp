@@ -36,4 +36,7 @@ struct Rendering {
 [[nodiscard]] Rendering renderDocument(VectorFormat format, const std::string& document, int dotsPerInch,
                                        int width, int height);
 
+// A PDF rendered by poppler (pdftoppm) at `dotsPerInch`, anti-aliased.
+[[nodiscard]] Rendering renderWithPoppler(const std::string& pdf, int dotsPerInch);
+
 }  // namespace korvel::testing

@@ -35,9 +35,13 @@ enum LongOnlyOption : int {
     kGs1SeparatorOption,
     kHibcOption,
     kHriOption,
+    kCmykOption,
+    kNoBackgroundOption,
+    kDotsOption,
+    kInkSpreadOption,
 };
 
-inline constexpr std::array<LongOption, 39> kLongOptions{{
+inline constexpr std::array<LongOption, 43> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -77,6 +81,10 @@ inline constexpr std::array<LongOption, 39> kLongOptions{{
     {"utf8", false, kUtf8Option, true},
     {"minimal", false, kMinimalOption, true},
     {"version", false, kVersionOption, true},
+    {"cmyk", false, kCmykOption, true},
+    {"no-background", false, kNoBackgroundOption, true},
+    {"dots", true, kDotsOption, true},
+    {"ink-spread", true, kInkSpreadOption, true},
 }};
 
 }  // namespace korvel

@@ -77,6 +77,35 @@ bool applyPrintOption(int code, const char* value, PrintSettings& p)
     }
 }
 
+// A strictly written decimal within [low, high]; nothing otherwise.
+std::optional<double> decimalWithin(const char* value, double low, double high)
+{
+    const auto number = parseStrictDecimal(value);
+    if (!number || !(*number >= low && *number <= high)) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// The options of how the marks are drawn; false for a value outside the option's range.
+bool applyMarkOption(int code, const char* value, RenderOptions& render)
+{
+    switch (code) {
+    case kCmykOption: render.cmyk = true; return true;
+    case kNoBackgroundOption: render.transparentBackground = true; return true;
+    case kDotsOption:
+        render.dotDiameter = decimalWithin(value, kMinDotDiameter, 1.0);
+        return render.dotDiameter.has_value();
+    case kInkSpreadOption:
+        if (const auto spread = decimalWithin(value, 0.0, kMaxInkSpread)) {
+            render.inkSpread = *spread;
+            return true;
+        }
+        return false;
+    default: return true;
+    }
+}
+
 // Standard output has one owner: the image (--stdout), the report (--report=-)
 // or the human-readable text (--hri).
 Outcome checkStandardOutputOwner(const Settings& s)
@@ -196,6 +225,10 @@ bool applyOption(int code, const char* value, Settings& s)
         }
         s.reportPath = value;
         break;
+    case kCmykOption:
+    case kNoBackgroundOption:
+    case kDotsOption:
+    case kInkSpreadOption: return applyMarkOption(code, value, s.render);
     default: return applyPrintOption(code, value, s.print);
     }
     return true;
@@ -221,6 +254,10 @@ Outcome checkSettings(const Settings& s)
     }
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
+    }
+    if (s.render.dotDiameter && *s.render.dotDiameter - s.render.inkSpread < kMinDotDiameter - 1e-9) {
+        return {ResultCode::InvalidArgument, "--ink-spread leaves dots smaller than 0.1 of a module; --dots less "
+                                             "--ink-spread must be at least 0.1"};
     }
     return checkStandardOutputOwner(s);
 }

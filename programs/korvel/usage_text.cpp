@@ -43,7 +43,7 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 21> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 25> kExtendedOptionHelp{{
     {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...\n"
      "or a Digital Link URI; it is checked and FNC1 is added."},
     {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
@@ -77,6 +77,14 @@ constexpr std::array<ExtendedOptionHelp, 21> kExtendedOptionHelp{{
     {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
     {"--minimal", "Encode with the fewest codewords. Needs -m 0."},
     {"--version", "Print the version line and exit."},
+    {"--cmyk", "EPS and PDF colours in DeviceCMYK, so that black is black ink\n"
+     "only. PNG and SVG are the same either way."},
+    {"--no-background", "No background in SVG, EPS and PDF; a PNG shows the\n"
+     "background colour transparent."},
+    {"--dots", "Each dark module a dot of this diameter, a fraction of the\n"
+     "module: 0.1..1.0. Example: --dots=0.8"},
+    {"--ink-spread", "Shrink dark areas against print gain by this fraction of a\n"
+     "module: 0..0.5 (a PNG by whole pixels). Example: --ink-spread=0.15"},
 }};
 
 constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21

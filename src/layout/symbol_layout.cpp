@@ -1,6 +1,7 @@
 #include "layout/symbol_layout.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "common/rounding.hpp"
@@ -44,6 +45,21 @@ void describeSymbol(const SymbolFormat& format, const RenderOptions& options, Sy
     layout.rows = turned ? format.symbolColumns : format.symbolRows;
     layout.quietZone = options.quietZone ? options.quietZoneSize : 0;
     layout.orientation = options.orientation;
+    layout.marks = {options.dotDiameter, options.inkSpread};
+}
+
+// Print options within their ranges; a dot that ink spread leaves smaller
+// than the smallest dot is refused.
+bool marksValid(const RenderOptions& options) noexcept
+{
+    if (!(options.inkSpread >= 0.0 && options.inkSpread <= kMaxInkSpread)) {
+        return false;
+    }
+    if (!options.dotDiameter) {
+        return true;
+    }
+    const double diameter = *options.dotDiameter;
+    return diameter >= kMinDotDiameter && diameter <= 1.0 && diameter - options.inkSpread >= kMinDotDiameter - 1e-9;
 }
 
 // The band lies below the symbol's bottom quiet zone, across the image.
@@ -79,7 +95,8 @@ bool renderOptionsValid(const RenderOptions& options) noexcept
 {
     return orientationFromDegrees(static_cast<std::int32_t>(options.orientation)).has_value() &&
            alignmentFromNumber(static_cast<std::int32_t>(options.horizontal)).has_value() &&
-           alignmentFromNumber(static_cast<std::int32_t>(options.vertical)).has_value() && options.quietZoneSize >= 0;
+           alignmentFromNumber(static_cast<std::int32_t>(options.vertical)).has_value() && options.quietZoneSize >= 0 &&
+           marksValid(options);
 }
 
 std::optional<ModuleExtent> symbolExtent(const SymbolFormat& format, const RenderOptions& options)
@@ -171,6 +188,8 @@ ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const Render
     layout.moduleSize = s;
     layout.left = target.left + q + h;
     layout.top = target.top + q + v;
+    // Half the ink spread on each side, in whole pixels, rounded down.
+    layout.inkSpreadUnits = static_cast<std::int64_t>(std::floor(options.inkSpread * static_cast<double>(s) / 2.0 + 1e-9));
     placeBand(options, layout);
     return encoded ? ResultCode::Ok : ResultCode::InvalidData;
 }

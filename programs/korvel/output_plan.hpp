@@ -34,9 +34,8 @@ struct OutputPlan {
 [[nodiscard]] Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal,
                                  OutputPlan& plan);
 
-// The symbol written as the plan says, to the sink or to the plan's file.
+// The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);
-[[nodiscard]] Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan);
 
 // The report's image: the PNG's pixels, or the vector output's grid, with
 // the physical size when the plan gives one.

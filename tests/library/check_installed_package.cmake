@@ -141,6 +141,10 @@ if(STEP STREQUAL "install")
       "${LIBDIR}/cmake/korvel/korvelTargets.cmake"
       "${LIBDIR}/pkgconfig/korvel.pc"
       "${MANDIR}/man1/korvel.1")
+  if(WITH_SERVER)
+    list(APPEND expected "${BINDIR}/korvel-server" "${MANDIR}/man1/korvel-server.1"
+         "lib/systemd/system/korvel-server.service")
+  endif()
   foreach(header IN LISTS source_headers)
     list(APPEND expected "${INCLUDEDIR}/${header}")
   endforeach()

@@ -141,11 +141,13 @@ ResultCode imageSizeForModules(const ModuleExtent& extent, double moduleSize, bo
     return ResultCode::Ok;
 }
 
-ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
+namespace {
+
+// The steps below take render options already checked: each write checks
+// them once, at its start.
+
+ResultCode sizeImage(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
     if (options.imageSize) {
         if (options.imageSize->width <= 0 || options.imageSize->height <= 0) {
             return ResultCode::InvalidArgument;
@@ -160,12 +162,9 @@ ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options
     return imageSizeForModules(*extent, options.moduleSize, options.wrapSixteenBitSize, size);
 }
 
-ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
-                          const TargetRect& target, SymbolLayout& layout)
+ResultCode placeInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                         const TargetRect& target, SymbolLayout& layout)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
     const auto extent = symbolExtent(format, options);
     if (!extent) {
         return ResultCode::InvalidBarcodeSize;
@@ -194,18 +193,18 @@ ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const Render
     return encoded ? ResultCode::Ok : ResultCode::InvalidData;
 }
 
-Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::optional<std::int32_t> dotsPerInch,
-                     PixelLimit limit, SymbolLayout& layout)
+Outcome layOutCheckedPixels(const Symbol& symbol, const RenderOptions& options,
+                            std::optional<std::int32_t> dotsPerInch, PixelLimit limit, SymbolLayout& layout)
 {
     ImageSize size;
-    if (const ResultCode sized = imageSizeFor(symbol.format(), options, size); sized != ResultCode::Ok) {
+    if (const ResultCode sized = sizeImage(symbol.format(), options, size); sized != ResultCode::Ok) {
         return sized;
     }
     if (limit == PixelLimit::Raster && !RasterImage::sizeAccepted(size.width, size.height)) {
         return ResultCode::CantInitializePngCreator;
     }
     if (const ResultCode placed =
-            layOutInTarget(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, layout);
+            placeInTarget(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, layout);
         placed != ResultCode::Ok) {
         return placed;
     }
@@ -213,6 +212,29 @@ Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::op
         layout.unitMillimetres = kMillimetresPerInch / *dotsPerInch;
     }
     return ResultCode::Ok;
+}
+
+}  // namespace
+
+ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
+{
+    return renderOptionsValid(options) ? sizeImage(format, options, size) : ResultCode::InvalidArgument;
+}
+
+ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                          const TargetRect& target, SymbolLayout& layout)
+{
+    return renderOptionsValid(options) ? placeInTarget(format, encoded, options, target, layout)
+                                       : ResultCode::InvalidArgument;
+}
+
+Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::optional<std::int32_t> dotsPerInch,
+                     PixelLimit limit, SymbolLayout& layout)
+{
+    if (!renderOptionsValid(options)) {
+        return ResultCode::InvalidArgument;
+    }
+    return layOutCheckedPixels(symbol, options, dotsPerInch, limit, layout);
 }
 
 Outcome layOutVector(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
@@ -228,7 +250,7 @@ Outcome layOutVector(const Symbol& symbol, const RenderOptions& render, const Ve
         layout.unitMillimetres = *vector.moduleMillimetres;
         return symbol.empty() ? ResultCode::InvalidData : ResultCode::Ok;
     }
-    return layOutPixels(symbol, render, vector.dotsPerInch, PixelLimit::None, layout);
+    return layOutCheckedPixels(symbol, render, vector.dotsPerInch, PixelLimit::None, layout);
 }
 
 }  // namespace korvel

@@ -55,6 +55,10 @@ struct ImageSize {
     friend constexpr bool operator==(const ImageSize&, const ImageSize&) = default;
 };
 
+// The smallest dot and the largest ink spread, in modules.
+inline constexpr double kMinDotDiameter = 0.1;
+inline constexpr double kMaxInkSpread = 0.5;
+
 struct RenderOptions {
     // Pixels per module (the X-dimension), rounded half up; at least 0.5.
     // Used when no imageSize is given.
@@ -73,6 +77,23 @@ struct RenderOptions {
     // 65535 pixels wraps around modulo 65536 instead of being refused. Only
     // for callers that must reproduce images made that way.
     bool wrapSixteenBitSize = false;
+
+    // For print. EPS and PDF give their colours in DeviceCMYK (K = 1 -
+    // max(R, G, B), C, M and Y relative to 1 - K), so that black is black
+    // ink only; PNG and SVG are the same either way.
+    bool cmyk = false;
+    // No background: SVG, EPS and PDF draw nothing behind the dark modules,
+    // and a PNG marks the background colour transparent (a tRNS chunk).
+    bool transparentBackground = false;
+    // Every dark module a filled circle centred in its module, of this
+    // diameter as a fraction of the module (kMinDotDiameter to 1); squares
+    // when absent. Finder and timing patterns are dots too.
+    std::optional<double> dotDiameter;
+    // Print gain compensation: every dark area shrinks by this fraction of a
+    // module (0 to kMaxInkSpread), half on each side; a dot's diameter by
+    // all of it. A PNG shrinks by the whole pixels this comes to on each
+    // side (none where a module has too few pixels).
+    double inkSpread = 0.0;
 };
 
 }  // namespace korvel

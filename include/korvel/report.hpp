@@ -36,6 +36,9 @@ struct ImageReport {
     std::optional<double> widthMm;
     std::optional<double> heightMm;
     std::optional<double> moduleMm;
+    // A PNG drawn with ink spread: the whole pixels taken off each side of
+    // a dark area (0 where a module has too few pixels for any).
+    std::optional<std::int32_t> inkSpreadPixels;
 };
 
 struct SymbolReport {

@@ -79,6 +79,10 @@ void applyImageOption(OptionId id, const OptionValue& value, Settings& s)
     case O::Palette: s.print.palette = true; break;
     case O::Time: s.print.time = value.number; break;
     case O::Stdout: s.print.toStandardOutput = true; break;
+    case O::Cmyk: s.render.cmyk = true; break;
+    case O::NoBackground: s.render.transparentBackground = true; break;
+    case O::Dots: s.render.dotDiameter = value.decimal; break;
+    case O::InkSpread: s.render.inkSpread = value.decimal; break;
     default: break;
     }
 }
@@ -125,6 +129,15 @@ RunFacts runFacts(const Settings& s, const char* path, OutputType type, bool sta
         facts.add(RunCondition::ExplicitMode);
     }
     return facts;
+}
+
+Outcome checkMarks(const Settings& s)
+{
+    if (s.render.dotDiameter && *s.render.dotDiameter - s.render.inkSpread < kMinDotDiameter - 1e-9) {
+        return {ResultCode::InvalidArgument, "--ink-spread leaves dots smaller than 0.1 of a module; --dots less "
+                                             "--ink-spread must be at least 0.1"};
+    }
+    return ResultCode::Ok;
 }
 
 Outcome checkRanges(const Settings& s)

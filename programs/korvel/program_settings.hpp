@@ -70,6 +70,8 @@ void applyOption(const OptionSpec& option, const OptionValue& value, Settings& s
 // before anything is encoded: the structured append position (1..16), total
 // (2..16) and identification (1..64516), whether or not structured append
 // is on, and the quiet zone size (0 or more).
+// Dots that ink spread would shrink below the smallest dot.
+[[nodiscard]] Outcome checkMarks(const Settings& settings);
 [[nodiscard]] Outcome checkRanges(const Settings& settings);
 
 // The symbol options of the run: with --dmre, the last -f in 0..48.

@@ -41,6 +41,9 @@ std::optional<int> planAndCheckRun(const Settings& settings, const char* path, O
     if (Outcome combined = checkCombinations(facts); !combined.ok()) {
         return printFailure(combined);
     }
+    if (Outcome marks = checkMarks(settings); !marks.ok()) {
+        return printFailure(marks);
+    }
     const char* sourceDateEpoch = std::getenv("SOURCE_DATE_EPOCH");
     if (plan.type == OutputType::Png && !chooseImageTime(settings.print.time, sourceDateEpoch, plan.png.time)) {
         return printFailure(invalidValueMessage("SOURCE_DATE_EPOCH", sourceDateEpoch), ResultCode::InvalidArgument);

@@ -1,6 +1,7 @@
 #include "layout/symbol_layout.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "common/rounding.hpp"
@@ -44,6 +45,21 @@ void describeSymbol(const SymbolFormat& format, const RenderOptions& options, Sy
     layout.rows = turned ? format.symbolColumns : format.symbolRows;
     layout.quietZone = options.quietZone ? options.quietZoneSize : 0;
     layout.orientation = options.orientation;
+    layout.marks = {options.dotDiameter, options.inkSpread};
+}
+
+// Print options within their ranges; a dot that ink spread leaves smaller
+// than the smallest dot is refused.
+bool marksValid(const RenderOptions& options) noexcept
+{
+    if (!(options.inkSpread >= 0.0 && options.inkSpread <= kMaxInkSpread)) {
+        return false;
+    }
+    if (!options.dotDiameter) {
+        return true;
+    }
+    const double diameter = *options.dotDiameter;
+    return diameter >= kMinDotDiameter && diameter <= 1.0 && diameter - options.inkSpread >= kMinDotDiameter - 1e-9;
 }
 
 // The band lies below the symbol's bottom quiet zone, across the image.
@@ -79,7 +95,8 @@ bool renderOptionsValid(const RenderOptions& options) noexcept
 {
     return orientationFromDegrees(static_cast<std::int32_t>(options.orientation)).has_value() &&
            alignmentFromNumber(static_cast<std::int32_t>(options.horizontal)).has_value() &&
-           alignmentFromNumber(static_cast<std::int32_t>(options.vertical)).has_value() && options.quietZoneSize >= 0;
+           alignmentFromNumber(static_cast<std::int32_t>(options.vertical)).has_value() && options.quietZoneSize >= 0 &&
+           marksValid(options);
 }
 
 std::optional<ModuleExtent> symbolExtent(const SymbolFormat& format, const RenderOptions& options)
@@ -124,11 +141,13 @@ ResultCode imageSizeForModules(const ModuleExtent& extent, double moduleSize, bo
     return ResultCode::Ok;
 }
 
-ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
+namespace {
+
+// The steps below take render options already checked: each write checks
+// them once, at its start.
+
+ResultCode sizeImage(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
     if (options.imageSize) {
         if (options.imageSize->width <= 0 || options.imageSize->height <= 0) {
             return ResultCode::InvalidArgument;
@@ -143,12 +162,9 @@ ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options
     return imageSizeForModules(*extent, options.moduleSize, options.wrapSixteenBitSize, size);
 }
 
-ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
-                          const TargetRect& target, SymbolLayout& layout)
+ResultCode placeInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                         const TargetRect& target, SymbolLayout& layout)
 {
-    if (!renderOptionsValid(options)) {
-        return ResultCode::InvalidArgument;
-    }
     const auto extent = symbolExtent(format, options);
     if (!extent) {
         return ResultCode::InvalidBarcodeSize;
@@ -171,22 +187,24 @@ ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const Render
     layout.moduleSize = s;
     layout.left = target.left + q + h;
     layout.top = target.top + q + v;
+    // Half the ink spread on each side, in whole pixels, rounded down.
+    layout.inkSpreadUnits = static_cast<std::int64_t>(std::floor(options.inkSpread * static_cast<double>(s) / 2.0 + 1e-9));
     placeBand(options, layout);
     return encoded ? ResultCode::Ok : ResultCode::InvalidData;
 }
 
-Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::optional<std::int32_t> dotsPerInch,
-                     PixelLimit limit, SymbolLayout& layout)
+Outcome layOutCheckedPixels(const Symbol& symbol, const RenderOptions& options,
+                            std::optional<std::int32_t> dotsPerInch, PixelLimit limit, SymbolLayout& layout)
 {
     ImageSize size;
-    if (const ResultCode sized = imageSizeFor(symbol.format(), options, size); sized != ResultCode::Ok) {
+    if (const ResultCode sized = sizeImage(symbol.format(), options, size); sized != ResultCode::Ok) {
         return sized;
     }
     if (limit == PixelLimit::Raster && !RasterImage::sizeAccepted(size.width, size.height)) {
         return ResultCode::CantInitializePngCreator;
     }
     if (const ResultCode placed =
-            layOutInTarget(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, layout);
+            placeInTarget(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, layout);
         placed != ResultCode::Ok) {
         return placed;
     }
@@ -194,6 +212,29 @@ Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::op
         layout.unitMillimetres = kMillimetresPerInch / *dotsPerInch;
     }
     return ResultCode::Ok;
+}
+
+}  // namespace
+
+ResultCode imageSizeFor(const SymbolFormat& format, const RenderOptions& options, ImageSize& size)
+{
+    return renderOptionsValid(options) ? sizeImage(format, options, size) : ResultCode::InvalidArgument;
+}
+
+ResultCode layOutInTarget(const SymbolFormat& format, bool encoded, const RenderOptions& options,
+                          const TargetRect& target, SymbolLayout& layout)
+{
+    return renderOptionsValid(options) ? placeInTarget(format, encoded, options, target, layout)
+                                       : ResultCode::InvalidArgument;
+}
+
+Outcome layOutPixels(const Symbol& symbol, const RenderOptions& options, std::optional<std::int32_t> dotsPerInch,
+                     PixelLimit limit, SymbolLayout& layout)
+{
+    if (!renderOptionsValid(options)) {
+        return ResultCode::InvalidArgument;
+    }
+    return layOutCheckedPixels(symbol, options, dotsPerInch, limit, layout);
 }
 
 Outcome layOutVector(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
@@ -209,7 +250,7 @@ Outcome layOutVector(const Symbol& symbol, const RenderOptions& render, const Ve
         layout.unitMillimetres = *vector.moduleMillimetres;
         return symbol.empty() ? ResultCode::InvalidData : ResultCode::Ok;
     }
-    return layOutPixels(symbol, render, vector.dotsPerInch, PixelLimit::None, layout);
+    return layOutCheckedPixels(symbol, render, vector.dotsPerInch, PixelLimit::None, layout);
 }
 
 }  // namespace korvel

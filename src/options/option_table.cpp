@@ -6,6 +6,7 @@
 
 #include "korvel/gs1.hpp"
 #include "korvel/output.hpp"
+#include "korvel/render_options.hpp"
 #include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
 #include "korvel/vector_writer.hpp"
@@ -192,6 +193,18 @@ constexpr OptionSpec kOptions[] = {
         .usage("Encode with the fewest codewords. Needs -m 0."),
     Row(O::Version, "version", K::None)
         .usage("Print the version line and exit."),
+    Row(O::Cmyk, "cmyk", K::None)
+        .usage("EPS and PDF colours in DeviceCMYK, so that black is black ink\n"
+               "only. PNG and SVG are the same either way."),
+    Row(O::NoBackground, "no-background", K::None)
+        .usage("No background in SVG, EPS and PDF; a PNG shows the\n"
+               "background colour transparent."),
+    Row(O::Dots, "dots", K::Decimal).decimals({kMinDotDiameter, false, 1.0})
+        .usage("Each dark module a dot of this diameter, a fraction of the\n"
+               "module: 0.1..1.0. Example: --dots=0.8"),
+    Row(O::InkSpread, "ink-spread", K::Decimal).decimals({0.0, false, kMaxInkSpread})
+        .usage("Shrink dark areas against print gain by this fraction of a\n"
+               "module: 0..0.5 (a PNG by whole pixels). Example: --ink-spread=0.15"),
 };
 
 constexpr bool inIdOrder()

@@ -53,6 +53,10 @@ enum class OptionId : std::uint8_t {
     Utf8,
     Minimal,
     Version,
+    Cmyk,
+    NoBackground,
+    Dots,
+    InkSpread,
 };
 
 // What an option's value is.

@@ -152,6 +152,16 @@ void describeFormat(png_structp png, png_infop info, const ImageFormat& image)
         }
         png_set_PLTE(png, info, entries.data(), static_cast<int>(entries.size()));
     }
+    if (extras.transparent && indexed) {
+        png_byte clear = 0;  // the first palette entry, all others opaque
+        png_set_tRNS(png, info, &clear, 1, nullptr);
+    } else if (extras.transparent) {
+        png_color_16 colour{};
+        colour.red = extras.transparent->red();
+        colour.green = extras.transparent->green();
+        colour.blue = extras.transparent->blue();
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
     if (extras.dotsPerInch) {
         const png_uint_32 ppm = pixelsPerMetre(*extras.dotsPerInch);
         png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);

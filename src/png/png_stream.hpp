@@ -20,6 +20,9 @@ struct PngStreamExtras {
     // 1-bit indexed colour: pixels of the first colour as index 0, all others
     // as index 1 (the second colour); for images of these two colours only.
     std::optional<std::array<Color, 2>> palette;
+    // A tRNS chunk that makes this colour fully transparent (with a
+    // palette, it must be the first colour).
+    std::optional<Color> transparent;
 };
 
 // Writes the image as a PNG stream (8-bit RGB, gamma, time stamp `when`,

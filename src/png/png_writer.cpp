@@ -28,9 +28,12 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
 
 PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)
 {
-    PngStreamExtras extras{png.dotsPerInch, std::nullopt};
+    PngStreamExtras extras{png.dotsPerInch, std::nullopt, std::nullopt};
     if (png.palette) {
         extras.palette = std::array<Color, 2>{render.background, render.foreground};
+    }
+    if (render.transparentBackground) {
+        extras.transparent = render.background;
     }
     return extras;
 }

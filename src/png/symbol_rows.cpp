@@ -1,8 +1,10 @@
 #include "png/symbol_rows.hpp"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
+#include "layout/dark_spans.hpp"
 #include "layout/module_view.hpp"
 #include "layout/symbol_layout.hpp"
 
@@ -24,31 +26,28 @@ void extendRow(std::vector<ColorRun>& runs, std::int64_t end, std::uint32_t pixe
     }
 }
 
+// Every row from the dark spans, as many rows at once as are alike.
 RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, const SymbolLayout& layout)
 {
     const std::uint32_t background = packedPixel(options.background);
     const std::uint32_t foreground = packedPixel(options.foreground);
     const ModuleView view(matrix, options.orientation);
-    const std::int64_t s = layout.moduleSize;
-    const ImageSize size = layout.imageSize();
+    const DarkSpans dark(layout, view);
 
-    RowStructure rows(static_cast<std::uint32_t>(size.width));
-    const std::vector<ColorRun> blank{{static_cast<std::uint32_t>(size.width), background}};
-    if (layout.top > 0) {
-        rows.appendRows(blank, static_cast<std::uint32_t>(layout.top));
-    }
+    RowStructure rows(static_cast<std::uint32_t>(layout.width));
+    std::vector<PixelSpan> spans;
     std::vector<ColorRun> runs;
-    for (int i = 0; i < view.rows(); ++i) {
+    for (std::int64_t y = 0; y < layout.height;) {
+        dark.row(y, spans);
         runs.clear();
-        extendRow(runs, layout.left, background);
-        for (int j = 0; j < view.columns(); ++j) {
-            extendRow(runs, layout.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
+        for (const PixelSpan& span : spans) {
+            extendRow(runs, std::clamp<std::int64_t>(span.begin, 0, layout.width), background);
+            extendRow(runs, std::clamp<std::int64_t>(span.end, 0, layout.width), foreground);
         }
-        extendRow(runs, size.width, background);
-        rows.appendRows(runs, static_cast<std::uint32_t>(s));
-    }
-    if (rows.height() < static_cast<std::uint32_t>(size.height)) {
-        rows.appendRows(blank, static_cast<std::uint32_t>(size.height) - rows.height());
+        extendRow(runs, layout.width, background);
+        const std::int64_t count = std::min(dark.rowsAlike(y), layout.height - y);
+        rows.appendRows(runs, static_cast<std::uint32_t>(count));
+        y += count;
     }
     return rows;
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "layout/dark_spans.hpp"
 #include "layout/module_view.hpp"
 #include "layout/symbol_layout.hpp"
 
@@ -26,15 +28,18 @@ ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, co
                        options.background);
     }
     const ModuleView view(*matrix, options.orientation);
-    const std::int64_t s = layout.moduleSize;
-    const auto size = static_cast<std::int32_t>(s);
-    for (int i = 0; i < view.rows(); ++i) {
-        for (int j = 0; j < view.columns(); ++j) {
-            if (view.dark(i, j)) {
-                image.fillRect(static_cast<std::int32_t>(layout.left + j * s),
-                               static_cast<std::int32_t>(layout.top + i * s), size, size, options.foreground);
-            }
+    const DarkSpans dark(layout, view);
+    std::vector<PixelSpan> spans;
+    const std::int64_t bottom = layout.top + layout.symbolHeight();
+    for (std::int64_t y = layout.top; y < bottom;) {
+        const std::int64_t rows = std::min(dark.rowsAlike(y), bottom - y);
+        dark.row(y, spans);
+        for (const PixelSpan& span : spans) {
+            image.fillRect(static_cast<std::int32_t>(span.begin), static_cast<std::int32_t>(y),
+                           static_cast<std::int32_t>(span.end - span.begin), static_cast<std::int32_t>(rows),
+                           options.foreground);
         }
+        y += rows;
     }
     return ResultCode::Ok;
 }

@@ -65,6 +65,9 @@ Json imageJson(const ImageReport& image)
         json["height_mm"] = *image.heightMm;
         json["module_mm"] = *image.moduleMm;
     }
+    if (image.inkSpreadPixels) {
+        json["ink_spread_pixels"] = *image.inkSpreadPixels;
+    }
     return json;
 }
 

@@ -69,6 +69,9 @@ void describePngImage(const Symbol& symbol, const RenderOptions& render, const P
     SymbolLayout layout;
     if (layOutPixels(symbol, render, png.dotsPerInch, PixelLimit::None, layout).ok()) {
         describeLayout(layout, ImageUnit::Pixel, report);
+        if (render.inkSpread > 0.0) {
+            report.image->inkSpreadPixels = static_cast<std::int32_t>(layout.inkSpreadUnits);
+        }
     }
 }
 

@@ -5,7 +5,7 @@
 namespace korvel {
 namespace {
 
-constexpr PageOperators kPostScript{"[", "] concat", " setrgbcolor", " rectfill", " R", "fill"};
+constexpr PageOperators kPostScript{"[", "] concat", " setrgbcolor", " rectfill", " R", "fill", " setcmykcolor", " D"};
 
 // "0 0 width height" of a bounding box, whole points rounded outward or
 // points with fraction digits.
@@ -32,7 +32,17 @@ std::string epsDocument(const VectorPicture& picture)
     eps.text("%%HiResBoundingBox: ");
     appendBox(eps, picture, false);
     eps.text("%%Creator: korvel\n%%LanguageLevel: 2\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\n");
-    eps.text("save\n1 dict begin\n");
+    if (!picture.outlines.empty()) {
+        eps.text("save\n4 dict begin\n");
+        // The path operators under the names a PDF content stream gives them.
+        eps.text("/m { moveto } bind def\n/l { lineto } bind def\n/h { closepath } bind def\n");
+    } else if (!picture.dots.empty()) {
+        eps.text("save\n2 dict begin\n");
+        // D: x y diameter -> a closed circle in the current path.
+        eps.text("/D { 2 div 2 index 1 index add 2 index moveto 0 360 arc closepath } bind def\n");
+    } else {
+        eps.text("save\n1 dict begin\n");
+    }
     // R: x y width height -> a closed rectangle in the current path.
     eps.text("/R { 4 2 roll moveto 1 index 0 rlineto 0 exch rlineto neg 0 rlineto closepath } bind def\n");
     eps.text("newpath\n");

@@ -11,7 +11,7 @@
 namespace korvel {
 namespace {
 
-constexpr PageOperators kPdfContent{"", " cm", " rg", " re f", " re", "f"};
+constexpr PageOperators kPdfContent{"", " cm", " rg", " re f", " re", "f", " k", ""};
 
 // The sides a PDF page may have, in units of its user space (1/72 inch
 // unless UserUnit, from PDF 1.6 on, makes a unit larger).

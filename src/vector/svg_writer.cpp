@@ -30,6 +30,33 @@ void appendModulePath(VectorText& svg, const std::vector<ModuleRectangle>& modul
     }
 }
 
+// Each outline a closed subpath of absolute horizontal and vertical lines.
+void appendOutlinePath(VectorText& svg, const std::vector<Outline>& outlines)
+{
+    for (const Outline& outline : outlines) {
+        svg.text("M").point(outline.front().x, outline.front().y);
+        for (std::size_t k = 1; k < outline.size(); ++k) {
+            const bool across = outline[k].y == outline[k - 1].y;
+            svg.text(across ? "H" : "V").decimal(across ? outline[k].x : outline[k].y, kMarkDigits);
+        }
+        svg.text("Z");
+    }
+}
+
+// Each dot a closed subpath of two half-circle arcs from its right-most point.
+void appendDotPath(VectorText& svg, const VectorPicture& picture)
+{
+    const double r = picture.dotDiameter / 2.0;
+    for (const OutlinePoint& centre : picture.dots) {
+        svg.text("M").point(centre.x + r, centre.y);
+        for (const double x : {centre.x - r, centre.x + r}) {
+            svg.text("A").decimal(r, kMarkDigits).text(" ").decimal(r, kMarkDigits).text(" 0 0 1 ");
+            svg.point(x, centre.y);
+        }
+        svg.text("Z");
+    }
+}
+
 }  // namespace
 
 std::string svgDocument(const VectorPicture& picture)
@@ -45,18 +72,22 @@ std::string svgDocument(const VectorPicture& picture)
         .text(" ")
         .integer(picture.height())
         .text("\">\n");
-    svg.text("<rect width=\"")
-        .integer(picture.width())
-        .text("\" height=\"")
-        .integer(picture.height())
-        .text("\" fill=\"")
-        .text(hexColor(picture.background))
-        .text("\"/>\n");
-    if (!picture.modules.empty()) {
+    if (picture.drawBackground) {
+        svg.text("<rect width=\"")
+            .integer(picture.width())
+            .text("\" height=\"")
+            .integer(picture.height())
+            .text("\" fill=\"")
+            .text(hexColor(picture.background))
+            .text("\"/>\n");
+    }
+    if (picture.hasDarkMarks()) {
         svg.text("<path fill=\"").text(hexColor(picture.foreground)).text("\" transform=\"matrix(");
         appendModuleTransform(svg, picture.layout);
         svg.text(")\" d=\"");
         appendModulePath(svg, picture.modules);
+        appendOutlinePath(svg, picture.outlines);
+        appendDotPath(svg, picture);
         svg.text("\"/>\n");
     }
     svg.text("</svg>\n");

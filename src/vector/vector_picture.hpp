@@ -1,10 +1,12 @@
 #pragma once
 // What the vector writers (SVG, EPS, PDF) draw, and the text they write it
 // with. A picture is the layout's image of width x height units with a
-// physical size per unit: a background rectangle over the whole image, and
-// the dark modules as rectangles of the module grid, placed by one
-// transform (the layout's module size and corner). All coordinates are
-// whole numbers, so modules abut exactly.
+// physical size per unit: a background rectangle over the whole image
+// (unless the background is left out), and the dark modules in the module
+// grid, placed by one transform (the layout's module size and corner).
+// Squares are rectangles of whole modules, so that modules abut exactly;
+// with ink spread the dark areas are outlines moved into the dark; dots are
+// circles centred in their modules.
 
 #include <cstdint>
 #include <string>
@@ -12,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "layout/module_outlines.hpp"
 #include "layout/module_rectangles.hpp"
 #include "layout/symbol_layout.hpp"
 #include "korvel/color.hpp"
@@ -28,7 +31,18 @@ struct VectorPicture {
     SymbolLayout layout;  // always with unitMillimetres
     Color foreground = kBlack;
     Color background = kWhite;
-    std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
+    bool drawBackground = true;
+    bool cmyk = false;  // colours in DeviceCMYK where the format has it
+    // The dark modules in the module grid, in the one form the marks ask for.
+    std::vector<ModuleRectangle> modules;  // squares: rectangles of whole modules
+    std::vector<Outline> outlines;         // squares with ink spread
+    std::vector<OutlinePoint> dots;        // dots: their centres
+    double dotDiameter = 0.0;              // in modules, ink spread taken off
+
+    [[nodiscard]] bool hasDarkMarks() const noexcept
+    {
+        return !modules.empty() || !outlines.empty() || !dots.empty();
+    }
 
     // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
     // width and height in millimetres and in points.
@@ -47,10 +61,12 @@ struct VectorPicture {
 [[nodiscard]] Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render,
                                         const VectorOptions& vector, VectorPicture& picture);
 
-// Digits after the decimal point for physical sizes (1/10000 mm or point)
-// and for scale factors, which multiply coordinates of up to 65535 units.
+// Digits after the decimal point for physical sizes (1/10000 mm or point),
+// for scale factors, which multiply coordinates of up to 65535 units, and
+// for coordinates of marks within the module grid.
 inline constexpr int kSizeDigits = 4;
 inline constexpr int kScaleDigits = 9;
+inline constexpr int kMarkDigits = 6;
 
 // Text written the same whatever the locale: numbers go through
 // std::to_chars, never through printf or streams.
@@ -68,6 +84,8 @@ public:
     // A colour channel as a fraction of full intensity, for PostScript and
     // PDF colour operators.
     VectorText& channel(std::uint8_t level);
+    // "x y": a point of the module grid.
+    VectorText& point(double x, double y);
 
     [[nodiscard]] std::size_t size() const noexcept { return out_.size(); }
     [[nodiscard]] std::string take() { return std::move(out_); }
@@ -89,7 +107,22 @@ struct PageOperators {
     std::string_view fillRectangle; // after x y width height: fill it at once
     std::string_view rectangle;     // after x y width height: add it to the path
     std::string_view fillPath;      // fills the path built so far
+    std::string_view cmykColor;     // after the four components of a DeviceCMYK fill colour
+    // After x y diameter: a circle added to the path; when empty, circles
+    // are drawn as four Bézier curves. Outlines and curves use the words of
+    // PDF (m, l, c, h), which PostScript output defines.
+    std::string_view dot;
 };
+
+// A colour in DeviceCMYK, each component 0 to 1: K = 1 - max(R, G, B), and
+// C, M, Y the rest of each channel relative to 1 - K.
+struct CmykColor {
+    double cyan = 0.0;
+    double magenta = 0.0;
+    double yellow = 0.0;
+    double black = 0.0;
+};
+[[nodiscard]] CmykColor cmykOf(Color color) noexcept;
 
 // The picture drawn in a page of widthPoints() x heightPoints() whose origin
 // is the bottom-left corner: the units turned upside down, the background,

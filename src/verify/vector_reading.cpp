@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -42,20 +43,90 @@ std::optional<double> takeNumber(std::string_view& text)
     return value;
 }
 
-// The rectangles of an SVG path made of subpaths "M/m x y h w v h h -w z".
-bool readSvgPath(std::string_view d, std::vector<ModuleRectangle>& out)
+// Gathers the closed subpaths of a drawing: curved ones are circles
+// (their on-curve points span the diameter), straight ones rectangles of
+// whole modules where they are, outlines otherwise.
+class Shapes {
+public:
+    explicit Shapes(DrawnVector& drawn) : drawn_(drawn) {}
+
+    void moveTo(double x, double y)
+    {
+        points_.assign(1, {x, y});
+        curved_ = false;
+    }
+    void lineTo(double x, double y)
+    {
+        if (points_.empty() || points_.back() != OutlinePoint{x, y}) {
+            points_.push_back({x, y});
+        }
+    }
+    void curveTo(double x, double y)
+    {
+        lineTo(x, y);
+        curved_ = true;
+    }
+    // False for a subpath that is closed before it began.
+    bool close()
+    {
+        if (points_.empty()) {
+            return false;
+        }
+        if (points_.size() > 1 && points_.back() == points_.front()) {
+            points_.pop_back();
+        }
+        double minX = points_.front().x, maxX = minX, minY = points_.front().y, maxY = minY;
+        for (const OutlinePoint& p : points_) {
+            minX = std::min(minX, p.x);
+            maxX = std::max(maxX, p.x);
+            minY = std::min(minY, p.y);
+            maxY = std::max(maxY, p.y);
+        }
+        if (curved_) {
+            drawn_.dots.push_back({{(minX + maxX) / 2, (minY + maxY) / 2}, std::max(maxX - minX, maxY - minY)});
+        } else if (const auto r = points_.size() == 4 ? wholeModules(minX, minY, maxX - minX, maxY - minY)
+                                                      : std::nullopt) {
+            drawn_.dark.push_back(*r);
+        } else {
+            drawn_.outlines.push_back(points_);
+        }
+        const OutlinePoint start = points_.front();
+        moveTo(start.x, start.y);
+        return true;
+    }
+    // Where a relative move after a close starts from.
+    [[nodiscard]] OutlinePoint current() const { return points_.empty() ? OutlinePoint{} : points_.back(); }
+
+private:
+    DrawnVector& drawn_;
+    std::vector<OutlinePoint> points_;
+    bool curved_ = false;
+};
+
+// The shapes of an SVG path of absolute or relative moves, horizontal and
+// vertical lines (H, V, h, v), elliptical arcs (A) and closes.
+bool readSvgPath(std::string_view d, DrawnVector& drawn)
 {
+    Shapes shapes(drawn);
     double x = 0;
     double y = 0;
-    double startX = 0;
-    double startY = 0;
-    double minX = 0, maxX = 0, minY = 0, maxY = 0;
     char command = 0;
     const auto skipSpace = [&d]() {
         while (!d.empty() && (d.front() == ' ' || d.front() == '\n' || d.front() == '\t' || d.front() == '\r' ||
                               d.front() == ',')) {
             d.remove_prefix(1);
         }
+    };
+    const auto numbers = [&](std::size_t count, std::array<double, 7>& into) {
+        for (std::size_t k = 0; k < count; ++k) {
+            skipSpace();
+            const auto value = takeNumber(d);
+            if (!value) {
+                return false;
+            }
+            into[k] = *value;
+        }
+        return true;
     };
     for (skipSpace(); !d.empty(); skipSpace()) {
         const char c = d.front();
@@ -64,45 +135,29 @@ bool readSvgPath(std::string_view d, std::vector<ModuleRectangle>& out)
             d.remove_prefix(1);
         }
         if (command == 'z' || command == 'Z') {
-            const auto rectangle = wholeModules(minX, minY, maxX - minX, maxY - minY);
-            if (!rectangle) {
+            if (!shapes.close()) {
                 return false;
             }
-            out.push_back(*rectangle);
-            x = startX;
-            y = startY;
+            x = shapes.current().x;
+            y = shapes.current().y;
             command = 0;
             continue;
         }
-        const int operands = command == 'M' || command == 'm' ? 2 : command == 'h' || command == 'v' ? 1 : 0;
-        if (operands == 0) {
+        std::array<double, 7> n{};
+        const std::size_t count = command == 'M' || command == 'm' ? 2 : command == 'A' ? 7
+                                  : std::string_view("hHvV").find(command) != std::string_view::npos ? 1 : 0;
+        if (count == 0 || !numbers(count, n)) {
             return false;
         }
-        double a = 0;
-        double b = 0;
-        skipSpace();
-        const auto first = takeNumber(d);
-        skipSpace();
-        const auto second = operands == 2 ? takeNumber(d) : std::optional<double>(0.0);
-        if (!first || !second) {
-            return false;
-        }
-        a = *first;
-        b = *second;
         switch (command) {
-        case 'M': x = a; y = b; break;
-        case 'm': x += a; y += b; break;
-        case 'h': x += a; break;
-        default: y += a; break;
+        case 'M': x = n[0]; y = n[1]; shapes.moveTo(x, y); break;
+        case 'm': x += n[0]; y += n[1]; shapes.moveTo(x, y); break;
+        case 'h': x += n[0]; shapes.lineTo(x, y); break;
+        case 'H': x = n[0]; shapes.lineTo(x, y); break;
+        case 'v': y += n[0]; shapes.lineTo(x, y); break;
+        case 'V': y = n[0]; shapes.lineTo(x, y); break;
+        default: x = n[5]; y = n[6]; shapes.curveTo(x, y); break;
         }
-        if (command == 'M' || command == 'm') {
-            startX = minX = maxX = x;
-            startY = minY = maxY = y;
-        }
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
     }
     return true;
 }
@@ -176,15 +231,15 @@ std::optional<DrawnVector> readSvg(std::string_view text, std::string& error)
     std::optional<Color> background;
     std::optional<Color> foreground;
     std::string_view path;
+    findElement(text, "<rect ", [&](std::string_view element) {
+        std::string_view width, height, fill;
+        Cursor cursor(element);
+        cursor.literal("<rect width=\"").value(width).literal("\" height=\"").value(height);
+        cursor.literal("\" fill=\"").value(fill).literal("\"/>");
+        background = cursor.ok() ? hexColour(fill) : std::nullopt;
+        return background.has_value();
+    });
     const bool found =
-        findElement(text, "<rect ", [&](std::string_view element) {
-            std::string_view width, height, fill;
-            Cursor cursor(element);
-            cursor.literal("<rect width=\"").value(width).literal("\" height=\"").value(height);
-            cursor.literal("\" fill=\"").value(fill).literal("\"/>");
-            background = cursor.ok() ? hexColour(fill) : std::nullopt;
-            return background.has_value();
-        }) &&
         findElement(text, "<path ", [&](std::string_view element) {
             std::string_view fill, transform;
             Cursor cursor(element);
@@ -194,16 +249,25 @@ std::optional<DrawnVector> readSvg(std::string_view text, std::string& error)
             return foreground && transform.starts_with("matrix(") && transform.ends_with(")");
         });
     if (!found) {
-        error = "the SVG has no background rectangle and module path";
+        error = "the SVG has no module path";
         return std::nullopt;
     }
-    DrawnVector drawn{*background, *foreground, {}};
-    if (!readSvgPath(path, drawn.dark)) {
-        error = "the SVG module path is not made of whole-module rectangles";
+    DrawnVector drawn;
+    drawn.background = background;
+    drawn.foreground = *foreground;
+    if (!readSvgPath(path, drawn)) {
+        error = "the SVG module path cannot be read";
         return std::nullopt;
     }
     return drawn;
 }
+
+// The operators of a page description language that set colours and add rectangles.
+struct PageWords {
+    std::string_view rgb;
+    std::string_view cmyk;
+    std::string_view rectangle;
+};
 
 // The numbers of a line "n1 n2 ... nk operator", when the line has exactly
 // `count` numbers before the operator; nothing otherwise.
@@ -232,13 +296,16 @@ std::optional<std::array<double, count>> operands(std::string_view line, std::st
     return numbers;
 }
 
-// EPS and PDF draw the same way: a background fill, a colour, then one
-// "x y w h" rectangle operator per run of modules, each on a line of its own.
-std::optional<DrawnVector> readRectangleOperators(std::string_view text, std::string_view colourOperator,
-                                                  std::string_view rectangleOperator, std::string& error)
+// EPS and PDF draw the same way: an optional background fill, a colour,
+// then the dark modules on lines of their own: "x y w h" rectangle
+// operators, or subpaths of "x y m", "x y l", "x1 y1 x2 y2 x3 y3 c" and
+// "h", or (EPS) "x y diameter D" circles. Colours are RGB or CMYK.
+std::optional<DrawnVector> readPathOperators(std::string_view text, const PageWords& words, std::string& error)
 {
     std::vector<Color> colours;
+    std::size_t cmykColours = 0;
     DrawnVector drawn;
+    Shapes shapes(drawn);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         if (end == std::string_view::npos) {
@@ -246,23 +313,41 @@ std::optional<DrawnVector> readRectangleOperators(std::string_view text, std::st
         }
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
-        if (const auto rgb = operands<3>(line, colourOperator)) {
+        if (const auto rgb = operands<3>(line, words.rgb)) {
             colours.push_back({channel((*rgb)[0]), channel((*rgb)[1]), channel((*rgb)[2])});
-        } else if (const auto xywh = operands<4>(line, rectangleOperator)) {
+        } else if (const auto cmyk = operands<4>(line, words.cmyk)) {
+            const auto [c, m, y, k] = *cmyk;
+            colours.push_back({channel((1 - c) * (1 - k)), channel((1 - m) * (1 - k)), channel((1 - y) * (1 - k))});
+            ++cmykColours;
+        } else if (const auto xywh = operands<4>(line, words.rectangle)) {
             const auto r = wholeModules((*xywh)[0], (*xywh)[1], (*xywh)[2], (*xywh)[3]);
             if (!r) {
                 error = "a module rectangle does not lie on whole modules";
                 return std::nullopt;
             }
             drawn.dark.push_back(*r);
+        } else if (const auto to = operands<2>(line, "m")) {
+            shapes.moveTo((*to)[0], (*to)[1]);
+        } else if (const auto lineTo = operands<2>(line, "l")) {
+            shapes.lineTo((*lineTo)[0], (*lineTo)[1]);
+        } else if (const auto curve = operands<6>(line, "c")) {
+            shapes.curveTo((*curve)[4], (*curve)[5]);
+        } else if (const auto dot = operands<3>(line, "D")) {
+            drawn.dots.push_back({{(*dot)[0], (*dot)[1]}, (*dot)[2]});
+        } else if (line == "h" && !shapes.close()) {
+            error = "a path is closed before it begins";
+            return std::nullopt;
         }
     }
-    if (colours.size() != 2) {
-        error = "the drawing does not set exactly two colours";
+    if (colours.empty() || colours.size() > 2 || (cmykColours != 0 && cmykColours != colours.size())) {
+        error = "the drawing does not set one or two colours of one colour space";
         return std::nullopt;
     }
-    drawn.background = colours[0];
-    drawn.foreground = colours[1];
+    if (colours.size() == 2) {
+        drawn.background = colours.front();
+    }
+    drawn.foreground = colours.back();
+    drawn.cmyk = cmykColours != 0;
     return drawn;
 }
 
@@ -303,14 +388,14 @@ std::optional<DrawnVector> readVector(OutputType type, std::span<const std::uint
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     switch (type) {
     case OutputType::Svg: return readSvg(text, error);
-    case OutputType::Eps: return readRectangleOperators(text, "setrgbcolor", "R", error);
+    case OutputType::Eps: return readPathOperators(text, {"setrgbcolor", "setcmykcolor", "R"}, error);
     case OutputType::Pdf: {
         const auto content = pdfContent(text);
         if (!content) {
             error = "the PDF page content cannot be inflated";
             return std::nullopt;
         }
-        return readRectangleOperators(*content, "rg", "re", error);
+        return readPathOperators(*content, {"rg", "k", "re"}, error);
     }
     case OutputType::Png: break;
     }

@@ -152,6 +152,16 @@ TEST(PrintOutput, RefusalsNameTheProblem)
          "Error: Invalid argument: the PDF page would be 0.3969 x 0.3969 points; PDF pages are 3 to 14,400 units "
          "a side."},
         {{"--palette=1", "x.png"}, "", "   --version        Print the version line and exit."},
+        {{"--dots=0.05", "x.png"}, "", "Error: Invalid value for --dots: 0.05."},
+        {{"--dots", "1,0", "x.svg"}, "", "Error: Invalid value for --dots: 1,0."},
+        {{"--ink-spread=0.51", "x.pdf"}, "", "Error: Invalid value for --ink-spread: 0.51."},
+        {{"--ink-spread=-0", "x.pdf"}, "", "Error: Invalid value for --ink-spread: -0."},
+        {{"--dots=0.5", "--ink-spread=0.45", "x.png"}, "",
+         "Error: Invalid argument: --ink-spread leaves dots smaller than 0.1 of a module; --dots less --ink-spread "
+         "must be at least 0.1."},
+        {{"--cmyk=1", "x.pdf"}, "", "argument not allowed: `cmyk'."},
+        {{"--no-back", "x.svg"}, "", "invalid option `no-back'."},
+        {{"--dot=0.8", "x.png"}, "", "invalid option `dot'."},
     };
     for (const auto& c : cases) {
         const testing::ProcessResult result = run(scratch, c.args, c.sourceDateEpoch);

@@ -85,6 +85,14 @@ Extended options:
    --utf8           Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26.
    --minimal        Encode with the fewest codewords. Needs -m 0.
    --version        Print the version line and exit.
+   --cmyk           EPS and PDF colours in DeviceCMYK, so that black is black ink
+                    only. PNG and SVG are the same either way.
+   --no-background  No background in SVG, EPS and PDF; a PNG shows the
+                    background colour transparent.
+   --dots           Each dark module a dot of this diameter, a fraction of the
+                    module: 0.1..1.0. Example: --dots=0.8
+   --ink-spread     Shrink dark areas against print gain by this fraction of a
+                    module: 0..0.5 (a PNG by whole pixels). Example: --ink-spread=0.15
 )";
 
 // Index of the first byte where the two texts differ, or npos.

@@ -227,7 +227,8 @@ const std::map<std::string, LongOption, std::less<>> kLongOptions{
     {"dmre", {0, false}},     {"minimal", {0, false}},  {"gs1", {0, false}},     {"gs1-nocheck", {0, false}},
     {"gs1-separator", {0, true}}, {"hibc", {0, false}},  {"hri", {0, false}},     {"utf8", {0, false}},
     {"verify", {0, false}},   {"report", {0, true}},   {"batch", {0, true}},    {"input", {0, true}},
-    {"jobs", {0, true}},
+    {"jobs", {0, true}},      {"cmyk", {0, false}},    {"no-background", {0, false}}, {"dots", {0, true}},
+    {"ink-spread", {0, true}},
 };
 
 // The symbol options of the framed syntaxes, as the example gives them.

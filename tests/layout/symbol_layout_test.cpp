@@ -1,6 +1,5 @@
-// One layout serves every writer: the picture of pixels (PNG, raster), the
-// picture of vector output in either physical rule, and the order in which
-// their refusals come.
+// One layout serves every writer: the refusals of the picture of pixels
+// (PNG, raster) and of vector output come in the order of their steps.
 
 #include <gtest/gtest.h>
 
@@ -18,51 +17,6 @@ Symbol encoded(std::int32_t format)
     EXPECT_TRUE(encode(options, symbol).ok());
     return symbol;
 }
-
-struct LayoutCase {
-    const char* name;
-    std::int32_t format;  // 1: 10 x 10, 25: 8 x 18
-    Orientation orientation;
-    std::optional<ImageSize> imageSize;
-    Alignment alignment;
-    VectorOptions vector;
-    // width, height, module size, left, top, columns, rows; unit in millimetres
-    std::array<std::int64_t, 7> expected;
-    double unitMillimetres;
-};
-
-const LayoutCase kLayouts[] = {
-    {"DefaultAtNinetySixDpi", 1, Orientation::Degrees0, {}, Alignment::Center, {}, {60, 60, 5, 5, 5, 10, 10}, 25.4 / 96},
-    {"CentredInAFixedImage", 1, Orientation::Degrees0, ImageSize{100, 100}, Alignment::Center, {std::nullopt, 300},
-     {100, 100, 8, 10, 10, 10, 10}, 25.4 / 300},
-    {"AtTheEndOfAFixedImage", 1, Orientation::Degrees0, ImageSize{100, 100}, Alignment::End, {std::nullopt, 300},
-     {100, 100, 8, 12, 12, 10, 10}, 25.4 / 300},
-    {"TurnedRectangleInModules", 25, Orientation::Degrees90, {}, Alignment::Center, {0.25, 96},
-     {10, 20, 1, 1, 1, 8, 18}, 0.25},
-};
-
-void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
-
-class VectorLayout : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(VectorLayout, PlacesTheSymbolAndSizesTheUnit)
-{
-    const LayoutCase& c = GetParam();
-    RenderOptions render;
-    render.orientation = c.orientation;
-    render.imageSize = c.imageSize;
-    render.horizontal = render.vertical = c.alignment;
-    SymbolLayout layout;
-    ASSERT_TRUE(layOutVector(encoded(c.format), render, c.vector, layout).ok());
-    const std::array<std::int64_t, 7> got{layout.width, layout.height, layout.moduleSize, layout.left,
-                                          layout.top,   layout.columns, layout.rows};
-    EXPECT_EQ(got, c.expected);
-    EXPECT_DOUBLE_EQ(layout.unitMillimetres.value_or(0), c.unitMillimetres);
-    EXPECT_EQ(layout.bandHeight, 0);
-    EXPECT_EQ(layout.bandTop, layout.top + layout.symbolHeight() + layout.quietZone * layout.moduleSize);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, VectorLayout, ::testing::ValuesIn(kLayouts));
 
 // Size first, then the raster's limit, then the fit, then the encoding.
 TEST(PixelLayout, RefusesInTheOrderOfItsSteps)

@@ -28,10 +28,14 @@ bool decodeInto(png_structp png, png_infop info, PngMemorySource& reader, PngPix
     }
     png_set_read_fn(png, &reader, readPngFromMemory);
     png_read_info(png, info);
-    if (pixels == PngPixels::Rgb) {
+    if (pixels != PngPixels::AsStored) {
         png_set_expand(png);
         png_set_strip_16(png);
-        png_set_strip_alpha(png);
+        if (pixels == PngPixels::Rgb) {
+            png_set_strip_alpha(png);
+        } else {
+            png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+        }
         png_set_gray_to_rgb(png);
         png_read_update_info(png, info);
     }

@@ -42,8 +42,9 @@ struct DecodedPng {
 };
 
 // Pixels as stored, or as 8-bit RGB whatever was stored (palette, grey and
-// 16-bit samples expanded, an alpha channel dropped).
-enum class PngPixels { AsStored, Rgb };
+// 16-bit samples expanded, an alpha channel dropped), or as 8-bit RGBA (a
+// tRNS chunk turned into alpha, opaque where there is none).
+enum class PngPixels { AsStored, Rgb, Rgba };
 
 // Decodes a PNG stream with libpng's reader; nothing when libpng refuses it.
 [[nodiscard]] std::optional<DecodedPng> decodePng(std::span<const std::uint8_t> bytes,

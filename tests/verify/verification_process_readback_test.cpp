@@ -337,5 +337,29 @@ TEST(VerifyOption, TheLargestSymbolsVerifyInEveryKindOfOutput)
     }
 }
 
+// Every print option passes --verify in every output kind: the pixel check
+// follows dots, ink spread and transparency, the vector read-back dots,
+// outlines, a missing background and CMYK colours.
+TEST(VerifyOption, FollowsEveryPrintOption)
+{
+    const std::vector<std::vector<std::string>> options{
+        {"--dots=0.8"},
+        {"--ink-spread=0.5", "-n", "8"},
+        {"--cmyk", "-r", "102030"},
+        {"--no-background", "-b", "ffff00"},
+        {"--dots=1", "--ink-spread=0.3", "--cmyk", "--no-background", "--palette", "-o", "90", "-n", "9"},
+    };
+    const ScratchDirectory dir;
+    for (const char* type : {"png", "svg", "eps", "pdf"}) {
+        for (const auto& option : options) {
+            std::vector<std::string> args{"--verify", "-d", "Print 2026"};
+            args.insert(args.end(), option.begin(), option.end());
+            args.push_back(dir.file(std::string("out.") + type));
+            const auto result = testing::runKorvel(args, dir);
+            EXPECT_EQ(result.exitStatus, 0) << type << " " << option[0] << ": " << result.err;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvel

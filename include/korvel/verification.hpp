@@ -99,6 +99,20 @@ struct Verification {
 // image shows nothing).
 [[nodiscard]] Outcome verifyOutput(const WrittenOutput& output, const Symbol& symbol, const RenderOptions& render);
 
+// verify() in two halves, for a caller that keeps several symbols in
+// flight: startVerification() hands the plain symbol to the decoder and
+// checks the output meanwhile; finishVerification() takes the reading and
+// gives verify()'s result. Each start is followed by one finish with the
+// same symbol, options and decoder; the output's bytes are not needed then.
+struct VerificationInFlight {
+    SymbolDecoder::Ticket ticket;
+    Outcome shown;  // the output check's result
+};
+[[nodiscard]] Outcome startVerification(const Symbol& symbol, const RenderOptions& render, const WrittenOutput& output,
+                                        SymbolDecoder& decoder, VerificationInFlight& inFlight);
+[[nodiscard]] Outcome finishVerification(const SymbolOptions& intended, const Symbol& symbol, SymbolDecoder& decoder,
+                                         VerificationInFlight& inFlight, Verification& result);
+
 // Both steps; `result` tells what was checked and found. The symbol is
 // read drawn upright whatever the render options' orientation (the output
 // check covers the orientation), and the output is checked while the

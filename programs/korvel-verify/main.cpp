@@ -23,16 +23,58 @@ namespace {
 
 using namespace korvel;
 
-enum class ReadResult { Complete, EndOfInput, Broken };
+// OutputClosed: the answers held could not be sent before waiting for input.
+enum class ReadResult { Complete, EndOfInput, Broken, OutputClosed };
+
+bool writeAll(std::span<const std::uint8_t> bytes)
+{
+    std::size_t put = 0;
+    while (put < bytes.size()) {
+        const ssize_t n = write(STDOUT_FILENO, bytes.data() + put, bytes.size() - put);
+        if (n > 0) {
+            put += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Answers to the requests read so far, sent together when the helper has
+// read all its input: a burst of requests gets one write back, and the
+// other side is woken once for it.
+class Output {
+public:
+    void add(const verifier::Tag& tag, std::span<const std::uint8_t> payload)
+    {
+        const std::vector<std::uint8_t> framed = verifier::frame(tag, payload);
+        held_.insert(held_.end(), framed.begin(), framed.end());
+    }
+    bool flush()
+    {
+        const bool written = writeAll(held_);
+        held_.clear();
+        return written;
+    }
+
+private:
+    std::vector<std::uint8_t> held_;
+};
 
 // Standard input, read in large pieces: a small request (most are) comes in
 // one call, with the start of the next when the other side sends several.
 class Input {
 public:
+    explicit Input(Output& output) : output_(output) {}
+
+    // Before it waits for more input, the answers held are sent.
     ReadResult readExactly(std::span<std::uint8_t> bytes)
     {
         std::size_t got = take(bytes);
         while (got < bytes.size()) {
+            if (!output_.flush()) {
+                return ReadResult::OutputClosed;
+            }
             const bool direct = bytes.size() - got >= buffer_.size();
             const ssize_t n = direct ? read(STDIN_FILENO, bytes.data() + got, bytes.size() - got)
                                      : read(STDIN_FILENO, buffer_.data(), buffer_.size());
@@ -60,34 +102,23 @@ private:
         return n;
     }
 
+    Output& output_;
     std::array<std::uint8_t, 64 * 1024> buffer_{};
     std::size_t start_ = 0;
     std::size_t end_ = 0;
 };
-
-bool writeAll(std::span<const std::uint8_t> bytes)
-{
-    std::size_t put = 0;
-    while (put < bytes.size()) {
-        const ssize_t n = write(STDOUT_FILENO, bytes.data() + put, bytes.size() - put);
-        if (n > 0) {
-            put += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool sendFrame(const verifier::Tag& tag, std::span<const std::uint8_t> payload)
 {
     return writeAll(verifier::frame(tag, payload));
 }
 
-// Tells the other side what was wrong with its request; the helper then ends.
-int refuse(const std::string& what)
+// Tells the other side what was wrong with its request, after the answers
+// held; the helper then ends.
+int refuse(Output& output, const std::string& what)
 {
-    static_cast<void>(sendFrame(verifier::kError, {reinterpret_cast<const std::uint8_t*>(what.data()), what.size()}));
+    output.add(verifier::kError, {reinterpret_cast<const std::uint8_t*>(what.data()), what.size()});
+    static_cast<void>(output.flush());
     std::fprintf(stderr, "%s: %s\n", kVerifierProgramName, what.c_str());
     return 2;
 }
@@ -101,30 +132,36 @@ int serve()
     }
     std::vector<std::uint8_t> payload;
     GrayRaster raster;
-    Input input;
+    Output output;
+    Input input(output);
     for (;;) {
         std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
         const ReadResult got = input.readExactly(header);
         if (got == ReadResult::EndOfInput) {
             return 0;
         }
+        if (got == ReadResult::OutputClosed) {
+            return 1;
+        }
         verifier::Tag tag{};
         const auto length = got == ReadResult::Complete ? verifier::payloadLength(header, tag) : std::nullopt;
         if (!length || tag != verifier::kRequest) {
-            return refuse("not a request frame");
+            return refuse(output, "not a request frame");
         }
         payload.resize(*length);
-        if (input.readExactly(payload) != ReadResult::Complete && *length > 0) {
-            return refuse("the request ends early");
+        const ReadResult body = input.readExactly(payload);
+        if (body == ReadResult::OutputClosed) {
+            return 1;
+        }
+        if (body != ReadResult::Complete && *length > 0) {
+            return refuse(output, "the request ends early");
         }
         if (const std::string wrong = verifier::parseRequest(payload, raster); !wrong.empty()) {
-            return refuse(wrong);
+            return refuse(output, wrong);
         }
         std::optional<SymbolReading> reading;
         static_cast<void>(decoder.decode(raster, reading));
-        if (!sendFrame(verifier::kAnswer, verifier::answerPayload(reading))) {
-            return 1;
-        }
+        output.add(verifier::kAnswer, verifier::answerPayload(reading));
     }
 }
 

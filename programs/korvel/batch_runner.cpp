@@ -31,6 +31,10 @@ namespace {
 // for the reader or for an earlier, slower line to be reported.
 constexpr std::size_t kLinesPerWorker = 4;
 constexpr std::size_t kExtraLines = 16;
+// With --verify, the lines whose proof a worker has handed to the helper
+// and not yet taken back: the worker makes the next symbols while the helper
+// reads, and the helper gets requests in bursts rather than one by one.
+constexpr std::size_t kProofsPerWorker = 8;
 
 // Every symbol allocates and frees the same few hundred kilobytes of
 // compression state and raster. By default the C library hands freed memory
@@ -66,36 +70,26 @@ public:
     {
     }
 
-    // On a worker: the line's symbol made and written, its texts kept.
-    Outcome makeLine(const BatchLine& line)
+    // On a worker: the line's symbol made and, unless its proof is still
+    // being read (then `rest` ends the line), written, its texts kept.
+    Outcome startLine(const BatchLine& line, OrderedWorkers::Rest& rest)
     {
+        auto work = std::make_shared<LineInWork>();
         Settings lineSettings = settings_;
         lineSettings.symbol.data = line.text;
-        OutputPlan linePlan = plan_;
-        const std::string path = batchOutputName(pattern_, line.number);
-        linePlan.path = path.c_str();
-        std::optional<SymbolReport> report;
+        work->path = batchOutputName(pattern_, line.number);
+        work->plan = plan_;
+        work->plan.path = work->path.c_str();
         if (reportDestination_.wanted()) {
-            report = describeInput(symbolOptionsOf(lineSettings));
-            report->line = line.number;
+            work->report = describeInput(symbolOptionsOf(lineSettings));
+            work->report->line = line.number;
         }
-        MadeImage image;
-        Outcome result = makeImage(lineSettings, linePlan, {decoder_, report ? &*report : nullptr}, image);
-        if (result.ok()) {
-            WrittenFile written;
-            result = commitImage(linePlan, image.bytes, reportDestination_.fileIdentity(), written,
-                                 report ? &*report : nullptr);
+        const Outcome started = startImage(lineSettings, work->plan, work->extras(decoder_), work->image, work->proof);
+        if (started.ok() && work->proof) {
+            rest = [this, work, number = line.number] { return endLine(number, *work, ResultCode::Ok); };
+            return ResultCode::Ok;
         }
-        LineTexts texts;
-        if (report) {
-            report->outcome = result;
-            texts.reportLine = reportJson(*report);
-        }
-        if (result.ok() && settings_.printHumanReadable) {
-            texts.humanReadable = std::move(image.humanReadable);
-        }
-        texts_.keep(line.number, std::move(texts));
-        return result;
+        return endLine(line.number, *work, started);
     }
 
     // In line order: the line's message, report line and text.
@@ -118,6 +112,40 @@ public:
     [[nodiscard]] bool humanReadableWritten() const noexcept { return humanReadableWritten_; }
 
 private:
+    // A line between its start and its end.
+    struct LineInWork {
+        std::string path;
+        OutputPlan plan;
+        std::optional<SymbolReport> report;
+        MadeImage image;
+        std::optional<ProofInFlight> proof;
+
+        SymbolExtras extras(SymbolDecoder* decoder) { return {decoder, report ? &*report : nullptr}; }
+    };
+
+    // The proof's end, then the file written and the line's texts kept.
+    Outcome endLine(std::uint64_t number, LineInWork& work, Outcome result)
+    {
+        if (result.ok() && work.proof) {
+            result = finishProof(*work.proof, work.extras(decoder_));
+        }
+        SymbolReport* const report = work.report ? &*work.report : nullptr;
+        if (result.ok()) {
+            WrittenFile written;
+            result = commitImage(work.plan, work.image.bytes, reportDestination_.fileIdentity(), written, report);
+        }
+        LineTexts texts;
+        if (report != nullptr) {
+            report->outcome = result;
+            texts.reportLine = reportJson(*report);
+        }
+        if (result.ok() && settings_.printHumanReadable) {
+            texts.humanReadable = std::move(work.image.humanReadable);
+        }
+        texts_.keep(number, std::move(texts));
+        return result;
+    }
+
     const Settings& settings_;
     std::string pattern_;
     const OutputPlan& plan_;
@@ -133,8 +161,10 @@ private:
 void makeSymbols(const Settings& settings, InputFile& file, BatchRun& batch)
 {
     const unsigned workers = workerCount(settings.source);
+    const std::size_t proofs = settings.verify ? kProofsPerWorker : 0;
     OrderedWorkers pool(
-        workers, workers * kLinesPerWorker + kExtraLines, [&](const BatchLine& line) { return batch.makeLine(line); },
+        workers, workers * (kLinesPerWorker + proofs) + kExtraLines, proofs,
+        [&](const BatchLine& line, OrderedWorkers::Rest& rest) { return batch.startLine(line, rest); },
         [&](std::uint64_t number, const Outcome& outcome) { batch.deliverLine(number, outcome); });
     LineReader reader(file);
     BatchLine line;

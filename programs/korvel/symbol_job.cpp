@@ -14,20 +14,6 @@ std::function<void(Symbol&)>& symbolHook()
     return hook;
 }
 
-// The proof: the decoder reads the image's symbol back, the pixels or
-// vectors are checked against it; the report keeps what was found.
-Outcome verifyImage(const SymbolOptions& options, const Symbol& symbol, const OutputPlan& plan,
-                    const SymbolExtras& extras, const MadeImage& image)
-{
-    Verification verification;
-    const Outcome verified =
-        verify(options, symbol, plan.render, {plan.type, image.bytes}, *extras.decoder, verification);
-    if (extras.report != nullptr) {
-        extras.report->verification = verification;
-    }
-    return verified;
-}
-
 }  // namespace
 
 void setSymbolHookForTesting(std::function<void(Symbol&)> hook) { symbolHook() = std::move(hook); }
@@ -42,9 +28,22 @@ Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* 
     return started;
 }
 
-Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras, MadeImage& image)
+Outcome finishProof(ProofInFlight& proof, const SymbolExtras& extras)
 {
-    const SymbolOptions options = symbolOptionsOf(settings);
+    Verification verification;
+    const Outcome verified =
+        finishVerification(proof.options, proof.symbol, *extras.decoder, proof.verification, verification);
+    if (extras.report != nullptr) {
+        extras.report->verification = verification;
+    }
+    return verified;
+}
+
+Outcome startImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras, MadeImage& image,
+                   std::optional<ProofInFlight>& proof)
+{
+    proof.reset();
+    SymbolOptions options = symbolOptionsOf(settings);
     Symbol symbol;
     if (Outcome encoded = encode(options, symbol); !encoded.ok()) {
         return encoded;
@@ -64,15 +63,31 @@ Outcome makeImage(const Settings& settings, const OutputPlan& plan, const Symbol
     if (Outcome made = writeImage(symbol, plan, bufferSink(image.bytes)); !made.ok()) {
         return made;
     }
-    if (extras.decoder != nullptr) {
-        if (Outcome verified = verifyImage(options, symbol, plan, extras, image); !verified.ok()) {
-            return verified;
-        }
-    }
     if (settings.printHumanReadable) {
         image.humanReadable = symbol.humanReadableText();
     }
+    if (extras.decoder == nullptr) {
+        return ResultCode::Ok;
+    }
+    VerificationInFlight verification;
+    if (Outcome started = startVerification(symbol, plan.render, {plan.type, image.bytes}, *extras.decoder, verification);
+        !started.ok()) {
+        if (extras.report != nullptr) {
+            extras.report->verification = Verification{};
+        }
+        return started;
+    }
+    proof.emplace(ProofInFlight{std::move(options), std::move(symbol), std::move(verification)});
     return ResultCode::Ok;
+}
+
+Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras, MadeImage& image)
+{
+    std::optional<ProofInFlight> proof;
+    if (Outcome started = startImage(settings, plan, extras, image, proof); !started.ok() || !proof) {
+        return started;
+    }
+    return finishProof(*proof, extras);
 }
 
 }  // namespace korvel

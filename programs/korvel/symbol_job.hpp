@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,22 @@ struct MadeImage {
 
 [[nodiscard]] Outcome makeImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras,
                                 MadeImage& image);
+
+// A symbol whose proof is under way: the decoder reads it while the caller
+// goes on (a batch worker with the next line).
+struct ProofInFlight {
+    SymbolOptions options;
+    Symbol symbol;
+    VerificationInFlight verification;
+};
+
+// makeImage() up to the decoder's answer: with a decoder, the symbol is
+// handed to it, the image checked, and the proof left in `proof` for
+// finishProof(); without one, the whole of makeImage().
+[[nodiscard]] Outcome startImage(const Settings& settings, const OutputPlan& plan, const SymbolExtras& extras,
+                                 MadeImage& image, std::optional<ProofInFlight>& proof);
+// The rest of the proof; the report (when given) keeps what was found.
+[[nodiscard]] Outcome finishProof(ProofInFlight& proof, const SymbolExtras& extras);
 
 // The verifier of a run (--verify): one helper process, started before the
 // first symbol is made so that it loads meanwhile, and asked by every worker

@@ -8,7 +8,15 @@
 namespace korvel {
 
 OrderedWorkers::OrderedWorkers(unsigned threads, std::size_t window, Work work, Deliver deliver)
-    : work_(std::move(work)), deliver_(std::move(deliver)), slots_(std::max<std::size_t>(window, 1))
+    : OrderedWorkers(threads, window, 0,
+                     [work = std::move(work)](const BatchLine& line, Rest&) { return work(line); }, std::move(deliver))
+{
+}
+
+OrderedWorkers::OrderedWorkers(unsigned threads, std::size_t window, std::size_t linesInFlight, Start start,
+                               Deliver deliver)
+    : start_(std::move(start)), linesInFlight_(linesInFlight), deliver_(std::move(deliver)),
+      slots_(std::max<std::size_t>(window, 1))
 {
     threads_.reserve(std::max(threads, 1U));
     for (unsigned i = 0; i < std::max(threads, 1U); ++i) {
@@ -60,25 +68,49 @@ void OrderedWorkers::finish()
 
 void OrderedWorkers::workLoop()
 {
+    std::deque<Started> started;
     std::unique_lock lock(mutex_);
     for (;;) {
-        workReady_.wait(lock, [this] { return stopping_ || claimed_ < submitted_; });
+        workReady_.wait(lock, [&] { return stopping_ || claimed_ < submitted_ || !started.empty(); });
         if (stopping_) {
-            return;
+            return;  // finish() waits for every line, so only an early stop leaves rests undone
         }
-        // The slot stays this line's until it is delivered, which needs it
-        // done: it is read here without the lock.
-        Slot& slot = slots_[claimed_++ % slots_.size()];
+        if (claimed_ < submitted_ && (started.empty() || started.size() < linesInFlight_)) {
+            // The slot stays this line's until it is delivered, which needs
+            // it done: it is read here without the lock.
+            Slot& slot = slots_[claimed_++ % slots_.size()];
+            Rest rest;
+            lock.unlock();
+            Outcome outcome;
+            try {
+                outcome = start_(slot.line, rest);
+            } catch (...) {
+                outcome = ResultCode::UnknownException;
+                rest = nullptr;
+            }
+            lock.lock();
+            if (rest) {
+                started.push_back({&slot, std::move(rest)});
+                continue;
+            }
+            slot.outcome = std::move(outcome);
+            slot.done = true;
+            deliverDue(lock);
+            continue;
+        }
+        // Too many lines held, or none waiting: the oldest held line is finished.
+        Started oldest = std::move(started.front());
+        started.pop_front();
         lock.unlock();
         Outcome outcome;
         try {
-            outcome = work_(slot.line);
+            outcome = oldest.rest();
         } catch (...) {
             outcome = ResultCode::UnknownException;
         }
         lock.lock();
-        slot.outcome = std::move(outcome);
-        slot.done = true;
+        oldest.slot->outcome = std::move(outcome);
+        oldest.slot->done = true;
         deliverDue(lock);
     }
 }

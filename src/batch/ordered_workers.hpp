@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -24,9 +25,20 @@ public:
     // the lines were submitted, from the thread that completed the line due.
     using Deliver = std::function<void(std::uint64_t lineNumber, const Outcome& outcome)>;
 
+    // The end of a line's work, when it waits for something working beside
+    // the worker (the verifier helper reading the symbol).
+    using Rest = std::function<Outcome()>;
+    // Starts the line's work; may leave the rest of it in `rest`. The worker
+    // then goes on with other lines and calls the rests it holds in the
+    // order it started their lines: when it holds `linesInFlight` of them,
+    // or when no line is waiting to be started. A line is delivered once
+    // its rest is done.
+    using Start = std::function<Outcome(const BatchLine& line, Rest& rest)>;
+
     // Starts `threads` workers (at least one; fewer when the system refuses
     // more). Throws std::system_error when not even one can start.
     OrderedWorkers(unsigned threads, std::size_t window, Work work, Deliver deliver);
+    OrderedWorkers(unsigned threads, std::size_t window, std::size_t linesInFlight, Start start, Deliver deliver);
     // Stops the workers; lines not yet started are dropped undelivered.
     ~OrderedWorkers();
     OrderedWorkers(const OrderedWorkers&) = delete;
@@ -44,12 +56,19 @@ private:
         bool done = false;
     };
 
+    // A line started on this worker whose rest is still to do.
+    struct Started {
+        Slot* slot;
+        Rest rest;
+    };
+
     void workLoop();
     // Hands back the lines that are due, unless another thread is doing so.
     void deliverDue(std::unique_lock<std::mutex>& lock);
     void stop();
 
-    Work work_;
+    Start start_;
+    std::size_t linesInFlight_;
     Deliver deliver_;
     std::vector<Slot> slots_;  // a ring: line k of the submission order uses slot k % size
     std::mutex mutex_;

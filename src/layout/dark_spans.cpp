@@ -111,6 +111,10 @@ void DarkSpans::row(std::int64_t y, std::vector<PixelSpan>& spans) const
     const std::int64_t s = layout_.moduleSize;
     const std::int64_t i = dy / s;
     const std::int64_t r = dy % s;
+    if (spread_ == 0 && dotRows_.empty()) {
+        plainRow(i, spans);
+        return;
+    }
     for (std::int64_t j = 0; j < layout_.columns; ++j) {
         if (!darkModule(i, j)) {
             continue;
@@ -125,6 +129,25 @@ void DarkSpans::row(std::int64_t y, std::vector<PixelSpan>& spans) const
         } else {
             spans.push_back({x + first, x + end});
         }
+    }
+}
+
+// Whole squares: each run of dark modules in the row is one span.
+void DarkSpans::plainRow(std::int64_t i, std::vector<PixelSpan>& spans) const
+{
+    const std::int64_t s = layout_.moduleSize;
+    const auto row = static_cast<int>(i);
+    const auto columns = static_cast<int>(layout_.columns);
+    for (int j = 0; j < columns;) {
+        if (!view_.dark(row, j)) {
+            ++j;
+            continue;
+        }
+        const int first = j;
+        while (j < columns && view_.dark(row, j)) {
+            ++j;
+        }
+        spans.push_back({layout_.left + first * s, layout_.left + j * s});
     }
 }
 

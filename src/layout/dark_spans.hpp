@@ -40,6 +40,7 @@ private:
     enum class Band { Top, Middle, Bottom };
     [[nodiscard]] bool darkModule(std::int64_t i, std::int64_t j) const noexcept;
     [[nodiscard]] Band band(std::int64_t r) const noexcept;
+    void plainRow(std::int64_t i, std::vector<PixelSpan>& spans) const;
     // The pixels of module (i, j) in its pixel row r that are dark, from the module's left edge.
     [[nodiscard]] std::pair<std::int64_t, std::int64_t> squarePart(std::int64_t i, std::int64_t j,
                                                                    std::int64_t r) const noexcept;

@@ -114,32 +114,49 @@ Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orien
     return compareReading(intended, symbol, orientation, decoder, result);
 }
 
-Outcome verify(const SymbolOptions& intended, const Symbol& symbol, const RenderOptions& render,
-               const WrittenOutput& output, SymbolDecoder& decoder, Verification& result)
+Outcome startVerification(const Symbol& symbol, const RenderOptions& render, const WrittenOutput& output,
+                          SymbolDecoder& decoder, VerificationInFlight& inFlight)
 {
-    result = Verification{};
     if (symbol.empty()) {
         return ResultCode::InvalidData;
     }
     // The decoder reads while the output is checked.
     const GrayRaster raster = plainRaster(symbol, Orientation::Degrees0, kPlainModuleSize, kPlainQuietZone);
-    SymbolDecoder::Ticket ticket;
-    if (Outcome begun = decoder.begin(raster, ticket); !begun.ok()) {
+    if (Outcome begun = decoder.begin(raster, inFlight.ticket); !begun.ok()) {
         return begun;
     }
-    const Outcome shown = verifyOutput(output, symbol, render);
-    if (Outcome decoded = decoder.end(ticket, result.read); !decoded.ok()) {
+    inFlight.shown = verifyOutput(output, symbol, render);
+    return ResultCode::Ok;
+}
+
+Outcome finishVerification(const SymbolOptions& intended, const Symbol& symbol, SymbolDecoder& decoder,
+                           VerificationInFlight& inFlight, Verification& result)
+{
+    result = Verification{};
+    if (Outcome decoded = decoder.end(inFlight.ticket, result.read); !decoded.ok()) {
         return decoded;
     }
     if (Outcome read = compareReading(intended, symbol, Orientation::Degrees0, decoder, result); !read.ok()) {
         return read;
     }
+    const Outcome& shown = inFlight.shown;
     result.outputChecked = shown.ok() || shown.code == ResultCode::VerificationFailed;
     if (!shown.ok()) {
         result.passed = false;
         result.detail = shown.detail;
     }
     return shown;
+}
+
+Outcome verify(const SymbolOptions& intended, const Symbol& symbol, const RenderOptions& render,
+               const WrittenOutput& output, SymbolDecoder& decoder, Verification& result)
+{
+    result = Verification{};
+    VerificationInFlight inFlight;
+    if (Outcome started = startVerification(symbol, render, output, decoder, inFlight); !started.ok()) {
+        return started;
+    }
+    return finishVerification(intended, symbol, decoder, inFlight, result);
 }
 
 }  // namespace korvel

@@ -158,6 +158,52 @@ TEST(VerifyOption, ASymbolOfOtherDataIsCaughtAndNoFileIsLeft)
     }
 }
 
+// In a batch the workers go on while the helper reads: a line whose
+// symbol is wrong still fails alone, leaves no file and is reported in its
+// place, whichever worker made it and however many lines were in flight.
+TEST(VerifyOption, ABatchCatchesEachWrongSymbolInItsLine)
+{
+    const ScopedPath path(helperDirectory());
+    for (const char* jobs : {"--jobs=1", "--jobs=3"}) {
+        const ScratchDirectory dir;
+        std::string lines;
+        for (int n = 1; n <= 300; ++n) {
+            lines += "LINE " + std::to_string(n) + "\n";
+        }
+        dir.write("lines.txt", lines);
+        Symbol line7;
+        Symbol line200;
+        ASSERT_TRUE(encode(dataOnly("LINE 7"), line7).ok() && encode(dataOnly("LINE 200"), line200).ok());
+        setSymbolHookForTesting([&](Symbol& symbol) {
+            if (symbol.codewords() == line7.codewords() || symbol.codewords() == line200.codewords()) {
+                ASSERT_TRUE(encode(dataOnly("LINE 0"), symbol).ok());
+            }
+        });
+        const std::string batch = "--batch=" + dir.file("lines.txt");
+        const std::string report = "--report=" + dir.file("r.jsonl");
+        const std::string out = dir.file("#.png");
+        std::vector<const char*> argv{"korvel", "--verify", jobs, batch.c_str(), report.c_str(), out.c_str()};
+        ::testing::internal::CaptureStderr();
+        const int status = runProgram(static_cast<int>(argv.size()), argv.data());
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        setSymbolHookForTesting({});
+        EXPECT_EQ(status, 16) << jobs << ": " << err;
+        EXPECT_EQ(dir.entryCount(), 300U) << jobs;  // 298 symbols, the lines and the report
+        EXPECT_FALSE(std::filesystem::exists(dir.file("7.png"))) << jobs;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("200.png"))) << jobs;
+        EXPECT_LT(err.find("line 7"), err.find("line 200")) << jobs << ": " << err;
+        std::ifstream read(dir.file("r.jsonl"));
+        int n = 0;
+        for (std::string line; std::getline(read, line);) {
+            ++n;
+            const bool wrong = n == 7 || n == 200;
+            EXPECT_NE(line.find("\"line\":" + std::to_string(n) + ","), std::string::npos) << line;
+            EXPECT_NE(line.find(wrong ? "\"status\":16" : "\"status\":0"), std::string::npos) << line;
+        }
+        EXPECT_EQ(n, 300) << jobs;
+    }
+}
+
 TEST(Verification, AnImageThatDoesNotShowTheSymbolFails)
 {
     SymbolOptions options;

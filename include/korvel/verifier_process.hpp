@@ -27,6 +27,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "korvel/result_code.hpp"
 #include "korvel/verification.hpp"
@@ -41,6 +42,10 @@ struct VerifierProcessOptions {
     std::string program;
     int startSeconds = 10;   // for the helper's greeting
     int answerSeconds = 30;  // for each answer
+    // Requests held and sent together, so that the helper is woken once for
+    // several (a caller with many symbols in flight); a request is sent at
+    // the latest when its answer is waited for. 1: each is sent at once.
+    int burst = 1;
 };
 
 // The helper's path, or 17 with a detail that says where it was looked for.
@@ -80,6 +85,7 @@ private:
     VerifierProcess(std::string program, pid_t pid, std::unique_ptr<HelperChannel> channel,
                     const VerifierProcessOptions& options);
     Outcome greet();
+    Outcome sendHeld();  // with sending_ held
     Answer receiveAnswer();
     Outcome fail(std::string detail);
     void stop(bool kill);
@@ -88,7 +94,9 @@ private:
     const std::string program_;
     const VerifierProcessOptions options_;
     std::unique_ptr<HelperChannel> channel_;
-    std::mutex sending_;                  // one request on the socket at a time
+    std::mutex sending_;                  // one request on the socket at a time; held_ and sentThrough_
+    std::vector<std::uint8_t> held_;      // requests not yet sent
+    std::uint64_t sentThrough_ = 0;       // requests sent on the socket (written with state_ too)
     mutable std::mutex state_;            // everything below
     std::condition_variable answered_;
     pid_t pid_ = -1;

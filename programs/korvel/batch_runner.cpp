@@ -35,6 +35,7 @@ constexpr std::size_t kExtraLines = 16;
 // and not yet taken back: the worker makes the next symbols while the helper
 // reads, and the helper gets requests in bursts rather than one by one.
 constexpr std::size_t kProofsPerWorker = 8;
+constexpr int kProofBurst = 4;
 
 // Every symbol allocates and frees the same few hundred kilobytes of
 // compression state and raster. By default the C library hands freed memory
@@ -213,7 +214,7 @@ int runBatch(const Settings& settings, const char* outputPattern, const OutputPl
     ReportDestination reportDestination(settings.reportPath);
     std::unique_ptr<VerifierProcess> verifier;
     if (settings.verify) {
-        if (Outcome started = startVerifier(verifier, nullptr); !started.ok()) {
+        if (Outcome started = startVerifier(verifier, nullptr, kProofBurst); !started.ok()) {
             appendRunFailure(reportDestination, started);
             static_cast<void>(reportDestination.finish());
             return printFailure(started);

@@ -18,9 +18,11 @@ std::function<void(Symbol&)>& symbolHook()
 
 void setSymbolHookForTesting(std::function<void(Symbol&)> hook) { symbolHook() = std::move(hook); }
 
-Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report)
+Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report, int burst)
 {
-    Outcome started = VerifierProcess::start({}, verifier);
+    VerifierProcessOptions options;
+    options.burst = burst;
+    Outcome started = VerifierProcess::start(options, verifier);
     if (!started.ok() && report != nullptr) {
         report->verification = Verification{};
         report->verification->detail = started.detail;

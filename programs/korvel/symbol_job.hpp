@@ -56,8 +56,8 @@ struct ProofInFlight {
 // The verifier of a run (--verify): one helper process, started before the
 // first symbol is made so that it loads meanwhile, and asked by every worker
 // of a batch. When it cannot be started, the report (when given) keeps why
-// in its verification part.
-[[nodiscard]] Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report);
+// in its verification part. A batch sends requests in bursts of `burst`.
+[[nodiscard]] Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* report, int burst = 1);
 
 // For tests of --verify: called with each encoded symbol before it is drawn,
 // and may put another symbol in its place (as a faulty encoder would).

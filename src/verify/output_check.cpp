@@ -112,7 +112,7 @@ public:
     void row(std::int32_t y, std::vector<ColourRun>& runs) const override
     {
         runs.clear();
-        std::vector<PixelSpan> spans;
+        std::vector<PixelSpan>& spans = spans_;
         dark_.row(y, spans);
         std::int64_t done = 0;
         const auto extend = [&](std::int64_t end, Color colour) {
@@ -150,6 +150,7 @@ private:
     DarkSpans dark_;
     const RenderOptions& render_;
     const SymbolLayout& layout_;
+    mutable std::vector<PixelSpan> spans_;  // row()'s, kept for the next row
 };
 
 // The colour a PNG's tRNS chunk makes transparent: the one colour of an RGB

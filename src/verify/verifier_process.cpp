@@ -381,15 +381,37 @@ Outcome VerifierProcess::begin(const GrayRaster& raster, Ticket& ticket)
             return hello;
         }
     }
+    const std::vector<std::uint8_t> request = verifier::requestFrame(raster);
+    held_.insert(held_.end(), request.begin(), request.end());
+    std::uint64_t made = 0;
+    {
+        const std::lock_guard lock(state_);
+        ticket.number = sent_++;
+        made = sent_;
+    }
+    if (made - sentThrough_ >= static_cast<std::uint64_t>(std::max(options_.burst, 1))) {
+        return sendHeld();
+    }
+    return ResultCode::Ok;
+}
+
+Outcome VerifierProcess::sendHeld()
+{
+    if (held_.empty()) {
+        return ResultCode::Ok;
+    }
     const auto deadline = Clock::now() + std::chrono::seconds(options_.answerSeconds);
-    const IoResult sent = channel_->sendAll(verifier::requestFrame(raster), deadline);
+    const IoResult sent = channel_->sendAll(held_, deadline);
+    held_.clear();
+    {
+        const std::lock_guard lock(state_);
+        sentThrough_ = sent_;
+    }
     if (sent == IoResult::TimedOut) {
         return fail("the verifier " + program_ + " took no request for " + std::to_string(options_.answerSeconds) +
                     " seconds");
     }
     // A helper that went away shows at the answer, with its exit status.
-    const std::lock_guard lock(state_);
-    ticket.number = sent_++;
     return ResultCode::Ok;
 }
 
@@ -398,6 +420,18 @@ Outcome VerifierProcess::begin(const GrayRaster& raster, Ticket& ticket)
 Outcome VerifierProcess::end(Ticket& ticket, std::optional<SymbolReading>& reading)
 {
     reading.reset();
+    {
+        const std::lock_guard sending(sending_);
+        const bool held = [&] {
+            const std::lock_guard lock(state_);
+            return ticket.number >= sentThrough_ && !failure_;
+        }();
+        if (held) {
+            if (Outcome sent = sendHeld(); !sent.ok()) {
+                return sent;
+            }
+        }
+    }
     std::unique_lock lock(state_);
     for (;;) {
         if (const auto found = unclaimed_.find(ticket.number); found != unclaimed_.end()) {

@@ -12,6 +12,7 @@
 #   ROUNDS=7 bench/verify.sh          more batch rounds (default 5)
 #   RUNS=100 bench/verify.sh          hyperfine runs per command (default 50)
 #   KORVEL_BIN=path bench/verify.sh   measure another korvel (korvel-verify next to it)
+#   BASELINE_BIN=path bench/verify.sh also an older build, in the same rounds (before/after)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
@@ -34,6 +35,12 @@ python3 "$here/bench/gs1_labels.py" 10000 "$work/w6.txt"
 declare -A command
 command[plain]="$korvel --batch=$work/w6.txt $work/out/#####.png"
 command[verify]="$korvel --verify --batch=$work/w6.txt $work/out/#####.png"
+keys="plain verify"
+if [ -n "${BASELINE_BIN:-}" ]; then
+    command[base-plain]="$BASELINE_BIN --batch=$work/w6.txt $work/out/#####.png"
+    command[base-verify]="$BASELINE_BIN --verify --batch=$work/w6.txt $work/out/#####.png"
+    keys="base-plain base-verify $keys"
+fi
 
 # measure NAME: one run under GNU time; appends "wall user sys" to NAME.txt.
 measure() {
@@ -46,15 +53,16 @@ measure() {
 measure plain  # creates the files; every timed run overwrites them in place
 rm -f "$work/plain.txt"
 for _ in $(seq "$rounds"); do
-    measure plain
-    measure verify
+    for key in $keys; do
+        measure "$key"
+    done
 done
 
-python3 - "$work" "$rounds" <<'PY'
+python3 - "$work" "$rounds" $keys <<'PY'
 import statistics, sys
-work, rounds = sys.argv[1], int(sys.argv[2])
+work, rounds, keys = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 rows = {}
-for key in ("plain", "verify"):
+for key in keys:
     runs = [list(map(float, line.split())) for line in open(f"{work}/{key}.txt")]
     rows[key] = (statistics.median(r[0] for r in runs), statistics.median(r[1] + r[2] for r in runs),
                  [r[0] for r in runs])
@@ -63,9 +71,17 @@ print("%-22s %8s %10s %8s   %s" % ("", "wall s", "symbols/s", "CPU s", "wall of 
 for key, label in (("plain", "batch"), ("verify", "batch with --verify")):
     wall, cpu, walls = rows[key]
     print("%-22s %8.2f %10.0f %8.2f   %s" % (label, wall, 10000 / wall, cpu, " ".join("%.2f" % w for w in walls)))
-pairs = [v / p for p, v in zip(rows["plain"][2], rows["verify"][2])]
-print("--verify / without: wall %.2fx (median of the rounds' ratios %.2fx), CPU %.2fx"
-      % (rows["verify"][0] / rows["plain"][0], statistics.median(pairs), rows["verify"][1] / rows["plain"][1]))
+for prefix, label in (("", "this build"), ("base-", "baseline")):
+    if prefix + "plain" not in rows:
+        continue
+    plain, verify = rows[prefix + "plain"], rows[prefix + "verify"]
+    if prefix:
+        for key, name in (("plain", "baseline batch"), ("verify", "baseline with --verify")):
+            wall, cpu, walls = rows[prefix + key]
+            print("%-22s %8.2f %10.0f %8.2f   %s" % (name, wall, 10000 / wall, cpu, " ".join("%.2f" % w for w in walls)))
+    pairs = [v / p for p, v in zip(plain[2], verify[2])]
+    print("%s: --verify / without: wall %.2fx (median of the rounds' ratios %.2fx), CPU %.2fx"
+          % (label, verify[0] / plain[0], statistics.median(pairs), verify[1] / plain[1]))
 PY
 
 RANDOM=1500

@@ -420,13 +420,16 @@ Outcome VerifierProcess::sendHeld()
 Outcome VerifierProcess::end(Ticket& ticket, std::optional<SymbolReading>& reading)
 {
     reading.reset();
-    {
+    // A request still held is sent first. A thread whose request is out
+    // never waits for the sending lock, so answers are read even while
+    // another thread waits for room on the socket.
+    const auto held = [&] {
+        const std::lock_guard lock(state_);
+        return ticket.number >= sentThrough_ && !failure_;
+    };
+    if (held()) {
         const std::lock_guard sending(sending_);
-        const bool held = [&] {
-            const std::lock_guard lock(state_);
-            return ticket.number >= sentThrough_ && !failure_;
-        }();
-        if (held) {
+        if (held()) {
             if (Outcome sent = sendHeld(); !sent.ok()) {
                 return sent;
             }

@@ -31,7 +31,7 @@ Outcome checkCombinations(const Settings& settings, const char* path, bool stand
     if (print.toStandardOutput && path != nullptr) {
         return refuse("--stdout and a file name cannot be combined");
     }
-    if (print.toStandardOutput && standardOutputIsTerminal) {
+    if (print.toStandardOutput && standardOutputIsTerminal && type != OutputType::Text) {
         return refuse("--stdout will not write an image onto a terminal");
     }
     if (!print.toStandardOutput && path == nullptr) {
@@ -84,6 +84,7 @@ Outcome planOutput(const Settings& settings, const char* path, bool standardOutp
     plan.png.palette = print.palette;
     plan.vector.moduleMillimetres = print.moduleMillimetres;
     plan.vector.dotsPerInch = print.dotsPerInch.value_or(kDefaultDotsPerInch);
+    plan.text.ansiColours = print.toStandardOutput && standardOutputIsTerminal;
     return ResultCode::Ok;
 }
 
@@ -93,6 +94,7 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     case OutputType::Svg: return writeSvg(symbol, plan.render, plan.vector, sink);
     case OutputType::Eps: return writeEps(symbol, plan.render, plan.vector, sink);
     case OutputType::Pdf: return writePdf(symbol, plan.render, plan.vector, sink);
+    case OutputType::Text: return writeText(symbol, plan.render, plan.text, sink);
     case OutputType::Png: break;
     }
     return writePng(symbol, plan.render, plan.png, sink);
@@ -104,6 +106,7 @@ Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan)
     case OutputType::Svg: return writeSvgFile(symbol, plan.render, plan.vector, plan.path);
     case OutputType::Eps: return writeEpsFile(symbol, plan.render, plan.vector, plan.path);
     case OutputType::Pdf: return writePdfFile(symbol, plan.render, plan.vector, plan.path);
+    case OutputType::Text: return writeTextFile(symbol, plan.render, plan.text, plan.path);
     case OutputType::Png: break;
     }
     return writePngFile(symbol, plan.render, plan.png, plan.path);

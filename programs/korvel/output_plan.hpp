@@ -10,6 +10,7 @@
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/vector_writer.hpp"
 
 namespace korvel {
@@ -20,6 +21,7 @@ struct OutputPlan {
     RenderOptions render;
     PngOptions png;  // its time is left to the caller
     VectorOptions vector;
+    TextOptions text;
 };
 
 // The format a file name asks for: SVG, EPS or PDF for a name ending in
@@ -28,7 +30,8 @@ struct OutputPlan {
 
 // Plans the output for the settings and the file name (null when none was
 // given). Failures: 11 no file name without --stdout; 1 with a detail for
-// --stdout with a file name or onto a terminal, --module-mm with -x or -y,
+// --stdout with a file name or onto a terminal (but for the text preview,
+// which then gets its colours), --module-mm with -x or -y,
 // and --module-mm for a PNG without --dpi.
 [[nodiscard]] Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal,
                                  OutputPlan& plan);

@@ -35,9 +35,10 @@ enum LongOnlyOption : int {
     kGs1SeparatorOption,
     kHibcOption,
     kHriOption,
+    kHriTextOption,
 };
 
-inline constexpr std::array<LongOption, 39> kLongOptions{{
+inline constexpr std::array<LongOption, 40> kLongOptions{{
     {"help", false, 'h'},
     {"xsize", true, 'x'},
     {"ysize", true, 'y'},
@@ -77,6 +78,7 @@ inline constexpr std::array<LongOption, 39> kLongOptions{{
     {"utf8", false, kUtf8Option, true},
     {"minimal", false, kMinimalOption, true},
     {"version", false, kVersionOption, true},
+    {"hri-text", false, kHriTextOption, true},
 }};
 
 }  // namespace korvel

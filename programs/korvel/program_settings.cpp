@@ -31,8 +31,11 @@ std::optional<SymbolShape> shapeFromName(std::string_view name)
 
 std::optional<OutputType> parseOutputType(std::string_view text)
 {
-    constexpr std::array<std::pair<std::string_view, OutputType>, 4> kTypes{
-        {{"png", OutputType::Png}, {"svg", OutputType::Svg}, {"eps", OutputType::Eps}, {"pdf", OutputType::Pdf}}};
+    constexpr std::array<std::pair<std::string_view, OutputType>, 5> kTypes{{{"png", OutputType::Png},
+                                                                             {"svg", OutputType::Svg},
+                                                                             {"eps", OutputType::Eps},
+                                                                             {"pdf", OutputType::Pdf},
+                                                                             {"text", OutputType::Text}}};
     for (const auto& [name, type] : kTypes) {
         if (text == name) {
             return type;
@@ -189,6 +192,7 @@ bool applyOption(int code, const char* value, Settings& s)
         s.symbol.syntax = DataSyntax::Hibc;
         break;
     case kHriOption: s.printHumanReadable = true; break;
+    case kHriTextOption: s.render.hriText = true; break;
     case kVerifyOption: s.verify = true; break;
     case kReportOption:
         if (value == nullptr || *value == '\0') {

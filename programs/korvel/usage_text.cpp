@@ -43,15 +43,18 @@ struct ExtendedOptionHelp {
     const char* description;
 };
 
-constexpr std::array<ExtendedOptionHelp, 21> kExtendedOptionHelp{{
+constexpr std::array<ExtendedOptionHelp, 22> kExtendedOptionHelp{{
     {"--gs1", "The data is GS1: [01]09501101530003[10]AB, (01)...(10)...\n"
      "or a Digital Link URI; it is checked and FNC1 is added."},
     {"--gs1-nocheck", "As --gs1, checking only AIs, value lengths and characters."},
     {"--gs1-separator", "After variable-length GS1 values: fnc1 (default) or gs."},
     {"--hibc", "The data is a HIBC label: + and a check character are added."},
-    {"--hri", "Print the human-readable text of GS1 or HIBC data."},
-    {"--type", "Output format: png, svg, eps or pdf. Without it, a file name\n"
-     "ending in .svg, .eps or .pdf (any case) selects that format."},
+    {"--hri", "Print the human-readable text of GS1 or HIBC data on standard\n"
+     "output (--hri-text draws it in the image)."},
+    {"--type", "Output format: png, svg, eps, pdf or text. Without it, a file name\n"
+     "ending in .svg, .eps or .pdf (any case) selects that format.\n"
+     "text: a preview in Unicode half blocks for a terminal (--stdout may\n"
+     "write it there); module size, image size and colours do not apply."},
     {"--module-mm", "Module size in millimetres, above 0 and at most 100.\n"
      "For a PNG it needs --dpi; not together with -x or -y."},
     {"--dpi", "Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,\n"
@@ -77,6 +80,8 @@ constexpr std::array<ExtendedOptionHelp, 21> kExtendedOptionHelp{{
     {"--utf8", "Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26."},
     {"--minimal", "Encode with the fewest codewords. Needs -m 0."},
     {"--version", "Print the version line and exit."},
+    {"--hri-text", "Draw the human-readable text under the symbol: GS1 and HIBC\n"
+     "data as --hri prints it, other data as it is (printable ASCII only)."},
 }};
 
 constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21

@@ -42,6 +42,9 @@ std::optional<ModuleExtent> symbolExtent(const SymbolFormat& format, const Rende
         extent.columns += 2 * std::int64_t{options.quietZoneSize};
         extent.rows += 2 * std::int64_t{options.quietZoneSize};
     }
+    if (options.hriText) {
+        extent.rows += kTextBandModules;
+    }
     if (extent.columns > kMaxExtentModules || extent.rows > kMaxExtentModules) {
         return std::nullopt;
     }

@@ -16,7 +16,8 @@ namespace korvel {
 // The largest extent in modules, quiet zones included.
 inline constexpr std::int64_t kMaxExtentModules = 65535;
 
-// The symbol and its quiet zones in modules, in the drawing orientation.
+// The symbol and its quiet zones in modules, in the drawing orientation,
+// and the band of human-readable text under them when the options ask for it.
 struct ModuleExtent {
     std::int64_t columns = 0;
     std::int64_t rows = 0;

@@ -27,7 +27,14 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
     if (!RasterImage::sizeAccepted(size.width, size.height)) {
         return ResultCode::CantInitializePngCreator;
     }
-    return describeSymbol(symbol, render, size, rows);
+    if (!render.hriText) {
+        return describeSymbol(symbol, render, size, rows);
+    }
+    TextBandImage band;
+    if (Outcome drawn = rasteriseTextBand(symbol, render, size, band); !drawn.ok()) {
+        return drawn;
+    }
+    return describeSymbol(symbol, render, size, rows, {&band, png.palette});
 }
 
 PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)

@@ -24,8 +24,31 @@ void extendRow(std::vector<ColorRun>& runs, std::int64_t end, std::uint32_t pixe
     }
 }
 
+std::uint32_t bandPixel(const RenderOptions& options, std::uint8_t coverage, bool twoColours)
+{
+    if (twoColours) {
+        return packedPixel(coverage >= 128 ? options.foreground : options.background);
+    }
+    return packedPixel(inkOnPaper(options.background, options.foreground, coverage));
+}
+
+// The rows of the text band that lie inside the image.
+void appendBandRows(RowStructure& rows, const RenderOptions& options, ImageSize size, const BandRows& text)
+{
+    const TextBandImage& band = *text.band;
+    std::vector<ColorRun> runs;
+    for (std::int32_t y = 0; y < band.coverage.height && rows.height() < static_cast<std::uint32_t>(size.height); ++y) {
+        runs.clear();
+        for (std::int32_t x = 0; x < band.coverage.width && x < size.width; ++x) {
+            extendRow(runs, x + 1, bandPixel(options, band.coverage.at(x, y), text.twoColours));
+        }
+        extendRow(runs, size.width, packedPixel(options.background));
+        rows.appendRows(runs, 1);
+    }
+}
+
 RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, ImageSize size,
-                        const ModulePlacement& placement)
+                        const ModulePlacement& placement, const BandRows& text)
 {
     const std::uint32_t background = packedPixel(options.background);
     const std::uint32_t foreground = packedPixel(options.foreground);
@@ -47,6 +70,12 @@ RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options
         extendRow(runs, size.width, background);
         rows.appendRows(runs, static_cast<std::uint32_t>(s));
     }
+    if (text.band != nullptr) {
+        if (const std::int64_t gap = text.band->rows.top - rows.height(); gap > 0) {
+            rows.appendRows(blank, static_cast<std::uint32_t>(gap));
+        }
+        appendBandRows(rows, options, size, text);
+    }
     if (rows.height() < static_cast<std::uint32_t>(size.height)) {
         rows.appendRows(blank, static_cast<std::uint32_t>(size.height) - rows.height());
     }
@@ -56,7 +85,7 @@ RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options
 }  // namespace
 
 ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
-                          std::optional<RowStructure>& rows) noexcept
+                          std::optional<RowStructure>& rows, BandRows text) noexcept
 {
     ModulePlacement placement;
     if (const ResultCode placed =
@@ -65,7 +94,7 @@ ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, Im
         return placed;
     }
     try {
-        rows.emplace(symbolRows(symbol.matrix(), options, size, placement));
+        rows.emplace(symbolRows(symbol.matrix(), options, size, placement, text));
     } catch (const std::bad_alloc&) {
         return ResultCode::CantInitializePngCreator;
     }

@@ -1,7 +1,8 @@
 #include "korvel/rendering.hpp"
 
-#include "raster/symbol_drawing.hpp"
 #include "layout/symbol_geometry.hpp"
+#include "layout/text_band.hpp"
+#include "raster/symbol_drawing.hpp"
 
 namespace korvel {
 
@@ -47,10 +48,42 @@ Outcome placeSymbol(const Symbol& symbol, const RenderOptions& options, const Im
     return ResultCode::Ok;
 }
 
+namespace {
+
+// The band's line blended over the background it lies on.
+void paintTextBand(const TextBandImage& band, const RenderOptions& options, RasterImage& image)
+{
+    for (std::int32_t y = 0; y < band.coverage.height; ++y) {
+        const std::int64_t row = band.rows.top + y;
+        if (row < 0 || row >= image.height()) {
+            continue;
+        }
+        std::uint8_t* pixel = image.row(static_cast<std::int32_t>(row));
+        for (std::int32_t x = 0; x < band.coverage.width && x < image.width(); ++x, pixel += 3) {
+            const Color c = inkOnPaper(options.background, options.foreground, band.coverage.at(x, y));
+            pixel[0] = c.red();
+            pixel[1] = c.green();
+            pixel[2] = c.blue();
+        }
+    }
+}
+
+}  // namespace
+
 Outcome renderSymbol(const Symbol& symbol, const RenderOptions& options, RasterImage& image)
 {
     const TargetRect whole{0, image.width(), 0, image.height()};
-    return drawSymbol(symbol.format(), symbol.empty() ? nullptr : &symbol.matrix(), options, image, whole);
+    TextBandImage band;
+    if (options.hriText && !symbol.empty() && renderOptionsValid(options)) {
+        if (Outcome drawn = rasteriseTextBand(symbol, options, {image.width(), image.height()}, band); !drawn.ok()) {
+            return drawn;
+        }
+    }
+    const ResultCode drawn = drawSymbol(symbol.format(), symbol.empty() ? nullptr : &symbol.matrix(), options, image, whole);
+    if (drawn == ResultCode::Ok && options.hriText) {
+        paintTextBand(band, options, image);
+    }
+    return drawn;
 }
 
 }  // namespace korvel

@@ -8,6 +8,7 @@
 #include "common/rounding.hpp"
 #include "layout/module_view.hpp"
 #include "layout/symbol_geometry.hpp"
+#include "layout/text_band.hpp"
 #include "korvel/rendering.hpp"
 
 namespace korvel {
@@ -56,6 +57,27 @@ Outcome pixelGrid(const Symbol& symbol, const RenderOptions& render, VectorPictu
     return placeInTarget(*extent, render, {0, size.width, 0, size.height}, picture.placement);
 }
 
+// The line of human-readable text and its band, when the options ask for it.
+Outcome placeText(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
+{
+    if (!render.hriText) {
+        return ResultCode::Ok;
+    }
+    VectorPicture::Text text;
+    if (Outcome line = textBandLine(symbol, text.line); !line.ok()) {
+        return line;
+    }
+    const auto extent = symbolExtent(symbol.format(), render);
+    if (!extent) {
+        return ResultCode::InvalidBarcodeSize;
+    }
+    const TextBandRows rows = textBandRows(*extent, picture.placement, render);
+    text.top = static_cast<double>(rows.top);
+    text.box = textLineBox(static_cast<double>(picture.width), static_cast<double>(picture.placement.moduleSize));
+    picture.text = std::move(text);
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
 double modulePixelsAt(double moduleMillimetres, std::int32_t dotsPerInch) noexcept
@@ -76,6 +98,9 @@ Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render, con
     }
     if (symbol.empty()) {
         return ResultCode::InvalidData;
+    }
+    if (Outcome text = placeText(symbol, render, picture); !text.ok()) {
+        return text;
     }
     picture.unitMillimetres = vector.moduleMillimetres ? *vector.moduleMillimetres
                                                        : kMillimetresPerInch / vector.dotsPerInch;
@@ -154,6 +179,27 @@ void appendPageDrawing(VectorText& page, const VectorPicture& picture, const Pag
         page.text(operators.rectangle).text("\n");
     }
     page.text(operators.fillPath).text("\n");
+}
+
+PlacedText placeTextInModules(const VectorPicture& picture, const FontMetrics& metrics) noexcept
+{
+    const VectorPicture::Text& text = *picture.text;
+    const FittedLine line = fitLine(metrics, text.line.size(), text.box);
+    const auto s = static_cast<double>(picture.placement.moduleSize);
+    return {line.fontSize / s, (line.left - static_cast<double>(picture.placement.left)) / s,
+            (text.top + line.baseline - static_cast<double>(picture.placement.top)) / s};
+}
+
+void appendStringLiteral(VectorText& out, std::string_view text)
+{
+    out.text("(");
+    for (const char c : text) {
+        if (c == '\\' || c == '(' || c == ')') {
+            out.text("\\");
+        }
+        out.text(std::string_view(&c, 1));
+    }
+    out.text(")");
 }
 
 double roundedTo(double value, int digits) noexcept

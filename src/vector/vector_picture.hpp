@@ -7,6 +7,7 @@
 // so modules abut exactly.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,7 @@
 
 #include "layout/module_rectangles.hpp"
 #include "layout/symbol_geometry.hpp"
+#include "text/line_fit.hpp"
 #include "korvel/color.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -32,6 +34,14 @@ struct VectorPicture {
     Color foreground = kBlack;
     Color background = kWhite;
     std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
+    // The line of human-readable text in its band: the box is in units, its
+    // top `top` units from the image's top.
+    struct Text {
+        std::string line;
+        double top = 0.0;
+        LineBox box;
+    };
+    std::optional<Text> text;
 
     // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
     // width and height in millimetres and in points.
@@ -95,6 +105,20 @@ struct PageOperators {
 // is the bottom-left corner: the units turned upside down, the background,
 // then the dark modules as one path filled once. One operation per line.
 void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators);
+
+// The text line set in a face of these metrics, in the module grid (where
+// the page drawing leaves the transform): the font size, the left end and
+// the baseline.
+struct PlacedText {
+    double fontSize = 0.0;
+    double left = 0.0;
+    double baseline = 0.0;
+};
+[[nodiscard]] PlacedText placeTextInModules(const VectorPicture& picture, const FontMetrics& metrics) noexcept;
+
+// The text as a string literal of PostScript and PDF: in parentheses, with
+// backslash, "(" and ")" escaped.
+void appendStringLiteral(VectorText& out, std::string_view text);
 
 // The value as written with `digits` fraction digits (what a reader of the
 // text gets back), for bounding boxes computed from written sizes.

@@ -4,12 +4,15 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "layout/module_view.hpp"
+#include "layout/symbol_geometry.hpp"
+#include "layout/text_band.hpp"
 #include "png/png_memory_source.hpp"
 #include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
@@ -123,6 +126,20 @@ private:
 
 Outcome differs(std::string detail) { return {ResultCode::VerificationFailed, std::move(detail)}; }
 
+// The rows the symbol and its quiet zones take: all of the image, or those
+// above the band of human-readable text, whose anti-aliased line is no
+// module and is not compared.
+std::int32_t rowsToCompare(const Symbol& symbol, const RenderOptions& render, const SymbolPlacement& placement,
+                           std::int32_t height)
+{
+    const auto extent = symbolExtent(symbol.format(), render);
+    if (!render.hriText || !extent) {
+        return height;
+    }
+    const ModulePlacement placed{placement.moduleSize, placement.left, placement.top};
+    return static_cast<std::int32_t>(std::min<std::int64_t>(textBandRows(*extent, placed, render).top, height));
+}
+
 Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, const RenderOptions& render)
 {
     ImageSize size;
@@ -145,12 +162,13 @@ Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, cons
     // per module row and compared whole; pixels are looked at one by one
     // only in rows that differ.
     const ExpectedPixels expected(symbol, render, placement);
+    const std::int32_t compared = rowsToCompare(symbol, render, placement, image.height);
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(image.width);
     std::vector<std::uint8_t> want(rowBytes);
     std::int64_t builtFor = -2;
     std::size_t wrong = 0;
     std::string first;
-    for (std::int32_t y = 0; y < image.height; ++y) {
+    for (std::int32_t y = 0; y < compared; ++y) {
         int row = 0;
         int column = 0;
         const std::int32_t dy = y - placement.top;
@@ -236,6 +254,63 @@ Outcome checkVector(const WrittenOutput& output, const Symbol& symbol, const Ren
     return ResultCode::Ok;
 }
 
+// The terminal preview read back as a screen shows it: colour sequences
+// dropped, each character cell two modules (upper and lower half), and
+// compared with the symbol in its quiet zone.
+Outcome checkText(std::span<const std::uint8_t> bytes, const Symbol& symbol, const RenderOptions& render)
+{
+    std::vector<std::vector<bool>> cells;  // modules by row, two rows per text line
+    std::vector<bool> upper;
+    std::vector<bool> lower;
+    const std::string text(bytes.begin(), bytes.end());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '\x1b') {
+            const std::size_t end = text.find('m', i);
+            i = end == std::string::npos ? text.size() : end + 1;
+        } else if (text[i] == '\n') {
+            cells.push_back(std::move(upper));
+            cells.push_back(std::move(lower));
+            upper.clear();
+            lower.clear();
+            ++i;
+        } else if (text.compare(i, 3, "\u2588") == 0 || text.compare(i, 3, "\u2580") == 0 ||
+                   text.compare(i, 3, "\u2584") == 0) {
+            upper.push_back(text.compare(i, 3, "\u2584") != 0);
+            lower.push_back(text.compare(i, 3, "\u2580") != 0);
+            i += 3;
+        } else {
+            upper.push_back(false);
+            lower.push_back(false);
+            ++i;
+        }
+    }
+    const ModuleView view(symbol.matrix(), render.orientation);
+    const int q = render.quietZone ? render.quietZoneSize : 0;
+    const int rows = view.rows() + 2 * q;
+    const int columns = view.columns() + 2 * q;
+    std::size_t wrong = 0;
+    std::string first;
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
+            const bool inSymbol = i >= q && j >= q && i < q + view.rows() && j < q + view.columns();
+            const bool want = inSymbol && view.dark(i - q, j - q);
+            const auto r = static_cast<std::size_t>(i);
+            const auto c = static_cast<std::size_t>(j);
+            const bool have = r < cells.size() && c < cells[r].size() && cells[r][c];
+            if (have != want && wrong++ == 0) {
+                first = (inSymbol ? "the module at row " + std::to_string(i - q + 1) + ", column " +
+                                        std::to_string(j - q + 1)
+                                  : std::string("the quiet zone")) +
+                        " is " + (have ? "dark" : "light");
+            }
+        }
+    }
+    if (wrong > 0) {
+        return differs("the preview differs from the symbol in " + std::to_string(wrong) + " modules: " + first);
+    }
+    return ResultCode::Ok;
+}
+
 }  // namespace
 
 Outcome verifyOutput(const WrittenOutput& output, const Symbol& symbol, const RenderOptions& render)
@@ -243,12 +318,13 @@ Outcome verifyOutput(const WrittenOutput& output, const Symbol& symbol, const Re
     if (symbol.empty()) {
         return ResultCode::InvalidData;
     }
-    if (render.foreground == render.background) {
+    if (render.foreground == render.background && output.type != OutputType::Text) {
         return differs("dark and light modules have the same colour " + colourText(render.foreground) +
                        ", so the output shows no symbol");
     }
     switch (output.type) {
     case OutputType::Png: return checkPng(output.bytes, symbol, render);
+    case OutputType::Text: return checkText(output.bytes, symbol, render);
     case OutputType::Svg:
     case OutputType::Eps:
     case OutputType::Pdf: return checkVector(output, symbol, render);

@@ -171,7 +171,8 @@ std::optional<DrawnVector> readVector(OutputType type, std::span<const std::uint
             }
             return readRectangleOperators(*content, "rg", "re", error);
         }
-        case OutputType::Png: break;
+        case OutputType::Png:
+        case OutputType::Text: break;
         }
     } catch (const std::exception&) {
         error = "a number in the drawing cannot be read";

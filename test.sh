@@ -11,6 +11,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/scripts/common.sh"
 
 ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libgtest-dev \
+    libfreetype-dev libfontconfig-dev libexpat1-dev libbrotli-dev fonts-ocr-b fonts-dejavu-core poppler-utils \
     libzxing-dev libdmtx-dev librsvg2-bin ghostscript qpdf
 
 jobs="$(nproc)"

@@ -24,4 +24,5 @@
 #include "korvel/symbol.hpp"
 #include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/vector_writer.hpp"

@@ -57,9 +57,12 @@ Extended options:
    --gs1-nocheck    As --gs1, checking only AIs, value lengths and characters.
    --gs1-separator  After variable-length GS1 values: fnc1 (default) or gs.
    --hibc           The data is a HIBC label: + and a check character are added.
-   --hri            Print the human-readable text of GS1 or HIBC data.
-   --type           Output format: png, svg, eps or pdf. Without it, a file name
+   --hri            Print the human-readable text of GS1 or HIBC data on standard
+                    output (--hri-text draws it in the image).
+   --type           Output format: png, svg, eps, pdf or text. Without it, a file name
                     ending in .svg, .eps or .pdf (any case) selects that format.
+                    text: a preview in Unicode half blocks for a terminal (--stdout may
+                    write it there); module size, image size and colours do not apply.
    --module-mm      Module size in millimetres, above 0 and at most 100.
                     For a PNG it needs --dpi; not together with -x or -y.
    --dpi            Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,
@@ -85,6 +88,8 @@ Extended options:
    --utf8           Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26.
    --minimal        Encode with the fewest codewords. Needs -m 0.
    --version        Print the version line and exit.
+   --hri-text       Draw the human-readable text under the symbol: GS1 and HIBC
+                    data as --hri prints it, other data as it is (printable ASCII only).
 )";
 
 // Index of the first byte where the two texts differ, or npos.

@@ -343,14 +343,3 @@ const char* fuzzBarcode(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzBarcode(data, size)) {
-        std::fprintf(stderr, "fuzzBarcode: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

@@ -234,14 +234,3 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzCommandLine(data, size)) {
-        std::fprintf(stderr, "fuzzCommandLine: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

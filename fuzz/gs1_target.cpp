@@ -162,14 +162,3 @@ const char* fuzzGs1(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzGs1(data, size)) {
-        std::fprintf(stderr, "fuzzGs1: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

@@ -171,14 +171,3 @@ const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzPngRaster(data, size)) {
-        std::fprintf(stderr, "fuzzPngRaster: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

@@ -93,14 +93,3 @@ const char* fuzzReadback(const std::uint8_t* data, std::size_t size)
 }
 
 }  // namespace korvel::fuzz
-
-#ifdef KORVEL_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    if (const char* failure = korvel::fuzz::fuzzReadback(data, size)) {
-        std::fprintf(stderr, "fuzzReadback: %s\n", failure);
-        std::abort();
-    }
-    return 0;
-}
-#endif

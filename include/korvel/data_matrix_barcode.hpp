@@ -1,4 +1,7 @@
 #pragma once
+// Compatibility interface: kept working for programs written against it; new
+// code uses encode() and the writers (korvel.hpp lists the typed path).
+//
 // One Data Matrix (ECC 200) symbol: its properties and, kept current after
 // every change, its codewords, symbol format and module matrix.
 //
@@ -97,7 +100,6 @@ public:
 
     // The properties as one symbol description and one drawing description.
     [[nodiscard]] const SymbolOptions& symbolOptions() const noexcept { return symbolOptions_; }
-    [[nodiscard]] const RenderOptions& renderOptions() const noexcept { return renderOptions_; }
 
     // True when the last update that ran succeeded; only then do codewords(),
     // format(), matrix() and symbol() belong to the current properties.

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "korvel/codeword_string.hpp"
+#include "korvel/symbol.hpp"
+#include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
 
 namespace korvel {
@@ -44,7 +46,9 @@ struct SymbolReading {
     // of a 05 or 06 macro, no ECI codewords.
     std::string bytes;
     // "]d1" plain, "]d2" FNC1 in the first position (GS1), "]d3" FNC1 in the
-    // second position (AIM application indicator).
+    // second position (AIM application indicator); DMRE symbols (ISO/IEC
+    // 21471) six above: "]d7", "]d8", "]d9". Data with ECI designations
+    // reads with the same identifiers (zxing-cpp 1.4 reports no ECI modifier).
     std::string symbologyId = "]d1";
     std::vector<EciDesignation> ecis;  // in data order
     bool readerProgramming = false;
@@ -56,16 +60,21 @@ struct SymbolReading {
 };
 
 // What readers return for `options` encoded into `codewords` (a symbol's
-// data codewords, or all of its codewords). The codewords decide one thing only: whether an FNC1 after the first data
-// character stands in the second codeword, where readers take it as an
-// application indicator ("]d3") instead of a GS. `problem` is set when the
-// codewords put an FNC1 there although the data has none that may stand
-// there (no reader returns what was meant then).
+// data codewords, or all of its codewords) in `format`. The format decides
+// the symbology identifier's range (ECC 200 or DMRE; a format with no number
+// counts as ECC 200). The codewords decide one thing only: whether an FNC1
+// after the first data character stands in the second codeword, where
+// readers take it as an application indicator ("]d3") instead of a GS.
+// `problem` is set when the codewords put an FNC1 there although the data
+// has none that may stand there (no reader returns what was meant then).
 struct ExpectedReading {
     SymbolReading reading;
     std::string problem;
 };
-[[nodiscard]] ExpectedReading expectedReading(const SymbolOptions& options, const CodewordString& codewords);
+[[nodiscard]] ExpectedReading expectedReading(const SymbolOptions& options, const SymbolFormat& format,
+                                              const CodewordString& codewords);
+// The same for a finished symbol: its format and codewords.
+[[nodiscard]] ExpectedReading expectedReading(const SymbolOptions& options, const Symbol& symbol);
 
 // The ECI designations a reader can tell apart: one per stretch of data
 // bytes, the bytes before the first designation under ECI 3 when the data

@@ -1,7 +1,7 @@
 #pragma once
 // The finished symbol without its quiet zone: rows x columns modules, light (0)
-// or dark (1), finder and timing patterns included, and the rotation in which
-// it is viewed.
+// or dark (1), finder and timing patterns included. Drawing it turned is the
+// writers' business (RenderOptions::orientation).
 
 #include <cstdint>
 #include <vector>
@@ -30,19 +30,6 @@ public:
         return modules_[static_cast<std::size_t>(row) * columns_ + static_cast<std::size_t>(column)];
     }
 
-    // Rotation in degrees (0, 90, 180 or 270) in which moduleAt presents the
-    // symbol; any other value shows nothing dark, sized as for 90.
-    [[nodiscard]] std::int32_t viewOrientation() const noexcept { return viewOrientation_; }
-    void setViewOrientation(std::int32_t degrees) noexcept { viewOrientation_ = degrees; }
-
-    // View size in modules: rows x columns for 0 and 180, swapped otherwise.
-    [[nodiscard]] int viewRows() const noexcept;
-    [[nodiscard]] int viewColumns() const noexcept;
-
-    // The module at view row i, view column j in the view orientation:
-    // 90 turns the symbol a quarter turn counter-clockwise, 270 clockwise.
-    [[nodiscard]] std::uint8_t moduleAt(int i, int j) const noexcept;
-
     // All modules of the symbol as built, row-major.
     [[nodiscard]] const std::vector<std::uint8_t>& modules() const noexcept { return modules_; }
 
@@ -50,7 +37,6 @@ private:
     std::vector<std::uint8_t> modules_;
     std::uint16_t rows_ = 0;
     std::uint16_t columns_ = 0;
-    std::int32_t viewOrientation_ = 0;
 };
 
 }  // namespace korvel

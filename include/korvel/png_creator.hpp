@@ -1,4 +1,7 @@
 #pragma once
+// Compatibility interface: kept working for programs written against it; new
+// code uses encode() and the writers (korvel.hpp lists the typed path).
+//
 // A raster image that writes itself as a PNG stream: 8-bit RGB, no interlace,
 // gamma 0.5, a time stamp (tIME and a "Creation Time" text of one instant) and
 // four fixed text chunks.

@@ -1,4 +1,7 @@
 #pragma once
+// Compatibility interface: kept working for programs written against it; new
+// code uses encode() and the writers (korvel.hpp lists the typed path).
+//
 // A 24-bit RGB bitmap (red, green, blue per pixel, row 0 at the top) and the
 // pixel rectangle a symbol is drawn into.
 

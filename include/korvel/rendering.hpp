@@ -1,4 +1,7 @@
 #pragma once
+// Compatibility interface: kept working for programs written against it; new
+// code uses encode() and the writers (korvel.hpp lists the typed path).
+//
 // Drawing a symbol into pixels: the image size a symbol gets, and the
 // raster with its modules painted.
 

@@ -92,6 +92,9 @@ inline constexpr std::array<SymbolFormat, kDmreFormatCount> dmreFormatTable{{
 
 inline constexpr std::int32_t kFirstDmreFormat = 31;
 
+// Whether the format is one of the rectangular extension formats.
+[[nodiscard]] constexpr bool isDmre(const SymbolFormat& format) noexcept { return format.id >= kFirstDmreFormat; }
+
 // The format with this number: 1..30, and 31..48 only when DMRE is enabled;
 // nothing for any other number.
 [[nodiscard]] constexpr std::optional<SymbolFormat> findFormat(std::int32_t id, bool dmreEnabled = false) noexcept

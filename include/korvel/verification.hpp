@@ -34,8 +34,8 @@ struct GrayRaster {
 // The symbol as every reader reads it: black modules on white,
 // `moduleSize` pixels per module (at least 1), a quiet zone of `quietZone`
 // modules, turned by `orientation`.
-[[nodiscard]] GrayRaster plainRaster(const Symbol& symbol, Orientation orientation, std::int32_t moduleSize = 3,
-                                     std::int32_t quietZone = 2);
+[[nodiscard]] GrayRaster plainRaster(const Symbol& symbol, Orientation orientation, std::int32_t moduleSize = 2,
+                                     std::int32_t quietZone = 1);
 
 // A decoder of Data Matrix symbols.
 class SymbolDecoder {
@@ -51,6 +51,20 @@ public:
     [[nodiscard]] virtual Outcome decode(const GrayRaster& raster, std::optional<SymbolReading>& reading) = 0;
     // The decoder's name and version ("zxing-cpp 1.4.0").
     [[nodiscard]] virtual std::string name() const = 0;
+
+    // decode() in two halves, so that a decoder working beside the caller
+    // (another process) reads while the caller does other work: begin()
+    // hands over the raster, end() takes the reading of the request that
+    // `ticket` stands for. Each begin() is followed by one end() with its
+    // ticket. The default reads in begin() and keeps the reading in the
+    // ticket.
+    struct Ticket {
+        std::uint64_t number = 0;
+        Outcome outcome;
+        std::optional<SymbolReading> reading;
+    };
+    [[nodiscard]] virtual Outcome begin(const GrayRaster& raster, Ticket& ticket);
+    [[nodiscard]] virtual Outcome end(Ticket& ticket, std::optional<SymbolReading>& reading);
 };
 
 // The bytes of a written output.
@@ -70,10 +84,12 @@ struct Verification {
     bool outputChecked = false;         // the written bytes were compared with the module matrix
 };
 
-// Step 1: the symbol, drawn plainly in the render options' orientation,
-// reads as `intended` must. A symbol that is not found at 3 pixels per
-// module is tried once more at 6. Results: 0 (passed), 16 with the
-// difference as detail, 17 when the decoder fails.
+// Step 1: the symbol, drawn plainly in `orientation`, reads as `intended`
+// must. It is drawn at 2 pixels per module with a quiet zone of one module,
+// the smallest form every symbol is read in at the decoder's fastest
+// settings; a symbol that is not found so is tried once more at 6.
+// Results: 0 (passed), 16 with the difference as detail, 17 when the
+// decoder fails.
 [[nodiscard]] Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orientation orientation,
                                     SymbolDecoder& decoder, Verification& result);
 
@@ -83,7 +99,10 @@ struct Verification {
 // image shows nothing).
 [[nodiscard]] Outcome verifyOutput(const WrittenOutput& output, const Symbol& symbol, const RenderOptions& render);
 
-// Both steps; `result` tells what was checked and found.
+// Both steps; `result` tells what was checked and found. The symbol is
+// read drawn upright whatever the render options' orientation (the output
+// check covers the orientation), and the output is checked while the
+// decoder reads.
 [[nodiscard]] Outcome verify(const SymbolOptions& intended, const Symbol& symbol, const RenderOptions& render,
                              const WrittenOutput& output, SymbolDecoder& decoder, Verification& result);
 

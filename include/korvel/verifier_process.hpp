@@ -16,11 +16,15 @@
 //                           position (0 none), i32 total, u32 count of ECI
 //                           designations, each u32 number and u32 byte offset
 // The helper ends at the end of its input, and on a malformed request after
-// an "KVE1" frame whose payload says what was wrong.
+// an "KVE1" frame whose payload says what was wrong. Its standard error is a
+// pipe of its own, read by the program that started it.
 
 #include <sys/types.h>
 
+#include <condition_variable>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -42,6 +46,11 @@ struct VerifierProcessOptions {
 // The helper's path, or 17 with a detail that says where it was looked for.
 [[nodiscard]] Outcome findVerifierProgram(std::string& path);
 
+class HelperChannel;
+
+// Safe to share between threads: requests go to the helper one at a time,
+// and each thread takes the answer to its own request, so several requests
+// are in flight at once and no thread waits for another's reading.
 class VerifierProcess final : public SymbolDecoder {
 public:
     // Finds and starts the helper. 17 when it cannot be found or started.
@@ -52,26 +61,43 @@ public:
     ~VerifierProcess() override;
 
     // 17 when the helper does not greet or answer in time, ends, or answers
-    // something malformed; the helper is stopped then and every later call
-    // fails alike.
+    // something malformed; the helper is stopped then, every later call
+    // fails alike, and the detail quotes the end of what the helper wrote
+    // on its standard error (which never reaches this process's own).
     [[nodiscard]] Outcome decode(const GrayRaster& raster, std::optional<SymbolReading>& reading) override;
+    [[nodiscard]] Outcome begin(const GrayRaster& raster, Ticket& ticket) override;
+    [[nodiscard]] Outcome end(Ticket& ticket, std::optional<SymbolReading>& reading) override;
     // The decoder named in the helper's greeting (its path before the greeting).
     [[nodiscard]] std::string name() const override;
     [[nodiscard]] const std::string& program() const noexcept { return program_; }
 
 private:
-    VerifierProcess(std::string program, pid_t pid, int socket, const VerifierProcessOptions& options);
+    struct Answer {
+        Outcome outcome;
+        std::optional<SymbolReading> reading;
+    };
+
+    VerifierProcess(std::string program, pid_t pid, std::unique_ptr<HelperChannel> channel,
+                    const VerifierProcessOptions& options);
     Outcome greet();
+    Answer receiveAnswer();
     Outcome fail(std::string detail);
     void stop(bool kill);
     std::string exitDescription();
 
-    std::string program_;
+    const std::string program_;
+    const VerifierProcessOptions options_;
+    std::unique_ptr<HelperChannel> channel_;
+    std::mutex sending_;                  // one request on the socket at a time
+    mutable std::mutex state_;            // everything below
+    std::condition_variable answered_;
     pid_t pid_ = -1;
-    int socket_ = -1;
-    VerifierProcessOptions options_;
     std::string decoderName_;
     std::optional<Outcome> failure_;
+    std::uint64_t sent_ = 0;              // requests sent
+    std::uint64_t received_ = 0;          // answers received
+    bool receiving_ = false;              // a thread is reading an answer
+    std::map<std::uint64_t, Answer> unclaimed_;  // answers received for other threads
 };
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -24,21 +25,45 @@ using namespace korvel;
 
 enum class ReadResult { Complete, EndOfInput, Broken };
 
-ReadResult readExactly(std::span<std::uint8_t> bytes)
-{
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = read(STDIN_FILENO, bytes.data() + got, bytes.size() - got);
-        if (n > 0) {
-            got += static_cast<std::size_t>(n);
-        } else if (n == 0) {
-            return got == 0 ? ReadResult::EndOfInput : ReadResult::Broken;
-        } else if (errno != EINTR) {
-            return ReadResult::Broken;
+// Standard input, read in large pieces: a small request (most are) comes in
+// one call, with the start of the next when the other side sends several.
+class Input {
+public:
+    ReadResult readExactly(std::span<std::uint8_t> bytes)
+    {
+        std::size_t got = take(bytes);
+        while (got < bytes.size()) {
+            const bool direct = bytes.size() - got >= buffer_.size();
+            const ssize_t n = direct ? read(STDIN_FILENO, bytes.data() + got, bytes.size() - got)
+                                     : read(STDIN_FILENO, buffer_.data(), buffer_.size());
+            if (n > 0 && direct) {
+                got += static_cast<std::size_t>(n);
+            } else if (n > 0) {
+                start_ = 0;
+                end_ = static_cast<std::size_t>(n);
+                got += take(bytes.subspan(got));
+            } else if (n == 0) {
+                return got == 0 ? ReadResult::EndOfInput : ReadResult::Broken;
+            } else if (errno != EINTR) {
+                return ReadResult::Broken;
+            }
         }
+        return ReadResult::Complete;
     }
-    return ReadResult::Complete;
-}
+
+private:
+    std::size_t take(std::span<std::uint8_t> bytes)
+    {
+        const std::size_t n = std::min(bytes.size(), end_ - start_);
+        std::copy_n(buffer_.data() + start_, n, bytes.data());
+        start_ += n;
+        return n;
+    }
+
+    std::array<std::uint8_t, 64 * 1024> buffer_{};
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
+};
 
 bool writeAll(std::span<const std::uint8_t> bytes)
 {
@@ -76,9 +101,10 @@ int serve()
     }
     std::vector<std::uint8_t> payload;
     GrayRaster raster;
+    Input input;
     for (;;) {
         std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
-        const ReadResult got = readExactly(header);
+        const ReadResult got = input.readExactly(header);
         if (got == ReadResult::EndOfInput) {
             return 0;
         }
@@ -88,7 +114,7 @@ int serve()
             return refuse("not a request frame");
         }
         payload.resize(*length);
-        if (readExactly(payload) != ReadResult::Complete && *length > 0) {
+        if (input.readExactly(payload) != ReadResult::Complete && *length > 0) {
             return refuse("the request ends early");
         }
         if (const std::string wrong = verifier::parseRequest(payload, raster); !wrong.empty()) {

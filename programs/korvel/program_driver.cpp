@@ -230,23 +230,6 @@ Outcome runSymbol(const Settings& settings, const OutputPlan& plan)
     return result;
 }
 
-// A decoder that the workers of a batch share: one helper process, asked one
-// symbol at a time.
-class SharedDecoder : public SymbolDecoder {
-public:
-    explicit SharedDecoder(SymbolDecoder& decoder) : decoder_(decoder) {}
-    Outcome decode(const GrayRaster& raster, std::optional<SymbolReading>& reading) override
-    {
-        const std::lock_guard lock(mutex_);
-        return decoder_.decode(raster, reading);
-    }
-    [[nodiscard]] std::string name() const override { return decoder_.name(); }
-
-private:
-    SymbolDecoder& decoder_;
-    std::mutex mutex_;
-};
-
 // What a batch line tells besides its image: its report line and its
 // human-readable text.
 struct LineTexts {
@@ -291,13 +274,13 @@ bool appendLine(std::FILE* stream, const std::optional<std::string>& text)
 // order.
 int runBatchWithExtras(const Settings& settings, const char* pattern, const OutputPlan& plan)
 {
+    // One helper for all lines: the workers share it, each taking the
+    // answers to its own requests.
     std::unique_ptr<VerifierProcess> verifier;
-    std::optional<SharedDecoder> shared;
     if (settings.verify) {
         if (Outcome started = VerifierProcess::start({}, verifier); !started.ok()) {
             return report(started);
         }
-        shared.emplace(*verifier);
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> reportFile(
         settings.reportPath && *settings.reportPath != kStandardOutputName ? std::fopen(settings.reportPath->c_str(), "wb")
@@ -322,7 +305,7 @@ int runBatchWithExtras(const Settings& settings, const char* pattern, const Outp
             std::string humanReadable;
             const Outcome result = produceSymbol(
                 line, linePlan,
-                {shared ? &*shared : nullptr, lineReport ? &*lineReport : nullptr, &humanReadable});
+                {verifier.get(), lineReport ? &*lineReport : nullptr, &humanReadable});
             LineTexts lineTexts;
             if (lineReport) {
                 lineReport->outcome = result;

@@ -10,6 +10,18 @@ constexpr std::size_t kExcerptLength = 40;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
 
+// A byte as it is when it is printable ASCII (not the backslash), as \xNN otherwise.
+void appendPrintable(std::string& text, unsigned char b)
+{
+    if (b >= 32 && b < 127 && b != '\\') {
+        text += static_cast<char>(b);
+    } else {
+        text += "\\x";
+        text += kUpperHexDigits[b >> 4];
+        text += kUpperHexDigits[b & 15];
+    }
+}
+
 }  // namespace
 
 std::string printableExcerpt(std::string_view bytes, std::size_t at)
@@ -18,17 +30,20 @@ std::string printableExcerpt(std::string_view bytes, std::size_t at)
     const std::size_t last = std::min(bytes.size(), first + kExcerptLength);
     std::string text = first > 0 ? "..." : "";
     for (std::size_t i = first; i < last; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 32 && b < 127 && b != '\\') {
-            text += static_cast<char>(b);
-        } else {
-            text += "\\x";
-            text += kUpperHexDigits[b >> 4];
-            text += kUpperHexDigits[b & 15];
-        }
+        appendPrintable(text, static_cast<unsigned char>(bytes[i]));
     }
     if (last < bytes.size()) {
         text += "...";
+    }
+    return text;
+}
+
+std::string printableTail(std::string_view bytes, std::size_t limit)
+{
+    const std::size_t first = bytes.size() > limit ? bytes.size() - limit : 0;
+    std::string text = first > 0 ? "..." : "";
+    for (const char b : bytes.substr(first)) {
+        appendPrintable(text, static_cast<unsigned char>(b));
     }
     return text;
 }

@@ -29,6 +29,10 @@ namespace korvel {
 // are left out.
 [[nodiscard]] std::string printableExcerpt(std::string_view bytes, std::size_t at);
 
+// The last `limit` bytes of `bytes`, escaped as printableExcerpt does, with
+// "..." in front when bytes are left out.
+[[nodiscard]] std::string printableTail(std::string_view bytes, std::size_t limit);
+
 // Two lower-case hexadecimal digits per byte.
 [[nodiscard]] std::string hexText(std::span<const std::uint8_t> bytes);
 [[nodiscard]] std::string hexText(std::string_view bytes);

@@ -11,7 +11,7 @@ void appendRandomized(std::uint8_t value, CodewordString& out)
 
 }  // namespace
 
-bool encodeBase256(const DataItemList& items, CodewordString& out)
+bool encodeBase256(const DataItemList& items, CodewordString& out, bool toSymbolEnd)
 {
     if (items.empty()) {
         return true;
@@ -21,7 +21,9 @@ bool encodeBase256(const DataItemList& items, CodewordString& out)
         return false;
     }
     out.push_back(kLatchBase256);
-    if (n <= 249) {
+    if (toSymbolEnd) {
+        appendRandomized(0, out);
+    } else if (n <= 249) {
         appendRandomized(static_cast<std::uint8_t>(n), out);
     } else {
         appendRandomized(static_cast<std::uint8_t>(n / 250 + 249), out);

@@ -98,6 +98,13 @@ std::optional<C40TextSlot> lookupC40Text(bool c40, std::uint8_t c)
     return (c40 ? kC40Slots : kTextSlots)[c];
 }
 
+int c40TextValueCount(bool c40, std::uint8_t c)
+{
+    const int upperShift = c > 127 ? 2 : 0;
+    const C40TextSlot slot = (c40 ? kC40Slots : kTextSlots)[c & 0x7F];
+    return upperShift + (slot.set != 0 ? 2 : 1);
+}
+
 void packTriple(std::uint8_t x, std::uint8_t y, std::uint8_t z, CodewordString& out)
 {
     const int n = 1600 * x + 40 * y + z + 1;

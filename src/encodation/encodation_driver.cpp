@@ -41,15 +41,20 @@ RunPlan planExplicitRuns(EncodingMode mode, const DataItemList& items)
 }
 
 // How each run is closed. Readers return to ASCII on their own when the
-// symbol has at most one (X12) or two (EDIFACT) data codewords left after a
-// run's last packed group; the endings are chosen so that they agree.
+// symbol has at most one (C40, Text, X12) or two (EDIFACT) data codewords
+// left after a run's last packed group; the endings are chosen so that they
+// agree.
 struct RunEnding {
     bool finalSegment = false;
-    bool dropLoneUnlatch = false;  // EDIFACT: leave out the single unlatch codeword
+    bool omitUnlatch = false;        // leave out the unlatch codeword written after the last packed group
+    bool base256ToSymbolEnd = false;  // Base 256 length field 0: the run fills the symbol
 };
 
 struct RunLayout {
-    std::size_t packedEnd = 0;  // codewords up to and including the last packed group
+    // Codewords up to and including the last packed group (for C40 and Text
+    // the triple that packs two values left over with a filler); the
+    // unlatch codeword, where the run writes one, stands right after them.
+    std::size_t packedEnd = 0;
 };
 
 std::size_t dataCharacterCount(const DataItemList& items)
@@ -68,12 +73,28 @@ std::size_t leftoverCount(const EncodationRun& run)
     return dataCharacterCount(run.items) % group;
 }
 
-std::size_t packedEndOf(const EncodationRun& run, std::size_t start)
+// Codewords of the full triples or quadruples of a C40, Text, X12 or
+// EDIFACT run, with C40 and Text's filler triple for two values left over.
+std::size_t packedLength(const EncodationRun& run)
 {
     const std::size_t characters = dataCharacterCount(run.items);
-    const std::size_t codewordItems = run.items.size() - characters;
-    const std::size_t packed = run.scheme == X12 ? 2 * (characters / 3) : 3 * (characters / 4);
-    return start + 1 + codewordItems + packed;
+    if (run.scheme == X12) {
+        return 2 * (characters / 3);
+    }
+    if (run.scheme == Edifact) {
+        return 3 * (characters / 4);
+    }
+    std::size_t values = 0;
+    for (const DataItem& item : run.items) {
+        values += item.isCodeword ? 0 : static_cast<std::size_t>(c40TextValueCount(run.scheme == C40, item.value));
+    }
+    return 2 * (values / 3) + (values % 3 == 2 ? 2 : 0);
+}
+
+std::size_t packedEndOf(const EncodationRun& run, std::size_t start)
+{
+    const std::size_t codewordItems = run.items.size() - dataCharacterCount(run.items);
+    return start + 1 + codewordItems + packedLength(run);
 }
 
 bool encodeRuns(const RunPlan& plan, const std::vector<RunEnding>& endings, CodewordString& out,
@@ -83,14 +104,16 @@ bool encodeRuns(const RunPlan& plan, const std::vector<RunEnding>& endings, Code
     for (std::size_t j = 0; j < plan.size(); ++j) {
         const EncodationRun& run = plan[j];
         const std::size_t start = out.size();
-        if (!encodeRun(run.scheme, run.items, endings[j].finalSegment, out)) {
+        const bool encoded = endings[j].base256ToSymbolEnd ? encodeBase256(run.items, out, true)
+                                                           : encodeRun(run.scheme, run.items, endings[j].finalSegment, out);
+        if (!encoded) {
             return false;
         }
-        if (run.scheme == X12 || run.scheme == Edifact) {
+        if (run.scheme == C40 || run.scheme == Text || run.scheme == X12 || run.scheme == Edifact) {
             layout[j].packedEnd = packedEndOf(run, start);
         }
-        if (endings[j].dropLoneUnlatch) {
-            out.pop_back();
+        if (endings[j].omitUnlatch) {
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(layout[j].packedEnd));
         }
     }
     return true;
@@ -103,7 +126,7 @@ bool markLoneUnlatches(const RunPlan& plan, const std::vector<RunLayout>& layout
     bool changed = false;
     for (std::size_t j = 0; j + 1 < plan.size(); ++j) {
         if (plan[j].scheme == Edifact && leftoverCount(plan[j]) == 0 && capacity - layout[j].packedEnd <= 2) {
-            endings[j].dropLoneUnlatch = true;
+            endings[j].omitUnlatch = true;
             changed = true;
         }
     }
@@ -131,6 +154,44 @@ bool markExplicitFinalUnlatch(const RunPlan& plan, const std::vector<RunLayout>&
         return false;
     }
     endings[last].finalSegment = false;
+    return true;
+}
+
+// Minimal encodation, which chooses the symbol before it writes the runs: a
+// C40, Text or X12 run whose last triple ends at most one codeword before the
+// end of the symbol leaves out its unlatch, as readers take a last single
+// codeword for ASCII by themselves. The look-ahead keeps the unlatch it
+// always wrote.
+bool markImplicitTripleUnlatches(const RunPlan& plan, const std::vector<RunLayout>& layout, std::size_t capacity,
+                                 std::vector<RunEnding>& endings)
+{
+    bool changed = false;
+    for (std::size_t j = 0; j < plan.size(); ++j) {
+        const EncodationRun& run = plan[j];
+        if (run.scheme != C40 && run.scheme != Text && run.scheme != X12) {
+            continue;
+        }
+        // An X12 run that ends the data writes its unlatch only before two characters left over.
+        const bool writesUnlatch = run.scheme != X12 || !endings[j].finalSegment || leftoverCount(run) == 2;
+        if (writesUnlatch && !endings[j].omitUnlatch && capacity <= layout[j].packedEnd + 1) {
+            endings[j].omitUnlatch = true;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// Minimal encodation: a last Base 256 run of 250 bytes or more that fills the
+// symbol exactly once its length field is the single 0 "to the end of the
+// symbol" instead of two codewords.
+bool markBase256ToSymbolEnd(const RunPlan& plan, std::size_t encodedLength, std::size_t capacity,
+                            std::vector<RunEnding>& endings)
+{
+    if (plan.empty() || plan.back().scheme != Base256 || plan.back().items.size() < 250 ||
+        encodedLength != capacity + 1) {
+        return false;
+    }
+    endings.back().base256ToSymbolEnd = true;
     return true;
 }
 
@@ -260,6 +321,13 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
     if (markExplicitFinalUnlatch(plan, layout, capacity, endings)) {
         codewords.resize(headerLength);
         encodeRuns(plan, endings, codewords, layout);
+    }
+    if (minimal) {
+        const bool tripleUnlatches = markImplicitTripleUnlatches(plan, layout, capacity, endings);
+        if (markBase256ToSymbolEnd(plan, codewords.size(), capacity, endings) || tripleUnlatches) {
+            codewords.resize(headerLength);
+            encodeRuns(plan, endings, codewords, layout);
+        }
     }
 
     if (codewords.size() > capacity) {

@@ -42,6 +42,13 @@ enum State : std::uint8_t {
     kTailOneDigit,
     kTailTwo,
     kTailTwoDigit,
+    // ASCII after a C40, Text or X12 run that ended on a full triple, its
+    // unlatch not yet written: where at most one codeword follows, readers
+    // take it for ASCII by themselves and the driver leaves the unlatch out.
+    // "One": that codeword is written; "Digit" as for kAsciiDigit.
+    kTripleTail,
+    kTripleTailOne,
+    kTripleTailOneDigit,
     kStateCount
 };
 
@@ -100,14 +107,6 @@ EncodingMode schemeOf(State s)
 
 int asciiCost(std::uint8_t c) { return c > 127 ? 2 : 1; }
 
-// Values 0..39 a character takes in C40 or Text: upper shift, set shift, value.
-int c40TextValueCount(bool c40, std::uint8_t c)
-{
-    const int upperShift = c > 127 ? 2 : 0;
-    const auto slot = lookupC40Text(c40, static_cast<std::uint8_t>(c & 0x7F));
-    return upperShift + (slot && slot->set != 0 ? 2 : 1);
-}
-
 class Search {
 public:
     Search(const DataItemList& items, std::size_t startLength)
@@ -148,13 +147,17 @@ private:
         };
         // C40 and Text: unlatch; two waiting values are packed first, one
         // waiting value's character is written again in ASCII after it.
+        // Ending on a full triple, the unlatch may wait (kTripleTail).
         for (const State first : {kC40, kText}) {
             close(first, 1, kAscii);
             close(static_cast<State>(first + 1), 1 + 1, kAscii);
             close(static_cast<State>(first + 2), 1 + 2, kAscii);
             close(static_cast<State>(first + 3), 2 + 1, kAscii);
+            close(first, 0, kTripleTail);
+            close(static_cast<State>(first + 3), 2, kTripleTail);
         }
         close(kX12, 1, kAscii);
+        close(kX12, 0, kTripleTail);
         close(kEdifact, 1, kAscii);
         close(kEdifact, 0, kTail);
         close(kEdifactThree, 3, kAscii);  // three characters and the unlatch in one group
@@ -165,6 +168,9 @@ private:
         close(kTailOneDigit, 1, kAsciiDigit);
         close(kTailTwo, 1, kAscii);
         close(kTailTwoDigit, 1, kAsciiDigit);
+        // More than one codeword after the C40, Text or X12 run: its unlatch is written.
+        close(kTripleTailOne, 1, kAscii);
+        close(kTripleTailOneDigit, 1, kAsciiDigit);
     }
 
     void consume(std::size_t i, const Layer& next) const
@@ -191,6 +197,7 @@ private:
             step(kTail, 1, kTailOne);
             step(kTailOne, 1, kTailTwo);
             step(kTailOneDigit, 1, kTailTwo);
+            step(kTripleTail, 1, kTripleTailOne);
             return;
         }
         const std::uint8_t c = item.value;
@@ -226,6 +233,8 @@ private:
             step(kTailOne, 1, kTailTwoDigit);
             step(kTailOneDigit, 0, kTailOne);
             step(kTailTwoDigit, 0, kTailTwo);
+            step(kTripleTail, 1, kTripleTailOneDigit);
+            step(kTripleTailOneDigit, 0, kTripleTailOne);
             return;
         }
         step(kAscii, cost, kAscii);
@@ -234,6 +243,7 @@ private:
         if (cost == 1) {
             step(kTailOne, 1, kTailTwo);
             step(kTailOneDigit, 1, kTailTwo);
+            step(kTripleTail, 1, kTripleTailOne);
         }
     }
 
@@ -274,10 +284,11 @@ private:
         }
     }
 
-    // The end state that needs the least capacity, and that capacity. A run
-    // still open here is the last one: X12 may end without an unlatch where
-    // readers return to ASCII by themselves, which the driver decides from the
-    // capacity; every other ending was paid when the run was closed.
+    // The end state that needs the least capacity, and that capacity. Every
+    // run has been closed, its ending paid, or it waits in a tail state for
+    // the symbol to end within the codewords readers take for ASCII. A Base
+    // 256 run of 250 bytes or more that fills the symbol exactly gives its
+    // length as 0, "to the end of the symbol", in one codeword instead of two.
     [[nodiscard]] std::pair<State, int> bestEnd() const
     {
         std::pair<State, int> best{kAscii, kUnreached};
@@ -286,11 +297,11 @@ private:
                 best = {s, open_[s].cost + extra};
             }
         };
-        for (const State s : {kAscii, kAsciiDigit, kTail, kTailOne, kTailOneDigit, kTailTwo, kTailTwoDigit}) {
+        for (const State s : {kAscii, kAsciiDigit, kTail, kTailOne, kTailOneDigit, kTailTwo, kTailTwoDigit,
+                              kTripleTail, kTripleTailOne, kTripleTailOneDigit}) {
             consider(s, 0);
         }
-        consider(kX12, 0);     // nothing, or the unlatch where there is room for it
-        consider(kX12One, 1);  // the character in ASCII, after an unlatch where there is room
+        consider(kBase256Long, -1);
         return best;
     }
 

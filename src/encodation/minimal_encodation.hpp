@@ -21,9 +21,11 @@ struct MinimalEncodation {
 // Runs for the items after `startLength` codewords already written (structured
 // append header, leading ready codewords). The search covers every way of
 // cutting the items into runs of the six schemes, with ready codewords in
-// ASCII, priced exactly as the scheme encoders write them and with the X12 and
-// EDIFACT endings that depend on the room left in the symbol. Linear in the
-// number of items.
+// ASCII, priced exactly as the scheme encoders write them and with every
+// ending that the room left in the symbol allows: C40, Text and X12 without
+// their unlatch where at most one codeword follows their last triple,
+// EDIFACT without it where at most two follow its last group, Base 256 with
+// the length 0 of a run that fills the symbol. Linear in the number of items.
 [[nodiscard]] MinimalEncodation planMinimalRuns(const DataItemList& items, std::size_t startLength);
 
 }  // namespace korvel

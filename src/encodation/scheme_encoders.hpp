@@ -38,8 +38,10 @@ void encodeC40Text(const DataItemList& items, bool c40, CodewordString& out);
 [[nodiscard]] bool encodeEdifact(const DataItemList& items, bool finalSegment, CodewordString& out);
 
 // Base 256: latch, randomised length field, randomised bytes. Refuses
-// (appending nothing) a run of more than 1555 items.
-[[nodiscard]] bool encodeBase256(const DataItemList& items, CodewordString& out);
+// (appending nothing) a run of more than 1555 items. With toSymbolEnd the run
+// fills the symbol to its last data codeword and the length field is the
+// single 0 that says so (ISO/IEC 16022).
+[[nodiscard]] bool encodeBase256(const DataItemList& items, CodewordString& out, bool toSymbolEnd = false);
 
 // Value (0..39) and set (0..3) of a character 0..127 in the C40 or Text table.
 struct C40TextSlot {
@@ -47,6 +49,10 @@ struct C40TextSlot {
     std::uint8_t set = 0;
 };
 [[nodiscard]] std::optional<C40TextSlot> lookupC40Text(bool c40, std::uint8_t c);
+
+// How many values 0..39 a data character 0..255 takes in C40 or Text: upper
+// shift (two values), set shift, value.
+[[nodiscard]] int c40TextValueCount(bool c40, std::uint8_t c);
 
 // Two codewords holding three values 0..39.
 void packTriple(std::uint8_t x, std::uint8_t y, std::uint8_t z, CodewordString& out);

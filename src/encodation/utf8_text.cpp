@@ -61,6 +61,9 @@ bool carriesEci(const DataItemList& items)
 
 std::variant<DataItemList, InvalidUtf8> utf8DataItems(const DataItemList& items)
 {
+    if (carriesEci(items)) {
+        return items;  // the data says itself how its bytes are meant; none is read as UTF-8
+    }
     DataItemList latin1;
     latin1.reserve(items.size());
     bool fitsLatin1 = true;
@@ -78,9 +81,6 @@ std::variant<DataItemList, InvalidUtf8> utf8DataItems(const DataItemList& items)
         latin1.push_back({static_cast<std::uint8_t>(decoded->codePoint & 0xFF), false});
         i += decoded->length;
         dataBytes += decoded->length;
-    }
-    if (carriesEci(items)) {
-        return items;
     }
     if (fitsLatin1) {
         return latin1;

@@ -24,7 +24,8 @@ struct InvalidUtf8 {
 // is U+0000..U+00FF, else the UTF-8 bytes with the ECI 000026 designator ahead
 // of them, after the ready codewords that lead the data (FNC1 in first
 // position, macro, reader programming). Data that already carries an ECI
-// designator keeps its bytes and gets no second one. A sequence broken by a
+// designator keeps all its bytes as given, UTF-8 or not, and gets no second
+// one. A sequence broken by a
 // ready codeword is invalid, as are overlong forms, surrogates and code points
 // above U+10FFFF.
 [[nodiscard]] std::variant<DataItemList, InvalidUtf8> utf8DataItems(const DataItemList& items);

@@ -65,27 +65,4 @@ void ModuleMatrix::buildMatrix(const SymbolFormat& format, const CodewordString&
     }
 }
 
-int ModuleMatrix::viewRows() const noexcept
-{
-    return viewOrientation_ == 0 || viewOrientation_ == 180 ? rows_ : columns_;
-}
-
-int ModuleMatrix::viewColumns() const noexcept
-{
-    return viewOrientation_ == 0 || viewOrientation_ == 180 ? columns_ : rows_;
-}
-
-std::uint8_t ModuleMatrix::moduleAt(int i, int j) const noexcept
-{
-    const int nr = rows_;
-    const int nc = columns_;
-    switch (viewOrientation_) {
-    case 0: return module(i, j);
-    case 90: return module(j, nc - 1 - i);
-    case 180: return module(nr - 1 - i, nc - 1 - j);
-    case 270: return module(nr - 1 - j, i);
-    default: return 0;
-    }
-}
-
 }  // namespace korvel

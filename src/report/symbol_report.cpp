@@ -26,7 +26,7 @@ void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolRe
     if (symbol.empty()) {
         return;
     }
-    report.data = expectedReading(options, symbol.codewords()).reading;
+    report.data = expectedReading(options, symbol).reading;
     report.encodation = symbol.encodation();
     report.format = symbol.format();
     report.dataCodewordsUsed = symbol.dataCodewordsUsed();

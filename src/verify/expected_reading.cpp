@@ -40,6 +40,9 @@ constexpr std::string_view kMacroTrailer = "\x1E\x04";
 
 constexpr std::uint8_t kFnc1Codeword = 232;
 
+// DMRE symbols (ISO/IEC 21471) carry the ECC 200 modifiers plus six.
+constexpr int kDmreModifierOffset = 6;
+
 // Whether the codewords hold an FNC1 as the second data codeword (after any
 // structured append header) behind one codeword that stands for itself in
 // ASCII: not a latch, upper shift, ECI, pad or header, each of which gives
@@ -204,7 +207,12 @@ std::vector<DataElement> resolveData(std::string_view data, DataSyntax syntax)
     return elements;
 }
 
-ExpectedReading expectedReading(const SymbolOptions& options, const CodewordString& codewords)
+ExpectedReading expectedReading(const SymbolOptions& options, const Symbol& symbol)
+{
+    return expectedReading(options, symbol.format(), symbol.codewords());
+}
+
+ExpectedReading expectedReading(const SymbolOptions& options, const SymbolFormat& format, const CodewordString& codewords)
 {
     const std::vector<DataElement> elements = meantElements(options);
     ExpectedReading expected;
@@ -240,6 +248,9 @@ ExpectedReading expectedReading(const SymbolOptions& options, const CodewordStri
     }
     if (macro) {
         reading.bytes += kMacroTrailer;
+    }
+    if (isDmre(format)) {
+        reading.symbologyId[2] = static_cast<char>(reading.symbologyId[2] + kDmreModifierOffset);
     }
     if (sequence) {
         reading.sequencePosition = options.structuredAppend.position;

@@ -4,7 +4,7 @@
 #include "korvel/verification.hpp"
 
 #include <algorithm>
-#include <array>
+#include <utility>
 
 #include "layout/module_view.hpp"
 
@@ -14,9 +14,12 @@ namespace {
 constexpr std::uint8_t kDarkLevel = 0;
 constexpr std::uint8_t kWhiteLevel = 255;
 
-// A reader finds every symbol at 3 pixels per module; a larger size is
-// tried before a miss counts as a failure.
-constexpr std::array<std::int32_t, 2> kPlainModuleSizes{3, 6};
+// Every format is found at 2 pixels per module by the decoder's fastest
+// settings; a larger size is tried before a miss counts as a failure.
+constexpr std::int32_t kPlainModuleSize = 2;
+constexpr std::int32_t kPlainQuietZone = 1;
+constexpr std::int32_t kSecondModuleSize = 6;
+constexpr std::int32_t kSecondQuietZone = 2;
 
 Outcome verificationFailed(Verification& result, std::string detail)
 {
@@ -51,21 +54,32 @@ GrayRaster plainRaster(const Symbol& symbol, Orientation orientation, std::int32
     return raster;
 }
 
-Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orientation orientation,
-                      SymbolDecoder& decoder, Verification& result)
+Outcome SymbolDecoder::begin(const GrayRaster& raster, Ticket& ticket)
 {
-    if (symbol.empty()) {
-        return ResultCode::InvalidData;
-    }
-    const ExpectedReading expected = expectedReading(intended, symbol.codewords());
+    ticket.outcome = decode(raster, ticket.reading);
+    return ResultCode::Ok;
+}
+
+Outcome SymbolDecoder::end(Ticket& ticket, std::optional<SymbolReading>& reading)
+{
+    reading = std::move(ticket.reading);
+    ticket.reading.reset();
+    return ticket.outcome;
+}
+
+namespace {
+
+// The second half of step 1, once the decoder has read the plain raster:
+// a miss is tried once more larger, then the reading is compared.
+Outcome compareReading(const SymbolOptions& intended, const Symbol& symbol, Orientation orientation,
+                       SymbolDecoder& decoder, Verification& result)
+{
+    const ExpectedReading expected = expectedReading(intended, symbol);
     result.meant = expected.reading;
-    result.read.reset();
-    for (const std::int32_t moduleSize : kPlainModuleSizes) {
-        if (Outcome decoded = decoder.decode(plainRaster(symbol, orientation, moduleSize), result.read); !decoded.ok()) {
+    if (!result.read) {
+        const GrayRaster larger = plainRaster(symbol, orientation, kSecondModuleSize, kSecondQuietZone);
+        if (Outcome decoded = decoder.decode(larger, result.read); !decoded.ok()) {
             return decoded;
-        }
-        if (result.read) {
-            break;
         }
     }
     result.decoder = decoder.name();
@@ -84,14 +98,42 @@ Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orien
     return ResultCode::Ok;
 }
 
+}  // namespace
+
+Outcome verifyReading(const SymbolOptions& intended, const Symbol& symbol, Orientation orientation,
+                      SymbolDecoder& decoder, Verification& result)
+{
+    if (symbol.empty()) {
+        return ResultCode::InvalidData;
+    }
+    result.read.reset();
+    const GrayRaster raster = plainRaster(symbol, orientation, kPlainModuleSize, kPlainQuietZone);
+    if (Outcome decoded = decoder.decode(raster, result.read); !decoded.ok()) {
+        return decoded;
+    }
+    return compareReading(intended, symbol, orientation, decoder, result);
+}
+
 Outcome verify(const SymbolOptions& intended, const Symbol& symbol, const RenderOptions& render,
                const WrittenOutput& output, SymbolDecoder& decoder, Verification& result)
 {
     result = Verification{};
-    if (Outcome read = verifyReading(intended, symbol, render.orientation, decoder, result); !read.ok()) {
+    if (symbol.empty()) {
+        return ResultCode::InvalidData;
+    }
+    // The decoder reads while the output is checked.
+    const GrayRaster raster = plainRaster(symbol, Orientation::Degrees0, kPlainModuleSize, kPlainQuietZone);
+    SymbolDecoder::Ticket ticket;
+    if (Outcome begun = decoder.begin(raster, ticket); !begun.ok()) {
+        return begun;
+    }
+    const Outcome shown = verifyOutput(output, symbol, render);
+    if (Outcome decoded = decoder.end(ticket, result.read); !decoded.ok()) {
+        return decoded;
+    }
+    if (Outcome read = compareReading(intended, symbol, Orientation::Degrees0, decoder, result); !read.ok()) {
         return read;
     }
-    Outcome shown = verifyOutput(output, symbol, render);
     result.outputChecked = shown.ok() || shown.code == ResultCode::VerificationFailed;
     if (!shown.ok()) {
         result.passed = false;

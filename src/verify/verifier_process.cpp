@@ -14,12 +14,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
+#include "common/byte_text.hpp"
 #include "verify/verifier_protocol.hpp"
 
 extern char** environ;
@@ -62,59 +64,158 @@ int remainingMilliseconds(Clock::time_point deadline)
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 60'000));
 }
 
+bool wouldBlock(int error) { return error == EINTR || error == EAGAIN || error == EWOULDBLOCK; }
+
 enum class IoResult { Done, TimedOut, Closed };
 
-// Waits until the socket is ready for `events`; false when the deadline passed.
-bool waitFor(int socket, short events, Clock::time_point deadline)
-{
-    for (;;) {
-        pollfd entry{socket, events, 0};
-        const int ready = poll(&entry, 1, remainingMilliseconds(deadline));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready == 0 && Clock::now() >= deadline) {
-            return false;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return true;  // let the read or write report the error
-        }
-    }
-}
+}  // namespace
 
-IoResult sendAll(int socket, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        if (!waitFor(socket, POLLOUT, deadline)) {
-            return IoResult::TimedOut;
-        }
-        const ssize_t n = send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            return IoResult::Closed;
-        }
-    }
-    return IoResult::Done;
-}
+// What the helper writes on its standard error comes through a pipe that
+// is read whenever the exchange waits; the last few kilobytes are kept, to
+// tell what the helper said when it fails. Its end of the pipe does not
+// block, so a helper that writes much loses text, never time.
+class HelperChannel {
+public:
+    HelperChannel(int socket, int errors) : socket_(socket), errors_(errors) {}
+    HelperChannel(const HelperChannel&) = delete;
+    HelperChannel& operator=(const HelperChannel&) = delete;
+    ~HelperChannel() { close(); }
 
-IoResult receiveAll(int socket, std::span<std::uint8_t> bytes, Clock::time_point deadline)
-{
-    std::size_t received = 0;
-    while (received < bytes.size()) {
-        if (!waitFor(socket, POLLIN, deadline)) {
-            return IoResult::TimedOut;
-        }
-        const ssize_t n = recv(socket, bytes.data() + received, bytes.size() - received, MSG_DONTWAIT);
-        if (n > 0) {
-            received += static_cast<std::size_t>(n);
-        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            return IoResult::Closed;
+    void close()
+    {
+        for (int* fd : {&socket_, &errors_}) {
+            if (*fd >= 0) {
+                ::close(*fd);
+                *fd = -1;
+            }
         }
     }
-    return IoResult::Done;
-}
+    void shutdownSending() const { shutdown(socket_, SHUT_WR); }
+    [[nodiscard]] bool open() const noexcept { return socket_ >= 0; }
+
+    // Sends all bytes; a full socket is waited for until the deadline.
+    IoResult sendAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline)
+    {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = send(socket_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+            } else if (n < 0 && !wouldBlock(errno)) {
+                return IoResult::Closed;
+            } else if (!waitFor(POLLOUT, deadline)) {
+                return IoResult::TimedOut;
+            }
+        }
+        return IoResult::Done;
+    }
+
+    // Fills `bytes`; bytes not there yet are waited for until the deadline.
+    // What the socket holds is read in one go, so that a small answer
+    // (most are) takes one call, and the rest is kept for the next.
+    IoResult receiveAll(std::span<std::uint8_t> bytes, Clock::time_point deadline)
+    {
+        std::size_t received = takeBuffered(bytes);
+        while (received < bytes.size()) {
+            const bool direct = bytes.size() - received >= kInputBuffer;
+            std::uint8_t* into = direct ? bytes.data() + received : input_.data();
+            const std::size_t room = direct ? bytes.size() - received : kInputBuffer;
+            const ssize_t n = recv(socket_, into, room, MSG_DONTWAIT);
+            if (n > 0) {
+                if (direct) {
+                    received += static_cast<std::size_t>(n);
+                } else {
+                    inputStart_ = 0;
+                    inputEnd_ = static_cast<std::size_t>(n);
+                    received += takeBuffered(bytes.subspan(received));
+                }
+            } else if (n == 0 || !wouldBlock(errno)) {
+                return IoResult::Closed;
+            } else if (!waitFor(POLLIN, deadline)) {
+                return IoResult::TimedOut;
+            }
+        }
+        return IoResult::Done;
+    }
+
+    // Takes what the helper has written on its standard error so far.
+    void readErrors()
+    {
+        const std::lock_guard lock(errorsMutex_);
+        std::array<char, 4096> chunk{};
+        while (!errorsEnded_) {
+            const ssize_t n = read(errors_, chunk.data(), chunk.size());
+            if (n > 0) {
+                said_.append(chunk.data(), static_cast<std::size_t>(n));
+                if (said_.size() > kKeptErrorBytes) {
+                    said_.erase(0, said_.size() - kKeptErrorBytes);
+                }
+            } else if (n == 0 || errno != EINTR) {
+                // At its end the helper, and all it started, have closed it.
+                errorsEnded_ = n == 0 || !wouldBlock(errno);
+                return;
+            }
+        }
+    }
+    [[nodiscard]] std::string said() const
+    {
+        const std::lock_guard lock(errorsMutex_);
+        return said_;
+    }
+
+    // Waits until the socket is ready for `events`, reading the helper's
+    // standard error meanwhile; false when the deadline passed.
+    bool waitFor(short events, Clock::time_point deadline)
+    {
+        for (;;) {
+            const bool errorsOpen = !errorsEnded();
+            std::array<pollfd, 2> entries{pollfd{socket_, events, 0}, pollfd{errors_, POLLIN, 0}};
+            const int ready = poll(entries.data(), errorsOpen ? 2 : 1, remainingMilliseconds(deadline));
+            if (ready > 0 && errorsOpen && entries[1].revents != 0) {
+                readErrors();
+            }
+            if (ready > 0 && entries[0].revents != 0) {
+                return true;
+            }
+            if (ready == 0 && Clock::now() >= deadline) {
+                return false;
+            }
+            if (ready < 0 && errno != EINTR) {
+                return true;  // let the read or write report the error
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t kKeptErrorBytes = 4096;
+    static constexpr std::size_t kInputBuffer = 4096;
+
+    // Bytes read before and not yet taken, into `bytes`; how many.
+    std::size_t takeBuffered(std::span<std::uint8_t> bytes) noexcept
+    {
+        const std::size_t n = std::min(bytes.size(), inputEnd_ - inputStart_);
+        std::copy_n(input_.data() + inputStart_, n, bytes.data());
+        inputStart_ += n;
+        return n;
+    }
+
+    [[nodiscard]] bool errorsEnded() const
+    {
+        const std::lock_guard lock(errorsMutex_);
+        return errorsEnded_;
+    }
+
+    int socket_;
+    int errors_;
+    std::array<std::uint8_t, kInputBuffer> input_{};  // used by one receiving thread at a time
+    std::size_t inputStart_ = 0;
+    std::size_t inputEnd_ = 0;
+    mutable std::mutex errorsMutex_;  // the sending and the receiving thread both read the pipe
+    bool errorsEnded_ = false;
+    std::string said_;
+};
+
+namespace {
 
 // One frame from the helper, or why there is none.
 struct Received {
@@ -124,11 +225,11 @@ struct Received {
     std::vector<std::uint8_t> payload;
 };
 
-Received receiveFrame(int socket, Clock::time_point deadline)
+Received receiveFrame(HelperChannel& channel, Clock::time_point deadline)
 {
     Received frame;
     std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
-    frame.result = receiveAll(socket, header, deadline);
+    frame.result = channel.receiveAll(header, deadline);
     if (frame.result != IoResult::Done) {
         return frame;
     }
@@ -138,8 +239,20 @@ Received receiveFrame(int socket, Clock::time_point deadline)
         return frame;
     }
     frame.payload.resize(*length);
-    frame.result = receiveAll(socket, frame.payload, deadline);
+    frame.result = channel.receiveAll(frame.payload, deadline);
     return frame;
+}
+
+// At most this many bytes of what the helper said go into a message.
+constexpr std::size_t kQuotedErrorBytes = 200;
+
+// The helper's words for a message: its last line or lines, escaped.
+std::string quoted(std::string_view said)
+{
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) {
+        said.remove_suffix(1);
+    }
+    return "\"" + printableTail(said, kQuotedErrorBytes) + "\"";
 }
 
 }  // namespace
@@ -188,10 +301,18 @@ Outcome VerifierProcess::start(const VerifierProcessOptions& options, std::uniqu
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
         return {ResultCode::VerifierNotAvailable, std::string("cannot make a socket for the verifier: ") + std::strerror(errno)};
     }
+    int errors[2];
+    if (pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+        const int error = errno;
+        close(ends[0]);
+        close(ends[1]);
+        return {ResultCode::VerifierNotAvailable, std::string("cannot make a pipe for the verifier: ") + std::strerror(error)};
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
     // The helper starts with SIGPIPE at its default even when this process ignores it.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -206,63 +327,127 @@ Outcome VerifierProcess::start(const VerifierProcessOptions& options, std::uniqu
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     close(ends[1]);
+    close(errors[1]);
     if (spawned != 0) {
         close(ends[0]);
+        close(errors[0]);
         return {ResultCode::VerifierNotAvailable, "cannot start " + program + ": " + std::strerror(spawned)};
     }
-    process.reset(new VerifierProcess(std::move(program), pid, ends[0], options));
+    process.reset(new VerifierProcess(std::move(program), pid, std::make_unique<HelperChannel>(ends[0], errors[0]), options));
     return ResultCode::Ok;
 }
 
-VerifierProcess::VerifierProcess(std::string program, pid_t pid, int socket, const VerifierProcessOptions& options)
-    : program_(std::move(program)), pid_(pid), socket_(socket), options_(options)
+VerifierProcess::VerifierProcess(std::string program, pid_t pid, std::unique_ptr<HelperChannel> channel,
+                                 const VerifierProcessOptions& options)
+    : program_(std::move(program)), options_(options), channel_(std::move(channel)), pid_(pid)
 {
 }
 
 VerifierProcess::~VerifierProcess() { stop(false); }
 
-std::string VerifierProcess::name() const { return decoderName_.empty() ? program_ : decoderName_; }
+std::string VerifierProcess::name() const
+{
+    const std::lock_guard lock(state_);
+    return decoderName_.empty() ? program_ : decoderName_;
+}
 
 Outcome VerifierProcess::decode(const GrayRaster& raster, std::optional<SymbolReading>& reading)
 {
     reading.reset();
-    if (failure_) {
-        return *failure_;
+    Ticket ticket;
+    if (Outcome sent = begin(raster, ticket); !sent.ok()) {
+        return sent;
     }
-    if (decoderName_.empty()) {
-        if (Outcome greeted = greet(); !greeted.ok()) {
-            return greeted;
+    return end(ticket, reading);
+}
+
+Outcome VerifierProcess::begin(const GrayRaster& raster, Ticket& ticket)
+{
+    const std::lock_guard sending(sending_);
+    {
+        const std::lock_guard lock(state_);
+        if (failure_) {
+            return *failure_;
+        }
+    }
+    // No answer is awaited before the first request, so the greeting is
+    // read here, before it.
+    const bool greeted = [this] {
+        const std::lock_guard lock(state_);
+        return !decoderName_.empty();
+    }();
+    if (!greeted) {
+        if (Outcome hello = greet(); !hello.ok()) {
+            return hello;
         }
     }
     const auto deadline = Clock::now() + std::chrono::seconds(options_.answerSeconds);
-    const std::vector<std::uint8_t> request = verifier::frame(verifier::kRequest, verifier::requestPayload(raster));
-    const IoResult sent = sendAll(socket_, request, deadline);
+    const IoResult sent = channel_->sendAll(verifier::requestFrame(raster), deadline);
     if (sent == IoResult::TimedOut) {
         return fail("the verifier " + program_ + " took no request for " + std::to_string(options_.answerSeconds) +
                     " seconds");
     }
     // A helper that went away shows at the answer, with its exit status.
-    const Received answer = receiveFrame(socket_, deadline);
-    if (answer.result == IoResult::TimedOut) {
-        return fail("the verifier " + program_ + " gave no answer within " + std::to_string(options_.answerSeconds) +
-                    " seconds");
-    }
-    if (answer.result == IoResult::Closed || sent == IoResult::Closed) {
-        return fail("the verifier " + program_ + " " + exitDescription());
-    }
-    if (answer.malformed || answer.tag != verifier::kAnswer || !verifier::parseAnswer(answer.payload, reading)) {
-        const std::string said = answer.tag == verifier::kError
-                                     ? ": " + std::string(answer.payload.begin(), answer.payload.end())
-                                     : std::string();
-        reading.reset();
-        return fail("the verifier " + program_ + " gave a malformed answer" + said);
-    }
+    const std::lock_guard lock(state_);
+    ticket.number = sent_++;
     return ResultCode::Ok;
+}
+
+// Answers come in the order of the requests: the first thread to wait reads
+// them for all, keeping those of other threads until they come for them.
+Outcome VerifierProcess::end(Ticket& ticket, std::optional<SymbolReading>& reading)
+{
+    reading.reset();
+    std::unique_lock lock(state_);
+    for (;;) {
+        if (const auto found = unclaimed_.find(ticket.number); found != unclaimed_.end()) {
+            Answer answer = std::move(found->second);
+            unclaimed_.erase(found);
+            reading = std::move(answer.reading);
+            return answer.outcome;
+        }
+        if (failure_) {
+            return *failure_;
+        }
+        if (receiving_) {
+            answered_.wait(lock);
+            continue;
+        }
+        receiving_ = true;
+        lock.unlock();
+        Answer answer = receiveAnswer();
+        lock.lock();
+        receiving_ = false;
+        if (answer.outcome.ok()) {
+            unclaimed_.emplace(received_++, std::move(answer));
+        }
+        answered_.notify_all();
+    }
+}
+
+VerifierProcess::Answer VerifierProcess::receiveAnswer()
+{
+    Answer answer;
+    const Received frame = receiveFrame(*channel_, Clock::now() + std::chrono::seconds(options_.answerSeconds));
+    if (frame.result == IoResult::TimedOut) {
+        answer.outcome = fail("the verifier " + program_ + " gave no answer within " +
+                              std::to_string(options_.answerSeconds) + " seconds");
+    } else if (frame.result == IoResult::Closed) {
+        answer.outcome = fail("the verifier " + program_ + " " + exitDescription());
+    } else if (frame.malformed || frame.tag != verifier::kAnswer || !verifier::parseAnswer(frame.payload, answer.reading)) {
+        const std::string said =
+            frame.tag == verifier::kError
+                ? ": " + quoted({reinterpret_cast<const char*>(frame.payload.data()), frame.payload.size()})
+                : std::string();
+        answer.reading.reset();
+        answer.outcome = fail("the verifier " + program_ + " gave a malformed answer" + said);
+    }
+    return answer;
 }
 
 Outcome VerifierProcess::greet()
 {
-    const Received hello = receiveFrame(socket_, Clock::now() + std::chrono::seconds(options_.startSeconds));
+    const Received hello = receiveFrame(*channel_, Clock::now() + std::chrono::seconds(options_.startSeconds));
     if (hello.result == IoResult::TimedOut) {
         return fail("the verifier " + program_ + " did not start within " + std::to_string(options_.startSeconds) +
                     " seconds");
@@ -273,20 +458,38 @@ Outcome VerifierProcess::greet()
     if (hello.malformed || hello.tag != verifier::kHello || hello.payload.empty()) {
         return fail(program_ + " does not speak the verifier protocol");
     }
+    const std::lock_guard lock(state_);
     decoderName_.assign(hello.payload.begin(), hello.payload.end());
     return ResultCode::Ok;
 }
 
+// The helper is stopped, and what it said on its standard error, if
+// anything, is added to the detail: it tells why more often than the
+// status does. The first failure is the one every call reports.
 Outcome VerifierProcess::fail(std::string detail)
 {
+    const std::lock_guard lock(state_);
+    if (failure_) {
+        return *failure_;
+    }
+    channel_->readErrors();
     stop(true);
+    channel_->readErrors();
+    if (const std::string said = channel_->said(); !said.empty()) {
+        detail += "; it said " + quoted(said);
+    }
     failure_ = Outcome(ResultCode::VerifierNotAvailable, std::move(detail));
+    answered_.notify_all();
     return *failure_;
 }
 
+// The socket closed: the helper is ending or has ended.
 std::string VerifierProcess::exitDescription()
 {
-    // The socket closed: the helper is ending or has ended.
+    const std::lock_guard lock(state_);
+    if (pid_ <= 0) {
+        return "closed its end of the connection";
+    }
     int status = 0;
     pid_t ended = 0;
     for (int tries = 0; tries < 100 && ended == 0; ++tries) {
@@ -305,41 +508,38 @@ std::string VerifierProcess::exitDescription()
     return "ended with status " + std::to_string(WEXITSTATUS(status));
 }
 
+// Ends the helper: gently (the end of its input, then a grace time) or at
+// once. A helper killed at once leaves its socket and pipe open, since
+// another thread may be waiting on them; they close with this object.
 void VerifierProcess::stop(bool kill)
 {
-    if (socket_ >= 0 && !kill) {
+    if (!kill && !failure_) {
         // The end of its input makes the helper leave; its end of the socket
         // closes when it has gone.
-        shutdown(socket_, SHUT_WR);
+        channel_->shutdownSending();
         const auto deadline = Clock::now() + std::chrono::seconds(2);
         std::array<std::uint8_t, 256> ignored{};
-        while (waitFor(socket_, POLLIN, deadline)) {
-            const ssize_t n = recv(socket_, ignored.data(), ignored.size(), MSG_DONTWAIT);
-            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-                break;
+        while (channel_->receiveAll(ignored, deadline) == IoResult::Done) {
+        }
+    }
+    if (pid_ > 0) {
+        int status = 0;
+        pid_t ended = 0;
+        for (int tries = 0; !kill && tries < 500 && ended == 0; ++tries) {
+            ended = waitpid(pid_, &status, WNOHANG);
+            if (ended == 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         }
-    }
-    if (socket_ >= 0) {
-        close(socket_);
-        socket_ = -1;
-    }
-    if (pid_ <= 0) {
-        return;
-    }
-    int status = 0;
-    pid_t ended = 0;
-    for (int tries = 0; !kill && tries < 500 && ended == 0; ++tries) {
-        ended = waitpid(pid_, &status, WNOHANG);
         if (ended == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ::kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
         }
+        pid_ = -1;
     }
-    if (ended == 0) {
-        ::kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
+    if (!kill) {
+        channel_->close();
     }
-    pid_ = -1;
 }
 
 }  // namespace korvel

@@ -103,10 +103,11 @@ std::optional<std::uint32_t> payloadLength(std::span<const std::uint8_t, kFrameH
     return length;
 }
 
-std::vector<std::uint8_t> requestPayload(const GrayRaster& raster)
+std::vector<std::uint8_t> requestFrame(const GrayRaster& raster)
 {
-    std::vector<std::uint8_t> out;
-    out.reserve(8 + raster.pixels.size());
+    std::vector<std::uint8_t> out(kRequest.begin(), kRequest.end());
+    out.reserve(kFrameHeaderSize + 8 + raster.pixels.size());
+    putU32(out, static_cast<std::uint32_t>(8 + raster.pixels.size()));
     putU32(out, static_cast<std::uint32_t>(raster.width));
     putU32(out, static_cast<std::uint32_t>(raster.height));
     out.insert(out.end(), raster.pixels.begin(), raster.pixels.end());

@@ -31,7 +31,8 @@ inline constexpr std::int32_t kMaxRasterSide = 16384;
 [[nodiscard]] std::optional<std::uint32_t> payloadLength(std::span<const std::uint8_t, kFrameHeaderSize> header,
                                                          Tag& tag);
 
-[[nodiscard]] std::vector<std::uint8_t> requestPayload(const GrayRaster& raster);
+// The whole request frame, header and payload, made in one buffer.
+[[nodiscard]] std::vector<std::uint8_t> requestFrame(const GrayRaster& raster);
 // Empty when the payload is a well-formed request; otherwise what is wrong.
 [[nodiscard]] std::string parseRequest(std::span<const std::uint8_t> payload, GrayRaster& raster);
 

@@ -47,17 +47,20 @@ Outcome ZxingDecoder::decode(const GrayRaster& raster, std::optional<SymbolReadi
         raster.pixels.size() != static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height)) {
         return {ResultCode::InvalidArgument, "the raster's pixels do not match its size"};
     }
-    // A plain rendering is read fastest as a "pure" symbol; the full search
-    // follows when that finds nothing.
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::DataMatrix);
-    hints.setIsPure(true);
+    // A plain rendering (upright, black on white, nothing else in it) is
+    // read fastest as a "pure" symbol, binarized by taking black as black,
+    // with no rotated or scaled-down tries; the full search follows when
+    // that finds nothing.
     const ZXing::ImageView view(raster.pixels.data(), raster.width, raster.height, ZXing::ImageFormat::Lum);
-    ZXing::Result result = ZXing::ReadBarcode(view, hints);
+    ZXing::Result result = ZXing::ReadBarcode(view, ZXing::DecodeHints()
+                                                        .setFormats(ZXing::BarcodeFormat::DataMatrix)
+                                                        .setIsPure(true)
+                                                        .setBinarizer(ZXing::Binarizer::BoolCast)
+                                                        .setTryHarder(false)
+                                                        .setTryRotate(false)
+                                                        .setTryDownscale(false));
     if (!result.isValid()) {
-        hints.setIsPure(false);
-        hints.setTryHarder(true);
-        result = ZXing::ReadBarcode(view, hints);
+        result = ZXing::ReadBarcode(view, ZXing::DecodeHints().setFormats(ZXing::BarcodeFormat::DataMatrix).setTryHarder(true));
     }
     if (!result.isValid()) {
         return ResultCode::Ok;

@@ -395,7 +395,7 @@ TEST_P(DocumentedExample, WritesWhatItSaysAndReadsBack)
     if (request.framed) {
         SymbolOptions options = *request.framed;
         options.data = request.input.data;
-        const SymbolReading meant = korvel::expectedReading(options, {}).reading;
+        const SymbolReading meant = korvel::expectedReading(options, SymbolFormat{}, {}).reading;
         const testing::ZxingReading read = testing::readWithZxing(*picture.image);
         EXPECT_EQ(read.bytes, meant.bytes);
         EXPECT_EQ(read.symbologyId, meant.symbologyId);

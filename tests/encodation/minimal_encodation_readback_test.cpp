@@ -51,5 +51,35 @@ TEST(MinimalEncodation, ReadsBack)
     }
 }
 
+// Data that reaches the end of the symbol, where a run may leave out its
+// unlatch or give its length as "to the end": the symbol is the smaller one
+// that this allows, and both readers read it.
+TEST(MinimalEncodation, EndsRunsWhereTheSymbolEnds)
+{
+    struct Case {
+        std::string data;
+        std::int32_t formatId;
+        std::size_t dataCodewordsUsed;
+    };
+    const Case cases[] = {
+        // Text to the last data codeword, the g in ASCII without an unlatch.
+        {"the quick brown fox jumps over the lazy dog", 7, 30},
+        // Base 256, 278 bytes: with its length 0 the run fills 64 x 64 exactly.
+        {std::string(278, '\xD7'), 16, 280},
+    };
+    for (const Case& c : cases) {
+        SymbolOptions options;
+        options.data = c.data;
+        options.minimal = true;
+        Symbol symbol;
+        ASSERT_TRUE(encode(options, symbol).ok());
+        EXPECT_EQ(symbol.format().id, c.formatId) << c.data;
+        EXPECT_EQ(symbol.dataCodewordsUsed(), c.dataCodewordsUsed) << c.data;
+        const auto image = testing::drawSymbol(symbol);
+        EXPECT_EQ(testing::readWithZxing(*image).bytes, c.data);
+        EXPECT_EQ(testing::readWithDmtx(*image, c.formatId - 1).output, c.data);
+    }
+}
+
 }  // namespace
 }  // namespace korvel

@@ -18,6 +18,7 @@
 namespace korvel {
 namespace {
 
+using testing::forEveryString;
 using testing::Layout;
 using testing::kLayouts;
 using testing::optionsFor;
@@ -54,28 +55,6 @@ void expectNoLargerThanAnyMode(const std::string& data, const Layout& layout)
 // A, a, 0, *, carriage return, !, a byte above 127 and FNC1: C40, Text, ASCII
 // digit pairs, X12, EDIFACT, Base 256 and ready codewords.
 const std::vector<std::string> kAlphabet{"A", "a", "0", "*", "\r", "!", "\xC4", "~1"};
-
-// Calls `check` with every string of up to maxLength symbols of the alphabet.
-template <typename Check>
-void forEveryString(const std::vector<std::string>& alphabet, std::size_t maxLength, const Check& check)
-{
-    std::vector<std::size_t> digits;
-    for (std::size_t length = 0; length <= maxLength; ++length) {
-        digits.assign(length, 0);
-        for (bool more = true; more;) {
-            std::string data;
-            for (const std::size_t d : digits) {
-                data += alphabet[d];
-            }
-            check(data);
-            std::size_t p = 0;
-            while (p < length && ++digits[p] == alphabet.size()) {
-                digits[p++] = 0;
-            }
-            more = p < length;
-        }
-    }
-}
 
 TEST(MinimalEncodation, NeverLargerOnEveryShortString)
 {

@@ -34,6 +34,7 @@ const ScriptCase kScripts[] = {
     {"FNC1 first, then the designator", "~1Ελλάδα", "Ελλάδα", "]d5" + kEci26, {232, 241, 27}},
     {"structured append header first", "Ελλάδα", "Ελλάδα", "]d4" + kEci26, {233, 15, 0, 1, 241, 27}},
     {"an ECI in the data keeps the bytes", "~7000026é", "é", "]d4" + kEci26, {241, 27, 231}},
+    {"an ECI in the data keeps bytes that are no UTF-8", "~7000003caf~XE9", "caf\xE9", "]d4\\000003", {241, 4}},
 };
 
 TEST(Utf8Text, ScriptsReadBackWithTheirEci)

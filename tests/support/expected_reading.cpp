@@ -64,7 +64,7 @@ ExpectedReading expectReading(const SymbolInput& input, const CodewordString& pl
     SymbolOptions options;
     options.data = input.data;
     options.structuredAppend = {input.structuredAppend, input.position, input.total, input.fileId};
-    const korvel::ExpectedReading library = expectedReading(options, placed);
+    const korvel::ExpectedReading library = expectedReading(options, SymbolFormat{}, placed);
     const SymbolReading& reading = library.reading;
 
     ExpectedReading expected;

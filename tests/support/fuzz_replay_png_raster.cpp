@@ -1,5 +1,5 @@
 // The PNG raster fuzz target's entry function, compiled into the test
 // program so that the regular suite (also under the sanitizers) replays its
-// corpus. Without KORVEL_LIBFUZZER it defines no libFuzzer entry point.
+// corpus. The libFuzzer entry point lives apart, in fuzz/libfuzzer_entry.cpp.
 
 #include "../../fuzz/png_raster_target.cpp"

@@ -39,6 +39,12 @@ TEST(ReportOption, EachLineTellsWhatAReaderSeesAndDescribesTheFileWritten)
         {{"-d", "~5AB~1C", "-o", "90", "-m", "2"}, "[)>\x1e" "05\x1d" "AB\x1d" "C\x1e\x04", "]d1", 4},
         {{"-s", "1", "-p", "2", "-t", "4", "-i", "300", "-d", "~7000026~XC3~XA9"}, "\xc3\xa9", "]d1", 4},
         {{"-f", "24", "-d", "144 x 144"}, "144 x 144", "]d1", 24},
+        // DMRE symbols carry identifiers six above ECC 200's (ISO/IEC 21471).
+        {{"--dmre", "-f", "42", "-d", "3"}, "3", "]d7", 42},
+        {{"--dmre", "-f", "31", "-d", "~10195011015300031"}, "0195011015300031", "]d8", 31},
+        {{"--dmre", "-f", "48", "-d", "A~1BC"}, "ABC", "]d9", 48},
+        {{"--dmre", "-f", "36", "-d", "12~1AB", "-o", "270"}, "12AB", "]d9", 36},
+        {{"--dmre", "-f", "40", "-d", "~7000026AB"}, "AB", "]d7", 40},
     };
     for (const Case& c : cases) {
         const ScratchDirectory dir;

@@ -239,6 +239,11 @@ TEST(VerifierProcess, AHelperThatFailsGives17WithAMessageAndNeverHangs)
         {"never greets", "exec sleep 30\n", "did not start within 1 seconds"},
         {"greets, then hangs", hello + "exec sleep 30\n", "gave no answer within 1 seconds"},
         {"answers nonsense", hello + "printf 'XXXXXXXX'\nexec sleep 30\n", "gave a malformed answer"},
+        {"refuses, saying why", hello + "printf 'KVE1\\004\\000\\000\\000b\\na\\033'\nexec sleep 30\n",
+         "gave a malformed answer: \"b\\x0Aa\\x1B\""},
+        {"says why on its standard error", hello + "printf 'zxing: out of memory\\033[31m\\n' >&2\nexit 5\n",
+         "ended with status 5; it said \"zxing: out of memory\\x1B[31m\""},
+        {"floods its standard error", hello + "yes error | head -c 300000 >&2\nexit 6\n", "ended with status 6; it said \"..."},
     };
     const ScratchDirectory dir;
     const GrayRaster raster{2, 2, {0, 255, 255, 0}};
@@ -257,6 +262,7 @@ TEST(VerifierProcess, AHelperThatFailsGives17WithAMessageAndNeverHangs)
         }
         EXPECT_EQ(outcome.code, ResultCode::VerifierNotAvailable) << c.name;
         EXPECT_NE(outcome.detail.find(c.detail), std::string::npos) << c.name << ": " << outcome.detail;
+        EXPECT_LT(outcome.detail.size(), 400U) << c.name;
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(8)) << c.name;
     }
 }
@@ -275,6 +281,56 @@ TEST(VerifyOption, WithoutItsHelperTheRunEndsWith17AndSaysWhereItLooked)
                                             "program in " + dir.path().string() + " nor on PATH (" +
                                             dir.file("empty") + ")."));
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+}
+
+// The helper's standard error never reaches the program's own: what it said
+// shows, escaped, in the one message line.
+TEST(VerifyOption, WhatAFailingHelperSaysIsQuotedInTheMessageOnly)
+{
+    const ScratchDirectory dir;
+    const std::string program = dir.file("korvel");
+    std::filesystem::copy_file(testing::korvelProgram(), program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    dir.write("korvel-verify", "#!/bin/sh\nprintf 'KVH1\\004\\000\\000\\000fake'\nprintf 'line one\\nboom\\033[2J\\n' >&2\nexit 3\n");
+    std::filesystem::permissions(dir.file("korvel-verify"), std::filesystem::perms::owner_all);
+    const auto run = testing::runProcess(program, {"--verify", "out.png"}, dir.path());
+    EXPECT_EQ(run.exitStatus, 17);
+    EXPECT_EQ(run.err, testing::failureText("Error: Verifier not available: the verifier " + dir.file("korvel-verify") +
+                                            " ended with status 3; it said \"line one\\x0Aboom\\x1B[2J\"."));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+}
+
+// Readers of the program's own vector output run in one pass with a
+// bounded stack: the largest symbols, at the smallest and largest module
+// sizes and in every orientation, verify (an SVG of format 20 overflowed
+// the stack of a regular expression).
+TEST(VerifyOption, TheLargestSymbolsVerifyInEveryKindOfOutput)
+{
+    const std::string big(1500, '7');
+    const std::vector<std::vector<std::string>> symbols{
+        {"-f", "20", "-d", "x"},
+        {"-f", "24", "-d", big},
+        {"--dmre", "-f", "36", "-d", "DMRE 8 X 144"},
+        {"--dmre", "-f", "48", "-d", "DMRE 26 X 64"},
+    };
+    const std::vector<std::vector<std::string>> sizes{{"-n", "1"}, {"--module-mm=0.01"}, {"--module-mm=100"}};
+    const ScratchDirectory dir;
+    int run = 0;
+    for (const char* type : {"svg", "eps", "pdf", "png"}) {
+        for (const auto& symbol : symbols) {
+            for (const auto& size : sizes) {
+                if (std::string(type) == "png" && size[0] != "-n") {
+                    continue;
+                }
+                std::vector<std::string> args{"--verify", "-o", std::to_string(90 * (run++ % 4))};
+                args.insert(args.end(), symbol.begin(), symbol.end());
+                args.insert(args.end(), size.begin(), size.end());
+                args.push_back(dir.file(std::string("out.") + type));
+                const auto result = testing::runKorvel(args, dir);
+                EXPECT_EQ(result.exitStatus, 0) << type << " " << symbol[1] << " " << size[0] << ": " << result.err;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ Outcome rasteriseTextBand(const Symbol& symbol, const RenderOptions& options, Im
     }
     band.rows = textBandRows(*extent, placement, options);
     const double s = static_cast<double>(placement.moduleSize);
-    return rasteriseLine(*font, text, textLineBox(size.width, s), static_cast<std::int32_t>(band.rows.height),
+    return rasteriseLine(font, text, textLineBox(size.width, s), static_cast<std::int32_t>(band.rows.height),
                          band.coverage);
 }
 

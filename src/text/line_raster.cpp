@@ -11,17 +11,18 @@
 namespace korvel {
 namespace {
 
-// A FreeType library and a face of the font, released together. Each line
-// gets its own, so that threads never share FreeType state.
+// A FreeType library and a face of the font, released together; the face
+// keeps the font's bytes alive, which FreeType reads from.
 class FontFace {
 public:
-    explicit FontFace(const TextFont& font)
+    explicit FontFace(std::shared_ptr<const TextFont> font) : font_(std::move(font))
     {
         if (FT_Init_FreeType(&library_) != 0) {
             library_ = nullptr;
             return;
         }
-        if (FT_New_Memory_Face(library_, font.bytes.data(), static_cast<FT_Long>(font.bytes.size()), 0, &face_) != 0) {
+        if (FT_New_Memory_Face(library_, font_->bytes.data(), static_cast<FT_Long>(font_->bytes.size()), 0,
+                               &face_) != 0) {
             face_ = nullptr;
         }
     }
@@ -38,11 +39,25 @@ public:
     }
 
     [[nodiscard]] FT_Face face() const noexcept { return face_; }
+    [[nodiscard]] const TextFont* font() const noexcept { return font_.get(); }
 
 private:
+    std::shared_ptr<const TextFont> font_;
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
 };
+
+// The face of the font for this thread. Opening a face costs several times
+// what a short line costs to rasterise, so each thread keeps the one it used
+// last; FreeType objects are never shared between threads.
+FontFace& threadFace(const std::shared_ptr<const TextFont>& font)
+{
+    thread_local std::unique_ptr<FontFace> face;
+    if (!face || face->font() != font.get()) {
+        face = std::make_unique<FontFace>(font);
+    }
+    return *face;
+}
 
 Outcome unreadable(const TextFont& font) { return {ResultCode::Fail, "FreeType cannot read the font " + font.path}; }
 
@@ -105,22 +120,19 @@ Color inkOnPaper(Color paper, Color ink, std::uint8_t coverage) noexcept
             blendChannel(paper.blue(), ink.blue(), coverage)};
 }
 
-Outcome measureLine(const TextFont& font, std::string_view text, FontMetrics& metrics)
+Outcome rasteriseLine(const std::shared_ptr<const TextFont>& font, std::string_view text, const LineBox& box,
+                      std::int32_t height, Coverage& out)
 {
-    const FontFace face(font);
-    if (face.face() == nullptr || !measure(face.face(), text, metrics)) {
-        return unreadable(font);
-    }
-    return ResultCode::Ok;
-}
-
-Outcome rasteriseLine(const TextFont& font, std::string_view text, const LineBox& box, std::int32_t height,
-                      Coverage& out)
-{
-    const FontFace face(font);
     FontMetrics metrics;
+    FontFace* found = nullptr;
+    try {
+        found = &threadFace(font);
+    } catch (const std::bad_alloc&) {
+        return ResultCode::UnknownException;
+    }
+    const FontFace& face = *found;
     if (face.face() == nullptr || !measure(face.face(), text, metrics)) {
-        return unreadable(font);
+        return unreadable(*font);
     }
     const FittedLine line = fitLine(metrics, text.size(), box);
     try {
@@ -150,6 +162,7 @@ Outcome rasteriseLine(const TextFont& font, std::string_view text, const LineBox
         }
         pen += unscaledAdvance(face.face(), c) * scale;
     }
+    FT_Set_Transform(face.face(), nullptr, nullptr);
     return ResultCode::Ok;
 }
 

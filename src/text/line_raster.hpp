@@ -4,6 +4,7 @@
 // two colours, or threshold it where only two colours may appear.
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -28,15 +29,12 @@ struct Coverage {
 // The colour of a pixel `coverage` (of 255) of which is ink on paper.
 [[nodiscard]] Color inkOnPaper(Color paper, Color ink, std::uint8_t coverage) noexcept;
 
-// The face's own measures: its capital height (of 'H') and the mean advance
-// of the characters of `text`, as fractions of the em.
-[[nodiscard]] Outcome measureLine(const TextFont& font, std::string_view text, FontMetrics& metrics);
-
 // Sets `text` in the font into a coverage of (box.left + box.width) x
-// `height` pixels (the width rounded down), placed by fitLine with the face's measures; the
-// baseline falls on a whole pixel. Ink outside the coverage is dropped.
-// 2 when FreeType cannot read the font, 14 when memory runs out.
-[[nodiscard]] Outcome rasteriseLine(const TextFont& font, std::string_view text, const LineBox& box,
-                                    std::int32_t height, Coverage& out);
+// `height` pixels (the width rounded down), placed by fitLine with the
+// face's own measures (the capital height of 'H', the mean advance of the
+// characters); the baseline falls on a whole pixel. Ink outside the coverage
+// is dropped. 2 when FreeType cannot read the font, 14 when memory runs out.
+[[nodiscard]] Outcome rasteriseLine(const std::shared_ptr<const TextFont>& font, std::string_view text,
+                                    const LineBox& box, std::int32_t height, Coverage& out);
 
 }  // namespace korvel

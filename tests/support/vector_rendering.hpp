@@ -36,4 +36,9 @@ struct Rendering {
 [[nodiscard]] Rendering renderDocument(VectorFormat format, const std::string& document, int dotsPerInch,
                                        int width, int height);
 
+// The terminal preview as a screen shows it: colour sequences dropped, each
+// half block two modules of 4 x 4 pixels, black on white, in a white frame
+// of 8 pixels.
+[[nodiscard]] std::unique_ptr<RasterImage> textPreviewImage(const std::string& text);
+
 }  // namespace korvel::testing

@@ -147,38 +147,6 @@ TEST(HriText, AMissingFontIsNamedWithItsPackage)
               "no font for the human-readable text: install No Such Face (fonts-none) or Nor This (fonts-neither)");
 }
 
-// The preview as a screen shows it: colour sequences dropped, each half
-// block two modules, 4 pixels each.
-std::unique_ptr<RasterImage> screenOf(const std::string& text)
-{
-    std::vector<std::vector<bool>> rows(2);
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == '\x1b') {
-            i = text.find('m', i) + 1;
-        } else if (text[i] == '\n') {
-            rows.resize(rows.size() + 2);
-            ++i;
-        } else {
-            const bool block = static_cast<unsigned char>(text[i]) >= 0x80;
-            const std::string_view glyph(text.data() + i, block ? 3 : 1);
-            rows[rows.size() - 2].push_back(glyph == "\u2588" || glyph == "\u2580");
-            rows[rows.size() - 1].push_back(glyph == "\u2588" || glyph == "\u2584");
-            i += glyph.size();
-        }
-    }
-    auto image = std::make_unique<RasterImage>(4 * static_cast<std::int32_t>(rows[0].size()) + 16,
-                                               4 * static_cast<std::int32_t>(rows.size()) + 16, kWhite);
-    EXPECT_TRUE(image->allocate());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            if (rows[r][c]) {
-                image->fillRect(8 + 4 * static_cast<std::int32_t>(c), 8 + 4 * static_cast<std::int32_t>(r), 4, 4, kBlack);
-            }
-        }
-    }
-    return image;
-}
-
 TEST(TextPreview, ReadsBackPlainAndColouredTurnedAndWithItsLine)
 {
     SymbolOptions options;
@@ -194,7 +162,7 @@ TEST(TextPreview, ReadsBackPlainAndColouredTurnedAndWithItsLine)
         const std::string text(bytes.begin(), bytes.end());
         EXPECT_EQ(text.find('\x1b') != std::string::npos, ansi);
         EXPECT_NE(text.find("Preview in a terminal"), std::string::npos);
-        EXPECT_EQ(testing::readWithZxing(*screenOf(text)).bytes, "Preview in a terminal");
+        EXPECT_EQ(testing::readWithZxing(*testing::textPreviewImage(text)).bytes, "Preview in a terminal");
     }
 }
 

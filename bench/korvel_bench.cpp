@@ -245,6 +245,29 @@ void BM_WritePngTyped(benchmark::State& state)
     });
 }
 BENCHMARK(BM_WritePngTyped)->Arg(70)->Arg(120)->Arg(730)->Arg(2920)->Unit(benchmark::kMicrosecond);
+
+// What korvel.encode('SERIAL00000042').png() does in Python, in C++: a str
+// is UTF-8 text taken literally, and the PNG has the clock's time stamp.
+// bench/python_bench.py runs this next to the Python call.
+void BM_EncodeWritePngSerial(benchmark::State& state)
+{
+    korvel::SymbolOptions options;
+    options.data = "SERIAL00000042";
+    options.syntax = korvel::DataSyntax::Literal;
+    options.utf8 = true;
+    std::vector<std::uint8_t> png;
+    for (auto _ : state) {
+        korvel::Symbol symbol;
+        png.clear();
+        if (!korvel::encode(options, symbol).ok() ||
+            !korvel::writePng(symbol, korvel::RenderOptions{}, korvel::PngOptions{}, korvel::bufferSink(png)).ok()) {
+            state.SkipWithError("encoding or writing failed");
+            return;
+        }
+        benchmark::DoNotOptimize(png.data());
+    }
+}
+BENCHMARK(BM_EncodeWritePngSerial)->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace

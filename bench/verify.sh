@@ -76,7 +76,7 @@ hyperfine -N --style basic -w 5 -r "$runs" --export-json "$work/single.json" \
     -n "144 x 144" "$korvel -f 24 -d $caps1500 $work/big.png" \
     -n "144 x 144, --verify" "$korvel --verify -f 24 -d $caps1500 $work/big.png" \
     -n "10 x 10" "$korvel -d 1234 $work/small.png" \
-    -n "10 x 10, --verify" "$korvel --verify -d 1234 $work/small.png" >/dev/null
+    -n "10 x 10, --verify" "$korvel --verify -d 1234 $work/small.png" >/dev/null 2>&1
 python3 - "$work/single.json" <<'PY'
 import json, sys
 results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}

@@ -52,6 +52,19 @@ if(TARGET korvel_verify)
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(TARGETS korvel-verify RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+if(TARGET korvel-server)
+  # The service, its manual page and a systemd unit that starts it from
+  # this prefix.
+  if(_korvel_lib_type STREQUAL "SHARED_LIBRARY")
+    file(RELATIVE_PATH _korvel_bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+    set_target_properties(korvel-server PROPERTIES INSTALL_RPATH "$ORIGIN/${_korvel_bin_to_lib}")
+  endif()
+  install(TARGETS korvel-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/korvel-server.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  configure_file(${PROJECT_SOURCE_DIR}/programs/korvel-server/korvel-server.service.in
+                 ${PROJECT_BINARY_DIR}/korvel-server.service @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/korvel-server.service DESTINATION lib/systemd/system)
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/korvel
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.hpp")

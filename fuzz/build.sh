@@ -14,8 +14,11 @@
 #   BUILD_DIR/fuzz/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
 #   BUILD_DIR/fuzz/gs1_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/gs1
 #   BUILD_DIR/fuzz/png_raster_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/png_raster
+#   BUILD_DIR/fuzz/request_options_fuzzer -max_total_time=600 -timeout=10 -dict=fuzz/request_options.dict \
+#       NEW_INPUTS_DIR fuzz/corpus/request_options
+#   BUILD_DIR/fuzz/zlib_stream_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/zlib_stream
 #
-# (fuzz/barcode.dict, fuzz/command_line.dict and fuzz/gs1.dict can be given
+# (fuzz/barcode.dict, fuzz/command_line.dict, fuzz/gs1.dict and fuzz/request_options.dict can be given
 # with -dict=), and fold what it found back into the kept corpus, which covers
 # every edge once:
 #

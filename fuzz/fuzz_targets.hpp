@@ -37,4 +37,12 @@ namespace korvel::fuzz {
 // its pixels.
 [[nodiscard]] const char* fuzzPngRaster(const std::uint8_t* data, std::size_t size);
 
+// Bytes -> a query string or JSON body of korvel-server; reads its
+// parameters into symbol and render options and encodes what is accepted.
+[[nodiscard]] const char* fuzzRequestOptions(const std::uint8_t* data, std::size_t size);
+
+// Bytes -> data described as bytes, runs, patterns and a repeated phrase;
+// the deflate coder's zlib stream must inflate to exactly that data.
+[[nodiscard]] const char* fuzzZlibStream(const std::uint8_t* data, std::size_t size);
+
 }  // namespace korvel::fuzz

@@ -7,7 +7,7 @@
 //   1.. the data text
 //
 // Whatever the text, parsing ends with 0 or 15 and a positioned, one-line
-// fault; what it accepts must pass the syntax checks alone too, must give the
+// fault whose detail agrees with its data (AI, position, span in the text); what it accepts must pass the syntax checks alone too, must give the
 // same elements when written again in bracket syntax, and must turn into
 // encoder input with FNC1 first and a separator exactly where the AI table
 // asks for one.
@@ -30,7 +30,9 @@ namespace {
 constexpr std::array<std::string_view, 4> kPrefixes{"", "https://id.example/", "[", "("};
 constexpr std::array<std::time_t, 4> kReferenceTimes{1780000000, 0, 4102444800, 253402300799};
 
-// A fault must name a place inside the text (or just after it) on one line.
+// A fault must name a place inside the text (or just after it) on one line,
+// and be made from its data: the detail names the fault's AI and position,
+// and the fault's span lies within the text.
 const char* checkFault(const Outcome& outcome, std::size_t textSize)
 {
     if (outcome.code != ResultCode::InvalidGs1Data) {
@@ -45,17 +47,19 @@ const char* checkFault(const Outcome& outcome, std::size_t textSize)
             return "a fault detail holds a character that is not printable ASCII";
         }
     }
-    const std::size_t at = d.find("character ");
-    if (d != "no data") {
-        if (at == std::string::npos) {
-            return "a fault detail names no character position";
-        }
-        const unsigned long position = std::strtoul(d.c_str() + at + 10, nullptr, 10);
-        if (position < 1 || position > textSize + 1) {
-            return "a fault detail names a position outside the text";
-        }
+    if (!outcome.gs1Fault) {
+        return "a fault has no Gs1Fault";
     }
-    return nullptr;
+    const Gs1Fault& fault = *outcome.gs1Fault;
+    if (fault.position < 1 || fault.position + fault.length > textSize + 1) {
+        return "a fault's span leaves the text";
+    }
+    if (textSize == 0) {
+        return d == "no data" || d == "no HIBC data" ? nullptr : "empty data gives another detail";
+    }
+    const std::string made = (fault.ai.empty() ? std::string() : "AI (" + fault.ai + ") at ") + "character " +
+                             std::to_string(fault.position) + ": ";
+    return d.starts_with(made) ? nullptr : "a fault detail is not made from the fault's AI and position";
 }
 
 bool sameElements(const Gs1Data& a, const Gs1Data& b)

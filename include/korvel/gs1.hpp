@@ -47,8 +47,10 @@ struct Gs1Data {
 // syntax "(01)09501101530003(17)261231" (a parenthesis inside a value written
 // "\(" or "\)"), or a GS1 Digital Link URI "https://host/01/09501101530003?17=261231".
 // On success `out` holds the elements; on failure the outcome has code
-// InvalidGs1Data and a detail such as
-// "AI (01) at character 5: check digit 0, expected 3", and `out` is empty.
+// InvalidGs1Data, a detail such as
+// "AI (01) at character 5: check digit 0, expected 3" and the same fault as
+// data in `gs1Fault` ({"01", 5, 14}: the AI, the character and the length of
+// the faulty part), and `out` is empty.
 [[nodiscard]] Outcome parseGs1(std::string_view text, const Gs1Options& options, Gs1Data& out) noexcept;
 
 // "(01) 09501101530003 (17) 261231 (10) ABC123"
@@ -64,8 +66,9 @@ struct HibcData {
 
 // Checks the characters of `text` (the data without the leading '+' and
 // without a check character) and computes the check character. On failure
-// the outcome has code InvalidGs1Data and a detail such as
-// "character 3: invalid character 'a' for HIBC", and `out` is empty.
+// the outcome has code InvalidGs1Data, a detail such as
+// "character 3: invalid character 'a' for HIBC" and `gs1Fault` ({"", 3, 1}),
+// and `out` is empty.
 [[nodiscard]] Outcome parseHibc(std::string_view text, HibcData& out) noexcept;
 
 // "+", the data and the check character.

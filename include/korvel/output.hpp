@@ -27,12 +27,14 @@ using ByteSink = std::function<bool(std::span<const std::uint8_t> bytes)>;
 // Writes to the open C stream (not flushed).
 [[nodiscard]] ByteSink fileSink(std::FILE* file);
 
-// Produces the output into the file at `path`: `produce` is given a sink that
-// writes to it. An existing file is overwritten in place and cut to the new
-// length. When producing or writing fails, no partly written regular file is
-// left behind. Results: what `produce` returned when it failed (the file
-// removed), 12 when the file cannot be opened, 13 when a write or the close
-// fails (a full disk, a file size limit, a reader that went away).
+// Produces the output into the file at `path`: `produce` is given a sink
+// that collects the bytes in memory, and only then is the file opened and
+// written, so that a failure while producing creates or touches nothing. An
+// existing file is overwritten in place (it keeps its permissions and hard
+// links) and cut to the new length. When writing fails, no partly written
+// regular file is left behind. Results: what `produce` returned when it
+// failed (13 for Fail), 12 when the file cannot be opened, 13 when a write
+// or the close fails (a full disk, a file size limit, a reader that went away).
 [[nodiscard]] Outcome writeFile(const std::string& path, const std::function<Outcome(const ByteSink&)>& produce);
 
 }  // namespace korvel

@@ -24,7 +24,8 @@ public:
     // The compression level that stands for zlib's default, level 6.
     static constexpr std::int32_t kDefaultCompression = -2;
 
-    // compressionLevel: a zlib level 0..9, or kDefaultCompression.
+    // compressionLevel: 0..9, or kDefaultCompression; what it does is
+    // described at PngOptions::compressionLevel (png_writer.hpp).
     PngCreator(std::int32_t width, std::int32_t height, Color initialColor, std::int32_t compressionLevel) noexcept;
 
     // Writes the whole PNG stream to the sink. The time stamp is `when`

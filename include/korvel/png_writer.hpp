@@ -17,7 +17,13 @@ namespace korvel {
 inline constexpr std::int32_t kDefaultPngCompression = 6;
 
 struct PngOptions {
-    std::int32_t compressionLevel = kDefaultPngCompression;  // zlib level 0..9
+    // 0..9. Level 0 stores the image data uncompressed. Levels 1 to 9 give
+    // the same bytes for a symbol whose pixel rows mostly repeat the row
+    // above and are made of runs three pixels long or more on average (in
+    // practice three pixels per module or more): its image data is coded
+    // from the rows' structure, where no level has anything to trade. Only
+    // other images (one or two pixels per module) reach zlib, at this level.
+    std::int32_t compressionLevel = kDefaultPngCompression;
     std::optional<std::time_t> time;                        // the time stamp; the clock's time when absent
     // The resolution stored in a pHYs chunk (dots per inch, 1..100000); no
     // such chunk when absent.

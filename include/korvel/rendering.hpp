@@ -22,17 +22,6 @@ namespace korvel {
 // 65535 pixels.
 [[nodiscard]] Outcome imageSize(const Symbol& symbol, const RenderOptions& options, ImageSize& size);
 
-// Where the symbol lands in an image of `size`: whole pixels per module and
-// the top-left pixel of the symbol proper (quiet zone excluded). Failures
-// as for renderSymbol.
-struct SymbolPlacement {
-    std::int32_t moduleSize = 0;
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-};
-[[nodiscard]] Outcome placeSymbol(const Symbol& symbol, const RenderOptions& options, const ImageSize& size,
-                                  SymbolPlacement& placement);
-
 // Paints the whole image: background, then every dark module with the
 // largest whole module size that fits, placed by the alignments. The image
 // must be allocated and of the size imageSize gives. Failures: 1 as for

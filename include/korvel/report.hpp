@@ -30,6 +30,7 @@ struct ImageReport {
 };
 
 struct SymbolReport {
+    std::optional<std::uint64_t> line;  // the line of a batch file the symbol was made from
     Outcome outcome;                 // how making this symbol ended
     std::string input;               // the data text as given
     DataSyntax syntax = DataSyntax::TildeEscapes;

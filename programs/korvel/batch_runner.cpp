@@ -15,6 +15,7 @@
 #include "batch/ordered_workers.hpp"
 #include "batch/output_names.hpp"
 #include "batch_progress.hpp"
+#include "program_messages.hpp"
 #include "usage_text.hpp"
 
 namespace korvel {
@@ -78,7 +79,7 @@ private:
             std::fprintf(stderr, "%s\n", kBannerLine);
             bannerShown_ = true;
         }
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", printableText(message).c_str());
         std::fflush(stderr);
     }
 
@@ -119,13 +120,9 @@ void makeSymbols(const Settings& settings, const std::string& outputPattern, con
 
 }  // namespace
 
-int runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
-             const LineDelivered& delivered)
+BatchEnd runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
+                  const LineDelivered& delivered)
 {
-    if (Outcome checked = checkSettings(settings); !checked.ok()) {
-        BatchProgress none(stderr, std::nullopt);
-        return BatchMessages(none).runFailed(checked);
-    }
     InputFile file(*settings.source.batchPath);
     const bool onTerminal = isatty(fileno(stderr)) == 1;
     BatchProgress progress(stderr, onTerminal ? file.countLines() : std::nullopt);
@@ -135,15 +132,15 @@ int runBatch(const Settings& settings, const std::string& outputPattern, const S
         try {
             makeSymbols(settings, outputPattern, write, delivered, file, progress, messages);
         } catch (const std::system_error&) {
-            return messages.runFailed(ResultCode::UnknownException);
+            return {messages.runFailed(ResultCode::UnknownException), ResultCode::UnknownException};
         }
         progress.clear();
     }
     if (!file.status().ok()) {
         // The whole run failed, whatever the lines before gave.
-        return messages.runFailed(file.status());
+        return {messages.runFailed(file.status()), file.status()};
     }
-    return messages.exitStatus();
+    return {messages.exitStatus(), ResultCode::Ok};
 }
 
 }  // namespace korvel

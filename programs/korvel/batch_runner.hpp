@@ -21,15 +21,22 @@ using SymbolWriter =
 // Told of each line that was made or failed, one at a time, in line order.
 using LineDelivered = std::function<void(std::uint64_t lineNumber, const Outcome& outcome)>;
 
+// How a batch ended: the exit status, and the failure of the run as a
+// whole (the batch file could not be read) when there was one.
+struct BatchEnd {
+    int exitStatus = 0;
+    Outcome runFailure;
+};
+
 // Makes one symbol per line of the file settings.source.batchPath, the line
 // being the data as -d takes it, and has `write` write it to the name that
-// `outputPattern` gives for the line's number (batchOutputName). A failing
-// line is reported on stderr as "line N: " and its message, in line order
-// whatever the number of jobs, and the batch goes on. Returns the exit
-// status: 0 when every line succeeded, else the code of the first failing
-// line; 18 when the batch file cannot be opened or read (the symbols of the
-// lines before stay written and reported).
-[[nodiscard]] int runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
-                           const LineDelivered& delivered = {});
+// `outputPattern` gives for the line's number (batchOutputName). The
+// settings were checked before. A failing line is reported on stderr as
+// "line N: " and its message, in line order whatever the number of jobs,
+// and the batch goes on. The exit status is 0 when every line succeeded,
+// else the code of the first failing line; 18 when the batch file cannot be
+// opened or read (the symbols of the lines before stay written and reported).
+[[nodiscard]] BatchEnd runBatch(const Settings& settings, const std::string& outputPattern, const SymbolWriter& write,
+                                const LineDelivered& delivered = {});
 
 }  // namespace korvel

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "program_messages.hpp"
 #include "common/byte_text.hpp"
 
 namespace korvel {
@@ -87,19 +88,8 @@ std::optional<double> parseStrictDecimal(std::string_view text) noexcept
 std::string invalidValueMessage(std::string_view name, std::string_view value)
 {
     constexpr std::size_t kShownBytes = 60;
-    constexpr std::string_view kHex = "0123456789abcdef";
-    std::string message = "Error: Invalid value for " + std::string(name) + ": ";
-    for (const char c : value.substr(0, kShownBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            message += c;
-        } else {
-            message += "\\x";
-            message += kHex[byte >> 4];
-            message += kHex[byte & 0xFU];
-        }
-    }
-    return message + (value.size() > kShownBytes ? "...." : ".");
+    return "Error: Invalid value for " + std::string(name) + ": " + printableText(value.substr(0, kShownBytes)) +
+           (value.size() > kShownBytes ? "...." : ".");
 }
 
 }  // namespace korvel

@@ -100,16 +100,4 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     return writePng(symbol, plan.render, plan.png, sink);
 }
 
-Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan)
-{
-    switch (plan.type) {
-    case OutputType::Svg: return writeSvgFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Eps: return writeEpsFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Pdf: return writePdfFile(symbol, plan.render, plan.vector, plan.path);
-    case OutputType::Text: return writeTextFile(symbol, plan.render, plan.text, plan.path);
-    case OutputType::Png: break;
-    }
-    return writePngFile(symbol, plan.render, plan.png, plan.path);
-}
-
 }  // namespace korvel

@@ -36,8 +36,7 @@ struct OutputPlan {
 [[nodiscard]] Outcome planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal,
                                  OutputPlan& plan);
 
-// The symbol written as the plan says, to the sink or to the plan's file.
+// The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);
-[[nodiscard]] Outcome writeImageFile(const Symbol& symbol, const OutputPlan& plan);
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 #include "program_driver.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,8 +19,10 @@
 #include "option_scanner.hpp"
 #include "option_values.hpp"
 #include "output_plan.hpp"
+#include "program_messages.hpp"
 #include "program_options.hpp"
 #include "program_settings.hpp"
+#include "report_destination.hpp"
 #include "usage_text.hpp"
 #include "korvel/output.hpp"
 #include "korvel/rendering.hpp"
@@ -27,41 +30,26 @@
 #include "korvel/symbol.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/verifier_process.hpp"
+#include "output/output_file.hpp"
 
 namespace korvel {
 namespace {
-
-// The exit status of a failed step is its result code's number.
-int toExitStatus(ResultCode code) { return static_cast<int>(code); }
-
-// The banner line and one message line on stderr; the status to end with.
-int reportLine(const std::string& message, ResultCode code)
-{
-    std::fputs(kBannerLine, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-    std::fputs(message.c_str(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
-    return toExitStatus(code);
-}
-
-int report(const Outcome& outcome) { return reportLine(outcomeMessage(outcome), outcome.code); }
 
 // An option value outside the option's range, named by the option's long form.
 int reportInvalidValue(int code, const char* value)
 {
     for (const LongOption& option : kLongOptions) {
         if (option.code == code) {
-            return reportLine(invalidValueMessage("--" + std::string(option.name), value), ResultCode::InvalidArgument);
+            return printFailure(invalidValueMessage("--" + std::string(option.name), value),
+                                ResultCode::InvalidArgument);
         }
     }
-    return report(ResultCode::InvalidArgument);
+    return printFailure(ResultCode::InvalidArgument);
 }
 
 // Writes a text that a run ends with (usage, version) to standard output;
 // text that never reached its reader is not a success.
-int printAndEnd(bool printed) { return printed ? 0 : report(ResultCode::Fail); }
+int printAndEnd(bool printed) { return printed ? 0 : printFailure(ResultCode::Fail); }
 
 // One line on standard output; false when it did not reach its reader.
 bool printLine(const std::string& line)
@@ -83,68 +71,18 @@ std::function<void(Symbol&)>& symbolHook()
 struct RunExtras {
     SymbolDecoder* decoder = nullptr;
     SymbolReport* report = nullptr;
-    // Receives the --hri text instead of standard output: a batch prints
-    // the texts in line order, which the workers do not finish in.
-    std::string* humanReadableText = nullptr;
 };
 
-// Finished bytes to standard output. A reader that went away makes the
-// write fail (SIGPIPE is ignored): 13.
-Outcome writeToStandardOutput(std::span<const std::uint8_t> bytes, const char* what)
-{
-    const bool written = fileSink(stdout)(bytes);
-    if (std::fflush(stdout) != 0 || !written) {
-        return {ResultCode::CantCloseOutputFile, std::string("standard output did not take the ") + what};
-    }
-    return ResultCode::Ok;
-}
-
-// Finished bytes to the plan's file, or to standard output.
-Outcome commitBytes(const OutputPlan& plan, const std::vector<std::uint8_t>& bytes)
-{
-    if (plan.path == nullptr) {
-        return writeToStandardOutput(bytes, "image");
-    }
-    return writeFile(plan.path,
-                     [&bytes](const ByteSink& sink) { return sink(bytes) ? Outcome() : Outcome(ResultCode::Fail); });
-}
-
-// The image made whole in memory, checked when --verify asks, then written
-// out; nothing reaches the file or standard output when a step fails.
-Outcome writeCheckedImage(const Settings& settings, const Symbol& symbol, const OutputPlan& plan,
-                          const RunExtras& extras)
-{
+// The image of one symbol, whole in memory, and its human-readable text.
+struct MadeImage {
     std::vector<std::uint8_t> bytes;
-    if (Outcome made = writeImage(symbol, plan, bufferSink(bytes)); !made.ok()) {
-        return made;
-    }
-    if (extras.decoder != nullptr) {
-        Verification verification;
-        const Outcome verified =
-            verify(symbolOptionsOf(settings), symbol, plan.render, {plan.type, bytes}, *extras.decoder, verification);
-        if (extras.report != nullptr) {
-            extras.report->verification = verification;
-        }
-        if (!verified.ok()) {
-            return verified;
-        }
-    }
-    const Outcome committed = commitBytes(plan, bytes);
-    if (committed.ok() && extras.report != nullptr) {
-        extras.report->outputFile = plan.path != nullptr ? plan.path : kStandardOutputName;
-        extras.report->sha256 = sha256Hex(bytes);
-    }
-    return committed;
-}
+    std::string humanReadable;
+};
 
-// Everything after the options: the symbol, the image and the file. The
-// image is made before the file is opened, so that a run that fails there
-// leaves an existing file alone.
-Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const RunExtras& extras)
+// Encodes the symbol and makes its image in memory, checked when --verify
+// asks; nothing is written yet.
+Outcome makeImage(const Settings& settings, const OutputPlan& plan, const RunExtras& extras, MadeImage& image)
 {
-    if (Outcome checked = checkSettings(settings); !checked.ok()) {
-        return checked;
-    }
     const SymbolOptions options = symbolOptionsOf(settings);
     Symbol symbol;
     if (Outcome encoded = encode(options, symbol); !encoded.ok()) {
@@ -162,34 +100,49 @@ Outcome produceSymbol(const Settings& settings, const OutputPlan& plan, const Ru
         !imageSize(symbol, plan.render, size).ok()) {
         return {ResultCode::InvalidArgument, "--module-mm at this --dpi makes the image larger than 65535 pixels"};
     }
-    Outcome written = plan.path != nullptr && extras.decoder == nullptr && extras.report == nullptr
-                          ? writeImageFile(symbol, plan)
-                          : writeCheckedImage(settings, symbol, plan, extras);
-    if (written.ok() && settings.printHumanReadable) {
-        if (extras.humanReadableText != nullptr) {
-            *extras.humanReadableText = symbol.humanReadableText();
-        } else if (!printLine(symbol.humanReadableText())) {
-            return ResultCode::Fail;
+    if (Outcome made = writeImage(symbol, plan, bufferSink(image.bytes)); !made.ok()) {
+        return made;
+    }
+    if (extras.decoder != nullptr) {
+        Verification verification;
+        const Outcome verified = verify(options, symbol, plan.render, {plan.type, image.bytes}, *extras.decoder,
+                                        verification);
+        if (extras.report != nullptr) {
+            extras.report->verification = verification;
+        }
+        if (!verified.ok()) {
+            return verified;
         }
     }
-    return written;
+    if (settings.printHumanReadable) {
+        image.humanReadable = symbol.humanReadableText();
+    }
+    return ResultCode::Ok;
 }
 
-// Writes the report line to its file, or to standard output for "-".
-Outcome writeReport(const std::string& path, const SymbolReport& report)
+// Finished bytes to standard output. A reader that went away makes the
+// write fail (SIGPIPE is ignored): 13.
+Outcome writeToStandardOutput(std::span<const std::uint8_t> bytes, const char* what)
 {
-    const std::string line = reportJson(report) + "\n";
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
-    if (path == kStandardOutputName) {
-        return writeToStandardOutput(bytes, "report");
+    const bool written = fileSink(stdout)(bytes);
+    if (std::fflush(stdout) != 0 || !written) {
+        return {ResultCode::CantCloseOutputFile, std::string("standard output did not take the ") + what};
     }
-    Outcome result = writeFile(path, [&bytes](const ByteSink& sink) {
-        return sink(bytes) ? Outcome() : Outcome(ResultCode::Fail);
-    });
-    if (!result.ok() && result.detail.empty()) {
-        result.detail = "report file " + path;
+    return ResultCode::Ok;
+}
+
+// The finished image to the plan's file (never over the report file), or
+// to standard output; the report learns where it went.
+Outcome commitImage(const OutputPlan& plan, const MadeImage& image, const FileIdentity* reportFile,
+                    WrittenFile& written, SymbolReport* report)
+{
+    const Outcome committed = plan.path == nullptr ? writeToStandardOutput(image.bytes, "image")
+                                                   : writeWholeFile(plan.path, image.bytes, &written, reportFile);
+    if (committed.ok() && report != nullptr) {
+        report->outputFile = plan.path != nullptr ? plan.path : kStandardOutputName;
+        report->sha256 = sha256Hex(image.bytes);
     }
-    return result;
+    return committed;
 }
 
 // The verifier for the run, started before the symbol is made so that it
@@ -204,30 +157,57 @@ Outcome startVerifier(std::unique_ptr<VerifierProcess>& verifier, SymbolReport* 
     return started;
 }
 
-// Makes the symbol with the run's extras and writes the report.
-Outcome runSymbol(const Settings& settings, const OutputPlan& plan)
+// One symbol: its data, image, file, human-readable text and report. The
+// image is made before any file is opened, and the report file is opened
+// before the image is written, so that a report that cannot be written
+// leaves the image alone; a run that fails after the image was written
+// takes it back.
+int runSymbol(Settings& settings, const OutputPlan& plan)
 {
+    settings.source.dropInputLineEnd = settings.gs1 || settings.hibc;
+    Outcome result = loadInputData(settings.source, settings.symbol);
+    ReportDestination reportDestination(settings.reportPath);
     std::optional<SymbolReport> report;
-    if (settings.reportPath) {
+    if (reportDestination.wanted()) {
         report = describeInput(symbolOptionsOf(settings));
+        if (!result.ok()) {
+            report->input.clear();  // the data could not be read
+        }
     }
     RunExtras extras{nullptr, report ? &*report : nullptr};
     std::unique_ptr<VerifierProcess> verifier;
-    Outcome result;
-    if (settings.verify) {
+    if (result.ok() && settings.verify) {
         result = startVerifier(verifier, extras.report);
         extras.decoder = verifier.get();
     }
+    MadeImage image;
     if (result.ok()) {
-        result = produceSymbol(settings, plan, extras);
+        result = makeImage(settings, plan, extras, image);
+    }
+    WrittenFile written;
+    bool imageWritten = false;
+    if (result.ok()) {
+        if (Outcome opened = reportDestination.open(); !opened.ok()) {
+            return printFailure(opened);
+        }
+        result = commitImage(plan, image, reportDestination.fileIdentity(), written, extras.report);
+        imageWritten = result.ok();
+    }
+    if (result.ok() && settings.printHumanReadable && !printLine(image.humanReadable)) {
+        result = {ResultCode::Fail, "standard output did not take the human-readable text"};
     }
     if (report) {
         report->outcome = result;
-        if (Outcome reported = writeReport(*settings.reportPath, *report); result.ok()) {
+        static_cast<void>(reportDestination.open());
+        reportDestination.appendLine(reportJson(*report));
+        if (Outcome reported = reportDestination.finish(); result.ok()) {
             result = std::move(reported);
         }
     }
-    return result;
+    if (!result.ok() && imageWritten) {
+        removeWrittenFile(written);
+    }
+    return result.ok() ? 0 : printFailure(result);
 }
 
 // What a batch line tells besides its image: its report line and its
@@ -269,77 +249,135 @@ bool appendLine(std::FILE* stream, const std::optional<std::string>& text)
     return !text || (std::fputs(text->c_str(), stream) >= 0 && std::fputc('\n', stream) != EOF);
 }
 
+// One line of a batch: its symbol made and written, its texts kept for
+// delivery in line order.
+Outcome runBatchLine(const Settings& line, const OutputPlan& plan, std::uint64_t number, SymbolDecoder* decoder,
+                     const ReportDestination& reportDestination, BatchTexts& texts)
+{
+    std::optional<SymbolReport> lineReport;
+    if (reportDestination.wanted()) {
+        lineReport = describeInput(symbolOptionsOf(line));
+        lineReport->line = number;
+    }
+    MadeImage image;
+    Outcome result = makeImage(line, plan, {decoder, lineReport ? &*lineReport : nullptr}, image);
+    if (result.ok()) {
+        WrittenFile written;
+        result = commitImage(plan, image, reportDestination.fileIdentity(), written,
+                             lineReport ? &*lineReport : nullptr);
+    }
+    LineTexts lineTexts;
+    if (lineReport) {
+        lineReport->outcome = result;
+        lineTexts.reportLine = reportJson(*lineReport);
+    }
+    if (result.ok() && line.printHumanReadable) {
+        lineTexts.humanReadable = std::move(image.humanReadable);
+    }
+    texts.keep(number, std::move(lineTexts));
+    return result;
+}
+
+// The report's one line for a batch that failed as a whole (its helper did
+// not start, its file could not be read): the outcome without a line number.
+void appendRunFailure(ReportDestination& reportDestination, const Outcome& failure)
+{
+    if (!reportDestination.wanted() || !reportDestination.open().ok()) {
+        return;
+    }
+    SymbolReport runReport;
+    runReport.outcome = failure;
+    if (failure.code == ResultCode::VerifierNotAvailable) {
+        runReport.verification = Verification{};
+        runReport.verification->detail = failure.detail;
+    }
+    reportDestination.appendLine(reportJson(runReport));
+}
+
 // A batch with its extras: one verifier for all lines, the report as JSON
 // Lines (failed lines included) and the human-readable texts, both in line
 // order.
 int runBatchWithExtras(const Settings& settings, const char* pattern, const OutputPlan& plan)
 {
-    // One helper for all lines: the workers share it, each taking the
-    // answers to its own requests.
+    ReportDestination reportDestination(settings.reportPath);
     std::unique_ptr<VerifierProcess> verifier;
     if (settings.verify) {
         if (Outcome started = VerifierProcess::start({}, verifier); !started.ok()) {
-            return report(started);
+            appendRunFailure(reportDestination, started);
+            static_cast<void>(reportDestination.finish());
+            return printFailure(started);
         }
     }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> reportFile(
-        settings.reportPath && *settings.reportPath != kStandardOutputName ? std::fopen(settings.reportPath->c_str(), "wb")
-                                                                          : nullptr,
-        [](std::FILE* f) { return f != nullptr ? std::fclose(f) : 0; });
-    if (settings.reportPath && *settings.reportPath != kStandardOutputName && !reportFile) {
-        return report({ResultCode::CantOpenOutputFile, "report file " + *settings.reportPath});
+    if (Outcome opened = reportDestination.open(); !opened.ok()) {
+        return printFailure(opened);
     }
-    std::FILE* reportStream = reportFile ? reportFile.get() : stdout;
     BatchTexts texts;
-    bool reportWritten = true;
     bool humanReadableWritten = true;
-    const int status = runBatch(
+    const BatchEnd end = runBatch(
         settings, pattern,
         [&](const Settings& line, const char* linePath, std::uint64_t number) {
             OutputPlan linePlan = plan;
             linePlan.path = linePath;
-            std::optional<SymbolReport> lineReport;
-            if (settings.reportPath) {
-                lineReport = describeInput(symbolOptionsOf(line));
-            }
-            std::string humanReadable;
-            const Outcome result = produceSymbol(
-                line, linePlan,
-                {verifier.get(), lineReport ? &*lineReport : nullptr, &humanReadable});
-            LineTexts lineTexts;
-            if (lineReport) {
-                lineReport->outcome = result;
-                lineTexts.reportLine = reportJson(*lineReport);
-            }
-            if (result.ok() && settings.printHumanReadable) {
-                lineTexts.humanReadable = std::move(humanReadable);
-            }
-            texts.keep(number, std::move(lineTexts));
-            return result;
+            return runBatchLine(line, linePlan, number, verifier.get(), reportDestination, texts);
         },
         [&](std::uint64_t number, const Outcome&) {
             const LineTexts lineTexts = texts.take(number);
-            reportWritten = appendLine(reportStream, lineTexts.reportLine) && reportWritten;
+            if (lineTexts.reportLine) {
+                reportDestination.appendLine(*lineTexts.reportLine);
+            }
             humanReadableWritten = appendLine(stdout, lineTexts.humanReadable) && humanReadableWritten;
         });
-    if (settings.reportPath && (std::fflush(reportStream) != 0 || !reportWritten) && status == 0) {
-        return report({ResultCode::CantCloseOutputFile, "the report could not be written"});
+    if (!end.runFailure.ok()) {
+        appendRunFailure(reportDestination, end.runFailure);
     }
-    if (settings.printHumanReadable && (std::fflush(stdout) != 0 || !humanReadableWritten) && status == 0) {
-        return report(ResultCode::Fail);
+    if (Outcome reported = reportDestination.finish(); !reported.ok() && end.exitStatus == 0) {
+        return printFailure(reported);
     }
-    return status;
+    if (settings.printHumanReadable && (std::fflush(stdout) != 0 || !humanReadableWritten) && end.exitStatus == 0) {
+        return printFailure({ResultCode::Fail, "standard output did not take the human-readable text"});
+    }
+    return end.exitStatus;
 }
 
-// The output plan and the PNG's time; the status to end with when either is refused.
-std::optional<int> planRun(const Settings& settings, const char* path, OutputPlan& plan)
+// Same device and inode, or the same name: a report written there would
+// replace the image.
+bool sameFile(const std::string& reportPath, const char* imagePath)
 {
+    if (reportPath == imagePath) {
+        return true;
+    }
+    struct stat report {};
+    struct stat image {};
+    return stat(reportPath.c_str(), &report) == 0 && stat(imagePath, &image) == 0 && report.st_dev == image.st_dev &&
+           report.st_ino == image.st_ino;
+}
+
+// Everything about the options that can be checked before anything is made
+// or opened, in the order the checks were added: data sources, the output
+// plan (with the file name, 11), the PNG's time, combinations, the report's
+// path, and the ranges of settings. A refused run writes nothing, not even
+// its report. Returns the status to end with when the run is refused.
+std::optional<int> checkRun(const Settings& settings, const char* path, OutputPlan& plan)
+{
+    if (Outcome sources = checkDataSource(settings.source); !sources.ok()) {
+        return printFailure(sources);
+    }
     if (Outcome planned = planOutput(settings, path, isatty(STDOUT_FILENO) == 1, plan); !planned.ok()) {
-        return report(planned);
+        return printFailure(planned);
     }
     const char* sourceDateEpoch = std::getenv("SOURCE_DATE_EPOCH");
     if (plan.type == OutputType::Png && !chooseImageTime(settings.print.time, sourceDateEpoch, plan.png.time)) {
-        return reportLine(invalidValueMessage("SOURCE_DATE_EPOCH", sourceDateEpoch), ResultCode::InvalidArgument);
+        return printFailure(invalidValueMessage("SOURCE_DATE_EPOCH", sourceDateEpoch), ResultCode::InvalidArgument);
+    }
+    if (Outcome combined = checkCombinations(settings); !combined.ok()) {
+        return printFailure(combined);
+    }
+    if (settings.reportPath && *settings.reportPath != kStandardOutputName && path != nullptr &&
+        sameFile(*settings.reportPath, path)) {
+        return printFailure({ResultCode::InvalidArgument, "--report names the output file"});
+    }
+    if (Outcome inRange = checkRanges(settings); !inRange.ok()) {
+        return printFailure(inRange);
     }
     return std::nullopt;
 }
@@ -373,25 +411,17 @@ int runProgram(int argc, const char* const* argv)
                 break;
             }
         }
-        if (Outcome sources = checkDataSource(settings.source); !sources.ok()) {
-            return report(sources);
-        }
         const char* path = scanner.argIndex() < argc ? argv[scanner.argIndex()] : nullptr;
         OutputPlan plan;
-        if (const auto refused = planRun(settings, path, plan)) {
+        if (const auto refused = checkRun(settings, path, plan)) {
             return *refused;
         }
         if (settings.source.batchPath) {
             return runBatchWithExtras(settings, path, plan);
         }
-        settings.source.dropInputLineEnd = settings.gs1 || settings.hibc;
-        if (Outcome loaded = loadInputData(settings.source, settings.symbol); !loaded.ok()) {
-            return report(loaded);
-        }
-        const Outcome result = runSymbol(settings, plan);
-        return result.ok() ? 0 : report(result);
+        return runSymbol(settings, plan);
     } catch (const std::bad_alloc&) {
-        return report(ResultCode::UnknownException);
+        return printFailure(ResultCode::UnknownException);
     }
 }
 

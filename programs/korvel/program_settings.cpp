@@ -1,5 +1,6 @@
 #include "program_settings.hpp"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -18,12 +19,20 @@ bool inRange(std::int32_t value, std::int32_t low, std::int32_t high) { return v
 constexpr std::int32_t kLastFormat = 30;
 constexpr std::int32_t kLastDmreFormat = 48;
 
+// Keyword values are taken in any letter case, as file name endings are.
+bool sameKeyword(std::string_view given, std::string_view keyword)
+{
+    return given.size() == keyword.size() && std::equal(given.begin(), given.end(), keyword.begin(), [](char a, char b) {
+               return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+           });
+}
+
 std::optional<SymbolShape> shapeFromName(std::string_view name)
 {
-    if (name == "square") {
+    if (sameKeyword(name, "square")) {
         return SymbolShape::Square;
     }
-    if (name == "rectangle") {
+    if (sameKeyword(name, "rectangle")) {
         return SymbolShape::Rectangle;
     }
     return std::nullopt;
@@ -37,7 +46,7 @@ std::optional<OutputType> parseOutputType(std::string_view text)
                                                                              {"pdf", OutputType::Pdf},
                                                                              {"text", OutputType::Text}}};
     for (const auto& [name, type] : kTypes) {
-        if (text == name) {
+        if (sameKeyword(text, name)) {
             return type;
         }
     }
@@ -46,10 +55,10 @@ std::optional<OutputType> parseOutputType(std::string_view text)
 
 std::optional<Gs1Separator> gs1SeparatorFromName(std::string_view name)
 {
-    if (name == "fnc1") {
+    if (sameKeyword(name, "fnc1")) {
         return Gs1Separator::Fnc1;
     }
-    if (name == "gs") {
+    if (sameKeyword(name, "gs")) {
         return Gs1Separator::GroupSeparator;
     }
     return std::nullopt;
@@ -78,26 +87,6 @@ bool applyPrintOption(int code, const char* value, PrintSettings& p)
     case kStdoutOption: p.toStandardOutput = true; return true;
     default: return true;
     }
-}
-
-// Standard output has one owner: the image (--stdout), the report (--report=-)
-// or the human-readable text (--hri).
-Outcome checkStandardOutputOwner(const Settings& s)
-{
-    const bool reportThere = s.reportPath && *s.reportPath == kStandardOutputName;
-    if (s.print.toStandardOutput && reportThere) {
-        return {ResultCode::InvalidArgument, "--stdout and --report=- both claim standard output"};
-    }
-    if (s.print.toStandardOutput && s.source.batchPath) {
-        return {ResultCode::InvalidArgument, "--stdout cannot take the many images of --batch"};
-    }
-    if (s.print.toStandardOutput && s.printHumanReadable) {
-        return {ResultCode::InvalidArgument, "--stdout and --hri both claim standard output"};
-    }
-    if (reportThere && s.printHumanReadable) {
-        return {ResultCode::InvalidArgument, "--hri is not needed with --report=-: the report holds the text"};
-    }
-    return ResultCode::Ok;
 }
 
 }  // namespace
@@ -205,14 +194,8 @@ bool applyOption(int code, const char* value, Settings& s)
     return true;
 }
 
-Outcome checkSettings(const Settings& s)
+Outcome checkCombinations(const Settings& s)
 {
-    const StructuredAppend& sequence = s.symbol.structuredAppend;
-    const bool accepted = inRange(sequence.position, 1, 16) && inRange(sequence.total, 2, 16) &&
-                          inRange(sequence.id, 1, StructuredAppend::kMaxId) && s.render.quietZoneSize >= 0;
-    if (!accepted) {
-        return ResultCode::InvalidArgument;
-    }
     if (s.symbol.minimal && s.symbol.mode != EncodingMode::Automatic) {
         return {ResultCode::InvalidArgument, "--minimal chooses the schemes itself and needs -m 0"};
     }
@@ -226,7 +209,22 @@ Outcome checkSettings(const Settings& s)
     if (s.printHumanReadable && !s.gs1 && !s.hibc) {
         return {ResultCode::InvalidArgument, "--hri needs --gs1, --gs1-nocheck or --hibc"};
     }
-    return checkStandardOutputOwner(s);
+    const bool reportThere = s.reportPath && *s.reportPath == kStandardOutputName;
+    if (s.print.toStandardOutput && reportThere) {
+        return {ResultCode::InvalidArgument, "--stdout and --report=- both claim standard output"};
+    }
+    if (s.print.toStandardOutput && s.source.batchPath) {
+        return {ResultCode::InvalidArgument, "--stdout cannot take the many images of --batch"};
+    }
+    return ResultCode::Ok;
+}
+
+Outcome checkRanges(const Settings& s)
+{
+    const StructuredAppend& sequence = s.symbol.structuredAppend;
+    const bool accepted = inRange(sequence.position, 1, 16) && inRange(sequence.total, 2, 16) &&
+                          inRange(sequence.id, 1, StructuredAppend::kMaxId) && s.render.quietZoneSize >= 0;
+    return accepted ? ResultCode::Ok : ResultCode::InvalidArgument;
 }
 
 SymbolOptions symbolOptionsOf(const Settings& settings)

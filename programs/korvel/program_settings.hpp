@@ -60,12 +60,16 @@ inline constexpr const char* kStandardOutputName = "-";
 // false (the run ends with status 1).
 [[nodiscard]] bool applyOption(int code, const char* value, Settings& settings);
 
-// What the command refuses with 1 before anything is encoded: the structured
-// append position (1..16), total (2..16) and identification (1..64516),
-// whether or not structured append is on, the quiet zone size (0 or more),
-// --minimal with an explicit mode, and GS1/HIBC options that exclude each
-// other or need each other.
-[[nodiscard]] Outcome checkSettings(const Settings& settings);
+// Options that exclude or need each other, refused with 1 and a detail
+// before anything is made: --minimal with an explicit mode, GS1/HIBC
+// options, and the owners of standard output.
+[[nodiscard]] Outcome checkCombinations(const Settings& settings);
+
+// Settings out of range, refused with 1 after the file name is known and
+// before anything is encoded: the structured append position (1..16), total
+// (2..16) and identification (1..64516), whether or not structured append
+// is on, and the quiet zone size (0 or more).
+[[nodiscard]] Outcome checkRanges(const Settings& settings);
 
 // The symbol options of the run: with --dmre, the last -f in 0..48.
 [[nodiscard]] SymbolOptions symbolOptionsOf(const Settings& settings);

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "raster/symbol_drawing.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 
 namespace korvel {
 

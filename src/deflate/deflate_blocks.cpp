@@ -211,6 +211,96 @@ const BlockCodes& fixedCodes()
     return codes;
 }
 
+// Codes fitted to one block and what its header sends: how many of each
+// alphabet's lengths, the lengths as runs, and the code of those runs.
+struct DynamicHeader {
+    BlockCodes codes;
+    std::size_t literalCodes = kLiteralLengthSymbols;
+    std::size_t distanceCodes = kDistanceSymbols;
+    CodeLengthRuns runs;
+    std::array<std::uint8_t, kCodeLengthSymbols> codeLengthBits{};
+    std::size_t codeLengthCodes = kCodeLengthSymbols;
+    std::uint64_t headerBits = 0;
+};
+
+// Symbols up to the last one with a code; at least `least`.
+std::size_t usedSymbols(std::span<const std::uint8_t> bits, std::size_t least = 1)
+{
+    std::size_t used = bits.size();
+    while (used > least && bits[used - 1] == 0) {
+        --used;
+    }
+    return used;
+}
+
+DynamicHeader planDynamicHeader(std::span<const std::uint64_t> literalLength, std::span<const std::uint64_t> distance)
+{
+    DynamicHeader h;
+    huffmanLengths(literalLength, kMaxCodeBits, h.codes.literalLengthBits);
+    huffmanLengths(distance, kMaxCodeBits, h.codes.distanceBits);
+    h.codes.makeCodes();
+    h.literalCodes = usedSymbols(h.codes.literalLengthBits);
+    h.distanceCodes = usedSymbols(h.codes.distanceBits);
+    h.runs.addAll(std::span(h.codes.literalLengthBits).first(h.literalCodes));
+    h.runs.addAll(std::span(h.codes.distanceBits).first(h.distanceCodes));
+    huffmanLengths(h.runs.frequencies, kMaxCodeLengthBits, h.codeLengthBits);
+    h.codeLengthCodes = kCodeLengthSymbols;
+    while (h.codeLengthCodes > 4 && h.codeLengthBits[kCodeLengthOrder[h.codeLengthCodes - 1]] == 0) {
+        --h.codeLengthCodes;
+    }
+    h.headerBits = 14 + 3 * h.codeLengthCodes;
+    for (std::size_t i = 0; i < h.runs.count; ++i) {
+        h.headerBits += h.codeLengthBits[h.runs.items[i].symbol] + codeLengthExtraBits(h.runs.items[i].symbol);
+    }
+    return h;
+}
+
+// Bits of the symbols' codes; their extra bits are the same for any codes.
+std::uint64_t symbolBits(std::span<const std::uint64_t> literalLength, std::span<const std::uint64_t> distance,
+                         const BlockCodes& codes)
+{
+    std::uint64_t bits = 0;
+    for (std::size_t s = 0; s < kLiteralLengthSymbols; ++s) {
+        bits += literalLength[s] * codes.literalLengthBits[s];
+    }
+    for (std::size_t s = 0; s < kDistanceSymbols; ++s) {
+        bits += distance[s] * codes.distanceBits[s];
+    }
+    return bits;
+}
+
+std::uint64_t extraBits(std::span<const std::uint64_t> literalLength, std::span<const std::uint64_t> distance)
+{
+    std::uint64_t bits = 0;
+    for (std::uint32_t s = 0; s + DeflateBlocks::kFirstLengthSymbol < kLiteralLengthSymbols; ++s) {
+        bits += literalLength[DeflateBlocks::kFirstLengthSymbol + s] * DeflateBlocks::lengthExtraBits(s);
+    }
+    for (std::uint32_t s = 0; s < kDistanceSymbols; ++s) {
+        bits += distance[s] * DeflateBlocks::distanceExtraBits(s);
+    }
+    return bits;
+}
+
+// The block type's second bit onwards for fitted codes: the alphabets'
+// sizes, the code of the code lengths, and the code lengths as its runs.
+void writeDynamicHeader(StreamBits& sink, const DynamicHeader& h)
+{
+    sink.put(2, 2);
+    sink.put(static_cast<std::uint32_t>(h.literalCodes - 257), 5);
+    sink.put(static_cast<std::uint32_t>(h.distanceCodes - 1), 5);
+    sink.put(static_cast<std::uint32_t>(h.codeLengthCodes - 4), 4);
+    for (std::size_t i = 0; i < h.codeLengthCodes; ++i) {
+        sink.put(h.codeLengthBits[kCodeLengthOrder[i]], 3);
+    }
+    std::array<std::uint16_t, kCodeLengthSymbols> codeLengthCode{};
+    canonicalCodes(h.codeLengthBits, codeLengthCode);
+    for (std::size_t i = 0; i < h.runs.count; ++i) {
+        const unsigned symbol = h.runs.items[i].symbol;
+        sink.put(codeLengthCode[symbol], h.codeLengthBits[symbol]);
+        sink.put(h.runs.items[i].extra, codeLengthExtraBits(symbol));
+    }
+}
+
 }  // namespace
 
 DeflateBlocks::DeflateBlocks(std::vector<std::uint8_t>& out) : out_(out)
@@ -264,7 +354,9 @@ void DeflateBlocks::repeatPhrase(std::uint64_t count)
 
 void DeflateBlocks::finish() { writeBlock(true); }
 
-void DeflateBlocks::writeBlock(bool last)
+// Counts of the block's symbols: its own, the phrase's times its repeats,
+// and the end of the block.
+DeflateBlocks::Frequencies DeflateBlocks::blockFrequencies() const
 {
     Frequencies f = frequencies_;
     for (const auto& [symbol, count] : phraseSymbols_) {
@@ -272,75 +364,13 @@ void DeflateBlocks::writeBlock(bool last)
             count * phraseRepeats_;
     }
     f.literalLength[kEndOfBlock] = 1;
-    BlockCodes dynamic;
-    huffmanLengths(f.literalLength, kMaxCodeBits, dynamic.literalLengthBits);
-    huffmanLengths(f.distance, kMaxCodeBits, dynamic.distanceBits);
-    std::size_t literalCodes = kLiteralLengthSymbols;
-    while (dynamic.literalLengthBits[literalCodes - 1] == 0) {
-        --literalCodes;
-    }
-    std::size_t distanceCodes = kDistanceSymbols;
-    while (dynamic.distanceBits[distanceCodes - 1] == 0) {
-        --distanceCodes;
-    }
-    CodeLengthRuns runs;
-    runs.addAll(std::span(dynamic.literalLengthBits).first(literalCodes));
-    runs.addAll(std::span(dynamic.distanceBits).first(distanceCodes));
-    std::array<std::uint8_t, kCodeLengthSymbols> codeLengthBits{};
-    huffmanLengths(runs.frequencies, kMaxCodeLengthBits, codeLengthBits);
-    std::size_t codeLengthCodes = kCodeLengthSymbols;
-    while (codeLengthCodes > 4 && codeLengthBits[kCodeLengthOrder[codeLengthCodes - 1]] == 0) {
-        --codeLengthCodes;
-    }
-    std::uint64_t headerBits = 14 + 3 * codeLengthCodes;
-    for (std::size_t i = 0; i < runs.count; ++i) {
-        headerBits += codeLengthBits[runs.items[i].symbol] + codeLengthExtraBits(runs.items[i].symbol);
-    }
+    return f;
+}
 
-    // Bits of the symbols' codes either way; extra bits are the same.
-    const BlockCodes& fixed = fixedCodes();
-    std::uint64_t dynamicBits = headerBits;
-    std::uint64_t fixedBits = 0;
-    for (std::size_t s = 0; s < kLiteralLengthSymbols; ++s) {
-        dynamicBits += f.literalLength[s] * dynamic.literalLengthBits[s];
-        fixedBits += f.literalLength[s] * fixed.literalLengthBits[s];
-    }
-    for (std::size_t s = 0; s < kDistanceSymbols; ++s) {
-        dynamicBits += f.distance[s] * dynamic.distanceBits[s];
-        fixedBits += f.distance[s] * fixed.distanceBits[s];
-    }
-    const bool useDynamic = dynamicBits < fixedBits;
-    std::uint64_t extraBits = 0;
-    for (std::uint32_t s = 0; s + kFirstLengthSymbol < kLiteralLengthSymbols; ++s) {
-        extraBits += f.literalLength[kFirstLengthSymbol + s] * lengthExtraBits(s);
-    }
-    for (std::uint32_t s = 0; s < kDistanceSymbols; ++s) {
-        extraBits += f.distance[s] * distanceExtraBits(s);
-    }
-
-    StreamBits sink(out_, bitBuffer_, bitCount_, 3 + (useDynamic ? dynamicBits : fixedBits) + extraBits);
-    sink.put(last ? 1 : 0, 1);
-    if (useDynamic) {
-        sink.put(2, 2);
-        sink.put(static_cast<std::uint32_t>(literalCodes - 257), 5);
-        sink.put(static_cast<std::uint32_t>(distanceCodes - 1), 5);
-        sink.put(static_cast<std::uint32_t>(codeLengthCodes - 4), 4);
-        for (std::size_t i = 0; i < codeLengthCodes; ++i) {
-            sink.put(codeLengthBits[kCodeLengthOrder[i]], 3);
-        }
-        std::array<std::uint16_t, kCodeLengthSymbols> codeLengthCode{};
-        canonicalCodes(codeLengthBits, codeLengthCode);
-        for (std::size_t i = 0; i < runs.count; ++i) {
-            const unsigned symbol = runs.items[i].symbol;
-            sink.put(codeLengthCode[symbol], codeLengthBits[symbol]);
-            sink.put(runs.items[i].extra, codeLengthExtraBits(symbol));
-        }
-        dynamic.makeCodes();
-    } else {
-        sink.put(1, 2);
-    }
-    const BlockCodes& codes = useDynamic ? dynamic : fixed;
-
+// The entries' codes, a repeated phrase as its bits worked out once.
+template <class Sink, class Codes>
+void DeflateBlocks::putEntries(Sink& sink, const Codes& codes) const
+{
     std::vector<PieceBits::Piece> phraseBits;
     bool phraseReady = false;
     // A local view: the bytes written through the sink could otherwise be
@@ -365,6 +395,29 @@ void DeflateBlocks::writeBlock(bool last)
             }
         }
     }
+}
+
+// A block with whichever codes give fewer bits: its header (for codes fitted
+// to it), its entries and the end-of-block code.
+void DeflateBlocks::writeBlock(bool last)
+{
+    const Frequencies f = blockFrequencies();
+    const DynamicHeader dynamic = planDynamicHeader(f.literalLength, f.distance);
+    const BlockCodes& fixed = fixedCodes();
+    const std::uint64_t dynamicBits = dynamic.headerBits + symbolBits(f.literalLength, f.distance, dynamic.codes);
+    const std::uint64_t fixedBits = symbolBits(f.literalLength, f.distance, fixed);
+    const bool useDynamic = dynamicBits < fixedBits;
+
+    StreamBits sink(out_, bitBuffer_, bitCount_,
+                    3 + std::min(dynamicBits, fixedBits) + extraBits(f.literalLength, f.distance));
+    sink.put(last ? 1 : 0, 1);
+    if (useDynamic) {
+        writeDynamicHeader(sink, dynamic);
+    } else {
+        sink.put(1, 2);
+    }
+    const BlockCodes& codes = useDynamic ? dynamic.codes : fixed;
+    putEntries(sink, codes);
     sink.put(codes.literalLength[kEndOfBlock], codes.literalLengthBits[kEndOfBlock]);
     sink.close(bitBuffer_, bitCount_, last);
     entries_.clear();

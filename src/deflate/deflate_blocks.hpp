@@ -121,6 +121,9 @@ private:
             writeBlock(false);
         }
     }
+    [[nodiscard]] Frequencies blockFrequencies() const;
+    template <class Sink, class Codes>
+    void putEntries(Sink& sink, const Codes& codes) const;
     void writeBlock(bool last);
 
     std::vector<std::uint8_t>& out_;

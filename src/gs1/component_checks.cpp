@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <initializer_list>
+#include <utility>
 
 #include "gs1/character_sets.hpp"
 #include "gs1/code_lists.hpp"
+#include "gs1/coupon_codes.hpp"
 
 namespace korvel::gs1 {
 namespace {
@@ -57,30 +60,10 @@ std::string expectDigits(std::string_view part, std::size_t count, const std::st
 
 bool isLeapYear(std::int64_t year) noexcept { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-bool isCalendarDate(std::int64_t year, int month, int day, bool dayZeroAllowed) noexcept
+int daysInMonth(std::int64_t year, int month) noexcept
 {
     static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) {
-        return false;
-    }
-    const int last = kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && isLeapYear(year) ? 1 : 0);
-    return (day >= 1 || (day == 0 && dayZeroAllowed)) && day <= last;
-}
-
-std::string checkDate(std::string_view part, bool fourDigitYear, bool dayZeroAllowed, const CheckContext& context)
-{
-    const std::size_t yearDigits = fourDigitYear ? 4 : 2;
-    const std::string fault = expectDigits(part, yearDigits + 4, "invalid date");
-    if (!fault.empty()) {
-        return fault;
-    }
-    const std::int64_t written = numberOf(part.substr(0, yearDigits));
-    const std::int64_t year =
-        fourDigitYear ? written : yearInCenturyWindow(static_cast<int>(written), context.referenceYear);
-    if (!isCalendarDate(year, twoDigits(part, yearDigits), twoDigits(part, yearDigits + 2), dayZeroAllowed)) {
-        return "invalid date " + shown(part);
-    }
-    return {};
+    return kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && isLeapYear(year) ? 1 : 0);
 }
 
 std::string checkRange(std::string_view part, std::size_t digits, std::int64_t low, std::int64_t high,
@@ -90,17 +73,36 @@ std::string checkRange(std::string_view part, std::size_t digits, std::int64_t l
     return n >= low && n <= high ? std::string{} : fault + " " + shown(part);
 }
 
+// "hour 24": the first of two-digit fields of `part` above its highest
+// value, or an empty string when all are in range (and all are digits).
+std::string fieldOutOfRange(std::string_view part, std::initializer_list<std::pair<const char*, int>> fields)
+{
+    std::size_t at = 0;
+    for (const auto& [name, highest] : fields) {
+        if (at + 2 <= part.size() && twoDigits(part, at) > highest) {
+            return std::string(name) + " " + std::string(part.substr(at, 2));
+        }
+        at += 2;
+    }
+    return {};
+}
+
 std::string checkTime(std::string_view part)
 {
-    const bool ok = part.size() == 4 && isAllDigits(part) && twoDigits(part, 0) <= 23 && twoDigits(part, 2) <= 59;
-    return ok ? std::string{} : "invalid time " + shown(part);
+    if (part.size() != 4 || !isAllDigits(part)) {
+        return "invalid time " + shown(part);
+    }
+    const std::string field = fieldOutOfRange(part, {{"hour", 23}, {"minute", 59}});
+    return field.empty() ? std::string{} : "invalid time " + shown(part) + ": " + field;
 }
 
 std::string checkMinutesOptionalSeconds(std::string_view part)
 {
-    const bool ok = (part.size() == 2 || part.size() == 4) && isAllDigits(part) && twoDigits(part, 0) <= 59 &&
-                    (part.size() == 2 || twoDigits(part, 2) <= 59);
-    return ok ? std::string{} : "invalid minutes and seconds " + shown(part);
+    if ((part.size() != 2 && part.size() != 4) || !isAllDigits(part)) {
+        return "invalid minutes and seconds " + shown(part);
+    }
+    const std::string field = fieldOutOfRange(part, {{"minute", 59}, {"second", 59}});
+    return field.empty() ? std::string{} : "invalid minutes and seconds " + shown(part) + ": " + field;
 }
 
 std::string checkDigit(std::string_view part)
@@ -148,11 +150,18 @@ std::string checkCharacterPair(std::string_view part)
 }
 
 // A GS1 Company Prefix is at least four digits; without GS1's registry only
-// that is checked (fewer when the part is shorter).
+// that is checked: the value must have room for them, and they must be digits.
 std::string checkCompanyPrefixFormat(std::string_view part, std::size_t position)
 {
-    const std::string_view prefix = part.substr(std::min(position - 1, part.size()), 4);
-    return isAllDigits(prefix) ? std::string{} : "no GS1 Company Prefix at its place";
+    constexpr std::size_t kShortest = 4;
+    const std::string_view prefix = part.substr(std::min(position - 1, part.size()), kShortest);
+    if (!isAllDigits(prefix)) {
+        return "no GS1 Company Prefix at its place";
+    }
+    if (prefix.size() < kShortest) {
+        return "no room for a GS1 Company Prefix (at least 4 digits)";
+    }
+    return {};
 }
 
 std::string checkCode(CodeList list, std::string_view part, const std::string& what)
@@ -211,10 +220,15 @@ std::string checkPercentEncoding(std::string_view part)
     return {};
 }
 
+// An IBAN (ISO 13616): an ISO 3166 alpha-2 country code, two check digits
+// and the account, verified modulo 97.
 std::string checkIban(std::string_view part)
 {
     bool ok = part.size() >= 5 && isUpperChar(part[0]) && isUpperChar(part[1]) && isDigitChar(part[2]) &&
               isDigitChar(part[3]);
+    if (ok && !isInCodeList(CodeList::Iso3166Alpha2, part.substr(0, 2))) {
+        return "invalid IBAN " + shown(part) + ": unknown country code '" + std::string(part.substr(0, 2)) + "'";
+    }
     int remainder = 0;
     for (std::size_t i = 0; ok && i < part.size(); ++i) {
         const char c = part[(i + 4) % part.size()];
@@ -242,41 +256,6 @@ std::string checkMediaType(std::string_view part)
     return (n >= 1 && n <= 10) || (n >= 80 && n <= 99) ? std::string{} : "invalid media type " + shown(part);
 }
 
-// Reads a length indicator digit in [low, high] at `at` and the field of
-// `base` + indicator digits after it; advances `at`. False when it does not fit.
-bool readVariableField(std::string_view digits, std::size_t& at, int low, int high, std::size_t base)
-{
-    if (at >= digits.size() || digits[at] - '0' < low || digits[at] - '0' > high) {
-        return false;
-    }
-    const std::size_t length = base + static_cast<std::size_t>(digits[at] - '0');
-    at += 1 + length;
-    return at <= digits.size();
-}
-
-// North American coupon code: the leading fields must be complete (company
-// prefix with its length indicator, offer code, save value, primary purchase
-// requirement with its code and family code); the optional fields after them
-// are not taken apart.
-std::string checkCouponCode(std::string_view part)
-{
-    std::size_t at = 0;
-    const bool ok = isAllDigits(part) && readVariableField(part, at, 0, 6, 6) && (at += 6) <= part.size() &&
-                    readVariableField(part, at, 1, 5, 0) && readVariableField(part, at, 1, 5, 0) &&
-                    (at += 4) <= part.size();
-    return ok ? std::string{} : "invalid coupon code format";
-}
-
-// Positive offer file coupon: format code, funder ID with its length
-// indicator, offer code and serial number with its length indicator.
-std::string checkCouponPositiveOffer(std::string_view part)
-{
-    std::size_t at = 1;
-    const bool ok = isAllDigits(part) && (part[0] == '0' || part[0] == '1') && readVariableField(part, at, 0, 6, 6) &&
-                    (at += 6) <= part.size() && readVariableField(part, at, 0, 9, 6) && at == part.size();
-    return ok ? std::string{} : "invalid coupon format";
-}
-
 }  // namespace
 
 std::int64_t yearInCenturyWindow(int twoDigitYear, std::int64_t referenceYear) noexcept
@@ -293,23 +272,46 @@ std::int64_t yearInCenturyWindow(int twoDigitYear, std::int64_t referenceYear) n
     return century + twoDigitYear;
 }
 
-std::string runCheck(Check check, std::string_view part, const CheckContext& context)
+std::string dateFault(std::string_view part, bool fourDigitYear, bool dayZeroAllowed, const CheckContext& context)
+{
+    const std::size_t yearDigits = fourDigitYear ? 4 : 2;
+    const std::string fault = expectDigits(part, yearDigits + 4, "invalid date");
+    if (!fault.empty()) {
+        return fault;
+    }
+    const std::int64_t written = numberOf(part.substr(0, yearDigits));
+    const std::int64_t year =
+        fourDigitYear ? written : yearInCenturyWindow(static_cast<int>(written), context.referenceYear);
+    const int month = twoDigits(part, yearDigits);
+    const int day = twoDigits(part, yearDigits + 2);
+    if (month < 1 || month > 12) {
+        return "invalid date " + shown(part) + ": month " + std::string(part.substr(yearDigits, 2));
+    }
+    if ((day == 0 && !dayZeroAllowed) || day > daysInMonth(year, month)) {
+        return "invalid date " + shown(part) + ": day " + std::string(part.substr(yearDigits + 2, 2));
+    }
+    return {};
+}
+
+namespace {
+
+std::string partFault(Check check, std::string_view part, const CheckContext& context)
 {
     switch (check) {
     case Check::Csum: return checkDigit(part);
     case Check::CsumAlpha: return checkCharacterPair(part);
     case Check::GcpPos1: return checkCompanyPrefixFormat(part, 1);
     case Check::GcpPos2: return checkCompanyPrefixFormat(part, 2);
-    case Check::Yymmdd: return checkDate(part, false, false, context);
-    case Check::Yymmd0: return checkDate(part, false, true, context);
-    case Check::Yyyymmdd: return checkDate(part, true, false, context);
-    case Check::Yyyymmd0: return checkDate(part, true, true, context);
+    case Check::Yymmdd: return dateFault(part, false, false, context);
+    case Check::Yymmd0: return dateFault(part, false, true, context);
+    case Check::Yyyymmdd: return dateFault(part, true, false, context);
+    case Check::Yyyymmd0: return dateFault(part, true, true, context);
     case Check::Hh: return checkRange(part, 2, 0, 23, "invalid hour");
     case Check::Mi: return checkRange(part, 2, 0, 59, "invalid minute");
     case Check::Ss: return checkRange(part, 2, 0, 59, "invalid second");
     case Check::Hhmi: return checkTime(part);
     case Check::Iso3166: return checkCode(CodeList::Iso3166Numeric, part, "country code");
-    case Check::Iso3166With999: return part == "999" ? std::string{} : runCheck(Check::Iso3166, part, context);
+    case Check::Iso3166With999: return part == "999" ? std::string{} : partFault(Check::Iso3166, part, context);
     case Check::Iso3166List: return checkCountryList(part);
     case Check::Iso3166Alpha2: return checkCode(CodeList::Iso3166Alpha2, part, "country code");
     case Check::Iso4217: return checkCode(CodeList::Iso4217Numeric, part, "currency code");
@@ -330,11 +332,21 @@ std::string runCheck(Check check, std::string_view part, const CheckContext& con
     case Check::Iban: return checkIban(part);
     case Check::ImporterIndex: return checkImporterIndex(part);
     case Check::MediaType: return checkMediaType(part);
-    case Check::CouponCode: return checkCouponCode(part);
+    case Check::CouponCode: return checkCouponCode(part, context).what;
     case Check::CouponPositiveOffer: return checkCouponPositiveOffer(part);
     case Check::MinutesOptionalSeconds: return checkMinutesOptionalSeconds(part);
     }
     return {};
+}
+
+}  // namespace
+
+CheckFault runCheck(Check check, std::string_view part, const CheckContext& context)
+{
+    if (check == Check::CouponCode) {
+        return checkCouponCode(part, context);
+    }
+    return {partFault(check, part, context)};
 }
 
 }  // namespace korvel::gs1

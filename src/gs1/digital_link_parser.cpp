@@ -1,5 +1,6 @@
 #include "gs1/digital_link_parser.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -43,7 +44,8 @@ Outcome decodeValue(const Piece& piece, ParsedElement& element)
         const int high = i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
         const int low = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
         if (high < 0 || low < 0) {
-            return elementFault(element, position, "invalid percent-encoding");
+            return elementFault(element, {position, std::min<std::size_t>(text.size() - i, 3)},
+                                "invalid percent-encoding");
         }
         element.append(static_cast<char>(high * 16 + low), position);
         i += 2;
@@ -113,15 +115,15 @@ Outcome parsePath(const Piece& path, ParsedElements& out)
         ++key;
     }
     if (key == segments.size()) {
-        return textFault(path.start + 1, "no GS1 primary key with a value in the path");
+        return textFault({path.start + 1, 0}, "no GS1 primary key with a value in the path");
     }
     std::vector<std::string_view> qualifiers;
     for (std::size_t i = key; i < segments.size(); i += 2) {
         if (segments[i].text.empty()) {
-            return textFault(segments[i].start + 1, "empty path segment");
+            return textFault({segments[i].start + 1, 0}, "empty path segment");
         }
         if (i + 1 == segments.size()) {
-            return textFault(segments[i].start + 1, "AI without a value in the path");
+            return textFault({segments[i].start + 1, segments[i].text.size()}, "AI without a value in the path");
         }
         ParsedElement element;
         Outcome outcome = makeElement(segments[i], segments[i + 1], element);
@@ -131,7 +133,7 @@ Outcome parsePath(const Piece& path, ParsedElements& out)
         if (i > key) {
             qualifiers.push_back(segments[i].text);
             if (!followsASequence(*out.front().entry, qualifiers)) {
-                return elementFault(element, element.aiPosition,
+                return elementFault(element, element.aiAndValue(),
                                     "not a qualifier of (" + out.front().ai + ") at this place in the path");
             }
         }
@@ -153,7 +155,7 @@ Outcome parseQuery(const Piece& query, ParsedElements& out)
         ParsedElement element;
         Outcome outcome = makeElement(key, value, element);
         if (outcome.ok() && !element.entry->digitalLinkAttribute) {
-            outcome = elementFault(element, element.aiPosition, "not allowed as a Digital Link query parameter");
+            outcome = elementFault(element, element.aiAndValue(), "not allowed as a Digital Link query parameter");
         }
         if (!outcome.ok()) {
             return outcome;
@@ -170,7 +172,7 @@ Outcome parseDigitalLink(std::string_view uri, ParsedElements& out)
     out.clear();
     for (std::size_t i = 0; i < uri.size(); ++i) {
         if (uri[i] <= ' ' || uri[i] > '~') {
-            return textFault(i + 1, "invalid character " + quotedCharacter(uri[i]) + " in the URI");
+            return textFault({i + 1, 1}, "invalid character " + quotedCharacter(uri[i]) + " in the URI");
         }
     }
     std::size_t at = 0;
@@ -179,16 +181,16 @@ Outcome parseDigitalLink(std::string_view uri, ParsedElements& out)
     } else if (startsWithIgnoringCase(uri, "http://")) {
         at = 7;
     } else {
-        return textFault(1, "a Digital Link URI starts with http:// or https://");
+        return textFault({1, std::min(uri.find('/'), uri.size())}, "a Digital Link URI starts with http:// or https://");
     }
     const std::size_t end = std::min(uri.find('#'), uri.size());
     const std::size_t queryStart = std::min(uri.find('?'), end);
     const std::size_t pathStart = std::min(uri.find('/', at), queryStart);
     if (pathStart == at) {
-        return textFault(at + 1, "no host in the URI");
+        return textFault({at + 1, 0}, "no host in the URI");
     }
     if (pathStart == queryStart) {
-        return textFault(pathStart + 1, "no path in the URI");
+        return textFault({pathStart + 1, 0}, "no path in the URI");
     }
     const Piece path{uri.substr(pathStart + 1, queryStart - pathStart - 1), pathStart + 1};
     Outcome outcome = parsePath(path, out);

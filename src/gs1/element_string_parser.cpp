@@ -1,6 +1,9 @@
 #include "gs1/element_string_parser.hpp"
 
+#include <algorithm>
 #include <string>
+
+#include "gs1/element_value_check.hpp"
 
 namespace korvel::gs1 {
 namespace {
@@ -23,7 +26,7 @@ std::size_t readValue(std::string_view text, std::size_t i, const Delimiters& d,
             continue;
         }
         if (d.escapes && c == d.close) {
-            fault = textFault(i + 1, "unescaped ')' in a value (write \\))");
+            fault = textFault({i + 1, 1}, "unescaped ')' in a value (write \\))");
             return i;
         }
         element.append(c, i + 1);
@@ -36,23 +39,25 @@ std::size_t readValue(std::string_view text, std::size_t i, const Delimiters& d,
 Outcome parseDelimited(std::string_view text, const Delimiters& d, ParsedElements& out)
 {
     out.clear();
-    const std::string expected = std::string("expected '") + d.open + "' and an AI";
-    if (text.empty()) {
-        return textFault(1, expected);
+    if (text.empty() || text.front() != d.open) {
+        return textFault({1, std::min<std::size_t>(text.size(), 1)}, std::string("expected '") + d.open + "' and an AI");
     }
     std::size_t i = 0;
     while (i < text.size()) {
-        if (text[i] != d.open) {
-            return textFault(i + 1, expected);
-        }
+        // After a value, an opening parenthesis that starts no AI is likely
+        // one meant as part of the value.
+        const std::string hint = d.escapes && i > 0 ? " (a '(' in a value is written \\()" : "";
         const std::size_t close = text.find(d.close, i + 1);
-        const std::size_t next = text.find(d.open, i + 1);
+        const std::size_t next = std::min(text.find(d.open, i + 1), text.size());
         if (close == std::string_view::npos || close > next) {
-            return textFault(i + 1, std::string("no '") + d.close + "' after the AI");
+            return textFault({i + 1, next - i}, std::string("no '") + d.close + "' after the AI" + hint);
         }
         ParsedElement element;
         element.ai = std::string(text.substr(i + 1, close - i - 1));
         element.aiPosition = i + 2;
+        if (!hint.empty() && !isAiSyntax(element.ai)) {
+            return textFault({element.aiPosition, element.ai.size()}, std::string(kAiSyntaxFault) + hint);
+        }
         Outcome fault;
         i = readValue(text, close + 1, d, element, fault);
         if (!fault.ok()) {

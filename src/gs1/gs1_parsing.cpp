@@ -20,7 +20,7 @@ gs1::ValidationSettings validationSettings(const Gs1Options& options)
 Outcome readElements(std::string_view text, gs1::ParsedElements& elements)
 {
     if (text.empty()) {
-        return {ResultCode::InvalidGs1Data, "no data"};
+        return gs1::noDataFault("no data");
     }
     switch (text.front()) {
     case '[': return gs1::parseBracketSyntax(text, elements);
@@ -29,7 +29,7 @@ Outcome readElements(std::string_view text, gs1::ParsedElements& elements)
         if (gs1::looksLikeDigitalLink(text)) {
             return gs1::parseDigitalLink(text, elements);
         }
-        return gs1::textFault(1, "expected '[', '(' or a Digital Link URI");
+        return gs1::textFault({1, 1}, "expected '[', '(' or a Digital Link URI");
     }
 }
 

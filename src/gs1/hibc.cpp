@@ -25,14 +25,14 @@ Outcome parseHibc(std::string_view text, HibcData& out) noexcept
     out = {};
     try {
         if (text.empty()) {
-            return {ResultCode::InvalidGs1Data, "no data"};
+            return gs1::noDataFault("no HIBC data");
         }
         if (text.front() == '+') {
-            return gs1::textFault(1, "the leading '+' is added, leave it out");
+            return gs1::textFault({1, 1}, "the leading '+' of a HIBC label is added, leave it out");
         }
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (gs1::kHibcCharacters.find(text[i]) == std::string_view::npos) {
-                return gs1::textFault(i + 1, "invalid character " + gs1::quotedCharacter(text[i]) + " for HIBC");
+                return gs1::textFault({i + 1, 1}, "invalid character " + gs1::quotedCharacter(text[i]) + " for HIBC");
             }
         }
         out.data = std::string(text);

@@ -2,19 +2,12 @@
 
 namespace korvel {
 
-TextBandRows textBandRows(const ModuleExtent& extent, const ModulePlacement& placement,
-                          const RenderOptions& options) noexcept
+LineBox textLineBox(const SymbolLayout& layout) noexcept
 {
-    const std::int64_t s = placement.moduleSize;
-    const std::int64_t quietZone = options.quietZone ? options.quietZoneSize : 0;
-    const std::int64_t extentTop = placement.top - quietZone * s;
-    return {extentTop + (extent.rows - kTextBandModules) * s, kTextBandModules * s};
-}
-
-LineBox textLineBox(double imageWidth, double moduleSize) noexcept
-{
-    const double margin = imageWidth > 4.0 * moduleSize ? moduleSize : 0.0;
-    return {margin, imageWidth - 2.0 * margin, kTextCapModules * moduleSize, kTextCapCentreModules * moduleSize};
+    const auto width = static_cast<double>(layout.width);
+    const auto s = static_cast<double>(layout.moduleSize);
+    const double margin = width > 4.0 * s ? s : 0.0;
+    return {margin, width - 2.0 * margin, kTextCapModules * s, kTextCapCentreModules * s};
 }
 
 Outcome textBandLine(const Symbol& symbol, std::string& text)
@@ -28,11 +21,8 @@ Outcome textBandLine(const Symbol& symbol, std::string& text)
     return ResultCode::Ok;
 }
 
-Outcome rasteriseTextBand(const Symbol& symbol, const RenderOptions& options, ImageSize size, TextBandImage& band)
+Outcome rasteriseTextBand(const Symbol& symbol, const SymbolLayout& layout, Coverage& band)
 {
-    if (symbol.empty()) {
-        return ResultCode::InvalidData;
-    }
     std::string text;
     if (Outcome line = textBandLine(symbol, text); !line.ok()) {
         return line;
@@ -41,15 +31,7 @@ Outcome rasteriseTextBand(const Symbol& symbol, const RenderOptions& options, Im
     if (Outcome found = sharedTextFont(font); !found.ok()) {
         return found;
     }
-    const auto extent = symbolExtent(symbol.format(), options);
-    ModulePlacement placement;
-    if (!extent || placeInTarget(*extent, options, {0, size.width, 0, size.height}, placement) != ResultCode::Ok) {
-        return ResultCode::InvalidBarcodeSize;
-    }
-    band.rows = textBandRows(*extent, placement, options);
-    const double s = static_cast<double>(placement.moduleSize);
-    return rasteriseLine(font, text, textLineBox(size.width, s), static_cast<std::int32_t>(band.rows.height),
-                         band.coverage);
+    return rasteriseLine(font, text, textLineBox(layout), static_cast<std::int32_t>(layout.bandHeight), band);
 }
 
 }  // namespace korvel

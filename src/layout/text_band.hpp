@@ -1,12 +1,12 @@
 #pragma once
 // The band of human-readable text under a symbol (RenderOptions::hriText):
-// where it lies in the image, the box its one line is set in, and the line
-// itself. The band is kTextBandModules modules high and as wide as the image.
+// the box its one line is set in, and the line itself. The layout places
+// the band (kTextBandModules modules high, as wide as the image).
 
 #include <cstdint>
 #include <string>
 
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 #include "text/line_fit.hpp"
 #include "text/line_raster.hpp"
 #include "korvel/render_options.hpp"
@@ -19,35 +19,17 @@ namespace korvel {
 inline constexpr double kTextCapModules = 2.0;
 inline constexpr double kTextCapCentreModules = 1.5;
 
-// The band's rows, in the units of the placement (pixels, or modules when a
-// module is one unit).
-struct TextBandRows {
-    std::int64_t top = 0;
-    std::int64_t height = 0;
-};
-
-// Under the symbol's quiet zone, for a symbol placed with an extent that
-// includes the band.
-[[nodiscard]] TextBandRows textBandRows(const ModuleExtent& extent, const ModulePlacement& placement,
-                                        const RenderOptions& options) noexcept;
-
-// The box of the line in an image `imageWidth` units wide at `moduleSize`
-// units per module: a module of margin on each side of images wider than
-// four modules.
-[[nodiscard]] LineBox textLineBox(double imageWidth, double moduleSize) noexcept;
+// The box of the line in the layout's band, from the band's top: a module of
+// margin on each side of images wider than four modules.
+[[nodiscard]] LineBox textLineBox(const SymbolLayout& layout) noexcept;
 
 // The text of the line: Symbol::hriText, or 1 with a detail when the data
 // has none.
 [[nodiscard]] Outcome textBandLine(const Symbol& symbol, std::string& text);
 
-// The band of a PNG image: its rows and the line rasterised across the
-// image's width in the shared text font. Failures: textBandLine's, the
-// font's (1 none installed) and rasteriseLine's.
-struct TextBandImage {
-    TextBandRows rows;
-    Coverage coverage;
-};
-[[nodiscard]] Outcome rasteriseTextBand(const Symbol& symbol, const RenderOptions& options, ImageSize size,
-                                        TextBandImage& band);
+// The line rasterised across the layout's band in the shared text font: a
+// coverage as wide as the image and as high as the band. Failures:
+// textBandLine's, the font's (1 none installed) and rasteriseLine's.
+[[nodiscard]] Outcome rasteriseTextBand(const Symbol& symbol, const SymbolLayout& layout, Coverage& band);
 
 }  // namespace korvel

@@ -1,105 +1,176 @@
 // Writing an output file so that it is either complete or gone.
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "output/output_file.hpp"
+
 #include <unistd.h>
 
-#include <cstdlib>
-#include <memory>
+#include <cerrno>
+#include <vector>
 
 #include "korvel/output.hpp"
 
 namespace korvel {
 namespace {
 
-// Identity of the file a stream writes to, when that is a regular file.
-struct OutputFileIdentity {
-    bool regular = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
+// Bytes held before they are written, for a file made of many small pieces.
+constexpr std::size_t kHeldBytes = 64 * 1024;
 
-OutputFileIdentity identify(std::FILE* file)
+bool writeAll(int descriptor, std::span<const std::uint8_t> bytes)
 {
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return {};
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(descriptor, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(put));
     }
-    return {true, info.st_dev, info.st_ino};
-}
-
-// Removes the partly written file, also when the path is a symbolic link to
-// it; if it cannot be removed it is at least emptied, so that nothing is left
-// that looks like a finished image. Devices, pipes and the like are left alone.
-void discardPartialFile(const char* path, const OutputFileIdentity& written)
-{
-    if (!written.regular) {
-        return;
-    }
-    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(path, nullptr), std::free);
-    const char* target = resolved ? resolved.get() : path;
-    struct stat info {};
-    if (stat(target, &info) != 0 || info.st_dev != written.device || info.st_ino != written.inode) {
-        return;
-    }
-    if (unlink(target) != 0) {
-        static_cast<void>(truncate(target, 0));
-    }
-}
-
-// Opens the output for writing without emptying it first. An existing file
-// is overwritten in place and cut to the new length once the image is
-// written (see finishRegularFile). Emptying a file that has data and
-// writing it again makes ext4 start writing the file to disk at close, which
-// costs more than making a whole small symbol; the finished file is the same.
-std::FILE* openOutput(const char* path)
-{
-    const int descriptor = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    std::FILE* file = fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        close(descriptor);
-    }
-    return file;
-}
-
-// Drops whatever an earlier, longer file left after the new image.
-bool finishRegularFile(std::FILE* file)
-{
-    if (std::fflush(file) != 0) {
-        return false;
-    }
-    const off_t length = ftello(file);
-    return length >= 0 && ftruncate(fileno(file), length) == 0;
+    return true;
 }
 
 }  // namespace
 
+void removeWrittenFile(const WrittenFile& file) noexcept
+{
+    if (file.regular) {
+        removeIfSame(file.resolvedPath.c_str(), file.identity);
+    }
+}
+
+OutputFile::~OutputFile()
+{
+    if (isOpen()) {
+        remove();
+    }
+}
+
+// The file is opened without emptying it: an existing file is overwritten
+// in place and cut to the new length at the end. Emptying a file that has
+// data and writing it again makes ext4 start writing the file to disk at
+// close, which costs more than making a whole small symbol; the finished
+// file is the same.
+Outcome OutputFile::open(const std::string& path)
+{
+    descriptor_ = inFlight_.open(path.c_str());
+    held_.clear();
+    length_ = 0;
+    failed_ = false;
+    return descriptor_ >= 0 ? Outcome() : Outcome(ResultCode::CantOpenOutputFile);
+}
+
+bool OutputFile::append(std::span<const std::uint8_t> bytes)
+{
+    if (failed_ || !isOpen()) {
+        return false;
+    }
+    if (held_.size() + bytes.size() <= kHeldBytes) {
+        held_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
+    }
+    if (!flush() || !writeAll(descriptor_, bytes)) {
+        failed_ = true;
+        return false;
+    }
+    length_ += bytes.size();
+    return true;
+}
+
+bool OutputFile::flush()
+{
+    const std::span<const std::uint8_t> held(reinterpret_cast<const std::uint8_t*>(held_.data()), held_.size());
+    if (!writeAll(descriptor_, held)) {
+        failed_ = true;
+        return false;
+    }
+    length_ += held_.size();
+    held_.clear();
+    return true;
+}
+
+Outcome OutputFile::finish()
+{
+    if (!isOpen()) {
+        return ResultCode::CantCloseOutputFile;
+    }
+    bool written = !failed_ && flush();
+    if (written && regular()) {
+        // Drops whatever an earlier, longer file left after the new content.
+        written = ftruncate(descriptor_, static_cast<off_t>(length_)) == 0;
+    }
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (::close(descriptor) != 0) {
+        written = false;
+    }
+    if (!written) {
+        inFlight_.remove();
+        return ResultCode::CantCloseOutputFile;
+    }
+    finished_ = {regular(), inFlight_.resolvedPath(), identity()};
+    inFlight_.release();
+    return ResultCode::Ok;
+}
+
+void OutputFile::closeDescriptor() noexcept
+{
+    if (isOpen()) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+}
+
+void OutputFile::remove() noexcept
+{
+    closeDescriptor();
+    inFlight_.remove();
+}
+
+void OutputFile::leaveUntouched() noexcept
+{
+    closeDescriptor();
+    held_.clear();
+    inFlight_.release();
+}
+
+Outcome writeWholeFile(const std::string& path, std::span<const std::uint8_t> bytes, WrittenFile* written,
+                       const FileIdentity* notThisFile)
+{
+    OutputFile file;
+    if (Outcome opened = file.open(path); !opened.ok()) {
+        return opened;
+    }
+    if (notThisFile != nullptr && file.regular() && file.identity() == *notThisFile) {
+        file.leaveUntouched();
+        return {ResultCode::InvalidArgument, "the output file is the report file"};
+    }
+    if (!file.append(bytes)) {
+        file.remove();
+        return ResultCode::CantCloseOutputFile;
+    }
+    Outcome finished = file.finish();
+    if (finished.ok() && written != nullptr) {
+        *written = file.written();
+    }
+    return finished;
+}
+
+// The library's file writer: the output is made in memory first, so that
+// no file is created or touched before its bytes exist.
 Outcome writeFile(const std::string& path, const std::function<Outcome(const ByteSink&)>& produce)
 {
-    std::FILE* file = openOutput(path.c_str());
-    if (file == nullptr) {
-        return ResultCode::CantOpenOutputFile;
-    }
-    const OutputFileIdentity identity = identify(file);
+    std::vector<std::uint8_t> bytes;
     Outcome produced;
     try {
-        produced = produce(fileSink(file));
+        produced = produce(bufferSink(bytes));
     } catch (...) {
         produced = ResultCode::UnknownException;
     }
-    const bool written = produced.ok() && (!identity.regular || finishRegularFile(file));
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed) {
-        return ResultCode::Ok;
+    if (!produced.ok()) {
+        return produced.code == ResultCode::Fail ? Outcome(ResultCode::CantCloseOutputFile) : produced;
     }
-    discardPartialFile(path.c_str(), identity);
-    if (!produced.ok() && produced.code != ResultCode::Fail) {
-        return produced;
-    }
-    return ResultCode::CantCloseOutputFile;
+    return writeWholeFile(path, bytes);
 }
 
 }  // namespace korvel

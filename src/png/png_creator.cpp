@@ -1,4 +1,8 @@
-// The only file that talks to libpng.
+// PNG files written with libpng, one write path per kind of input: a
+// raster's rows, rows described by their structure and painted one at a
+// time, and rows whose image data is made here from their structure
+// (PngImageData) and only framed by libpng. The typed writer (png_writer.cpp)
+// and PngCreator come here; the proof reads PNGs elsewhere.
 
 #include "korvel/png_creator.hpp"
 
@@ -41,20 +45,12 @@ constexpr std::size_t kImageDataChunkBytes = 64 * 1024;
 constexpr png_byte kIdat[5] = "IDAT";
 constexpr png_byte kIend[5] = "IEND";
 
-// The rows of the image: a raster's, or rows described by their structure.
-// When `imageData` is set it makes the compressed image data itself and
-// libpng only frames it; otherwise libpng filters and compresses the rows.
-struct ImageRows {
+// What every write path tells libpng about the image besides its data.
+struct ImageFormat {
     std::int32_t width = 0;
     std::int32_t height = 0;
-    const RasterImage* raster = nullptr;
-    const RowStructure* structure = nullptr;
     bool mostlyRepeat = false;
-    PngImageData* imageData = nullptr;
-    std::vector<std::uint8_t>* part = nullptr;  // a part of the image data
-    std::uint8_t* paintedRow = nullptr;         // a row painted from its runs
     const PngStreamExtras* extras = nullptr;
-    std::uint8_t* packedRow = nullptr;  // a row at one bit per pixel, for the palette
 };
 
 // Levels at which the image data may be made from the rows' structure:
@@ -142,7 +138,7 @@ png_uint_32 pixelsPerMetre(std::int32_t dotsPerInch)
 }
 
 // The header, and the palette and resolution when the extras ask for them.
-void describeFormat(png_structp png, png_infop info, const ImageRows& image)
+void describeFormat(png_structp png, png_infop info, const ImageFormat& image)
 {
     const PngStreamExtras& extras = *image.extras;
     const bool indexed = extras.palette.has_value();
@@ -164,7 +160,7 @@ void describeFormat(png_structp png, png_infop info, const ImageRows& image)
 
 // Describes the image and the fixed chunks to libpng. Text chunks keep
 // pointers into `creationTime`, which must outlive the write.
-void describeImage(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
+void describeImage(png_structp png, png_infop info, const ImageFormat& image, int level, std::time_t when,
                    std::array<char, 29>& creationTime)
 {
     png_set_compression_level(png, level);
@@ -201,49 +197,31 @@ void describeImage(png_structp png, png_infop info, const ImageRows& image, int 
     png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
 }
 
-// An RGB row as the image stores it: itself, or packed to one bit per pixel
-// against the palette's first colour.
-const png_byte* packedForFormat(const ImageRows& image, const std::uint8_t* rgb)
+// A row buffer at one bit per pixel when the image has a palette, else
+// empty. Throws std::bad_alloc.
+std::vector<std::uint8_t> packedRowFor(const ImageFormat& image)
+{
+    return std::vector<std::uint8_t>(image.extras->palette ? packedRowBytes(static_cast<std::size_t>(image.width)) : 0);
+}
+
+// An RGB row as the image stores it: itself, or packed into `packed` at one
+// bit per pixel against the palette's first colour.
+const png_byte* rowForFormat(const ImageFormat& image, const std::uint8_t* rgb, std::vector<std::uint8_t>& packed)
 {
     if (!image.extras->palette) {
         return rgb;
     }
-    packTwoColourRow(rgb, static_cast<std::size_t>(image.width), (*image.extras->palette)[0], image.packedRow);
-    return image.packedRow;
+    packTwoColourRow(rgb, static_cast<std::size_t>(image.width), (*image.extras->palette)[0], packed.data());
+    return packed.data();
 }
 
-// The image data: made here and framed as IDAT chunks (libpng's
-// png_write_end refuses an image whose IDAT it did not write, so IEND is
-// framed the same way), or the rows handed to libpng.
-void writeImageData(png_structp png, png_infop info, const ImageRows& image)
-{
-    if (image.imageData != nullptr) {
-        while (image.imageData->next(*image.part, kImageDataChunkBytes)) {
-            png_write_chunk(png, kIdat, image.part->data(), image.part->size());
-        }
-        png_write_chunk(png, kIend, nullptr, 0);
-        return;
-    }
-    if (image.raster != nullptr) {
-        for (std::int32_t y = 0; y < image.height; ++y) {
-            png_write_row(png, packedForFormat(image, image.raster->row(y)));
-        }
-    } else {
-        for (std::size_t g = 0; g < image.structure->groupCount(); ++g) {
-            paintRow(image.structure->runsOf(g), image.paintedRow);
-            const png_byte* row = packedForFormat(image, image.paintedRow);
-            for (std::uint32_t r = 0; r < image.structure->rowsOf(g); ++r) {
-                png_write_row(png, row);
-            }
-        }
-    }
-    png_write_end(png, info);
-}
-
-// Runs the libpng calls between setjmp and any error longjmp. Only plain data
-// lives in this frame, so a longjmp out of libpng skips no destructor.
-bool writeStream(png_structp png, png_infop info, const ImageRows& image, int level, std::time_t when,
-                 WriteState& state)
+// Runs the libpng calls between setjmp and any error longjmp: the image's
+// description, then `writeData` for the image data and the end. Only plain
+// data lives in this frame and in `writeData`'s, so a longjmp out of libpng
+// skips no destructor.
+template <class WriteData>
+bool writeStream(png_structp png, png_infop info, const ImageFormat& image, int level, std::time_t when,
+                 WriteState& state, const WriteData& writeData)
 {
     std::array<char, 29> creationTime{};
     if (setjmp(png_jmpbuf(png)) != 0) {
@@ -252,21 +230,16 @@ bool writeStream(png_structp png, png_infop info, const ImageRows& image, int le
     png_set_write_fn(png, &state, sendToSink, flushNothing);
     describeImage(png, info, image, level, when, creationTime);
     png_write_info(png, info);
-    writeImageData(png, info, image);
+    writeData(png, info);
     return true;
 }
 
-Outcome writeImage(ImageRows& image, int level, std::time_t when, const ByteSink& sink)
+// One PNG through libpng: its chunks around the image data that `writeData`
+// writes; libpng's errors and running out of memory become the outcome.
+template <class WriteData>
+Outcome writeImage(const ImageFormat& image, int level, std::time_t when, const ByteSink& sink,
+                   const WriteData& writeData)
 {
-    std::vector<std::uint8_t> packedRow;
-    if (image.extras->palette) {
-        try {
-            packedRow.resize(packedRowBytes(static_cast<std::size_t>(image.width)));
-        } catch (const std::bad_alloc&) {
-            return {ResultCode::Fail, "out of memory"};
-        }
-        image.packedRow = packedRow.data();
-    }
     WriteState state{&sink, {}};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, keepError, dropWarning);
     if (png == nullptr) {
@@ -279,7 +252,7 @@ Outcome writeImage(ImageRows& image, int level, std::time_t when, const ByteSink
     }
     bool written = false;
     try {
-        written = writeStream(png, info, image, level, when, state);
+        written = writeStream(png, info, image, level, when, state, writeData);
     } catch (const std::bad_alloc&) {
         std::snprintf(state.error.data(), state.error.size(), "%s", "out of memory");
     }
@@ -290,30 +263,85 @@ Outcome writeImage(ImageRows& image, int level, std::time_t when, const ByteSink
     return ResultCode::Ok;
 }
 
-// Rows given by their structure: made into image data here when that suits
-// them, else painted one at a time for libpng.
+Outcome outOfMemory() { return {ResultCode::Fail, "out of memory"}; }
+
+// A raster's rows, filtered and compressed by libpng and zlib.
+Outcome writeRasterRows(const RasterImage& raster, bool mostlyRepeat, int level, std::time_t when,
+                        const ByteSink& sink, const PngStreamExtras& extras)
+{
+    const ImageFormat image{raster.width(), raster.height(), mostlyRepeat, &extras};
+    std::vector<std::uint8_t> packed;
+    try {
+        packed = packedRowFor(image);
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
+    }
+    return writeImage(image, level, when, sink, [&](png_structp png, png_infop info) {
+        for (std::int32_t y = 0; y < image.height; ++y) {
+            png_write_row(png, rowForFormat(image, raster.row(y), packed));
+        }
+        png_write_end(png, info);
+    });
+}
+
+// Rows given by their structure, each group's row painted once and handed
+// to libpng as often as it repeats.
+Outcome writePaintedRows(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink,
+                         const PngStreamExtras& extras)
+{
+    const ImageFormat image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height()),
+                            rowsMostlyRepeat(rows.groupCount(), rows.height()), &extras};
+    std::vector<std::uint8_t> painted;
+    std::vector<std::uint8_t> packed;
+    try {
+        painted.resize(std::size_t{rows.width()} * 3);
+        packed = packedRowFor(image);
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
+    }
+    return writeImage(image, level, when, sink, [&](png_structp png, png_infop info) {
+        for (std::size_t g = 0; g < rows.groupCount(); ++g) {
+            paintRow(rows.runsOf(g), painted.data());
+            const png_byte* row = rowForFormat(image, painted.data(), packed);
+            for (std::uint32_t r = 0; r < rows.rowsOf(g); ++r) {
+                png_write_row(png, row);
+            }
+        }
+        png_write_end(png, info);
+    });
+}
+
+// Rows given by their structure, their image data made here and framed as
+// IDAT chunks (libpng's png_write_end refuses an image whose IDAT it did not
+// write, so IEND is framed the same way).
+Outcome writeCodedRows(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink,
+                       const PngStreamExtras& extras)
+{
+    const ImageFormat image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height()),
+                            rowsMostlyRepeat(rows.groupCount(), rows.height()), &extras};
+    try {
+        PngImageData imageData(rows, extras.palette ? std::optional(packedPixel((*extras.palette)[0])) : std::nullopt);
+        std::vector<std::uint8_t> part;
+        return writeImage(image, level, when, sink, [&](png_structp png, png_infop) {
+            while (imageData.next(part, kImageDataChunkBytes)) {
+                png_write_chunk(png, kIdat, part.data(), part.size());
+            }
+            png_write_chunk(png, kIend, nullptr, 0);
+        });
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
+    }
+}
+
+// Rows given by their structure: coded here when that suits them, else
+// painted for libpng.
 Outcome writeStructure(const RowStructure& rows, int level, std::time_t when, const ByteSink& sink,
                        const PngStreamExtras& extras)
 {
-    ImageRows image{static_cast<std::int32_t>(rows.width()), static_cast<std::int32_t>(rows.height())};
-    image.structure = &rows;
-    image.mostlyRepeat = rowsMostlyRepeat(rows.groupCount(), rows.height());
-    image.extras = &extras;
-    try {
-        std::vector<std::uint8_t> part;
-        if (codesRuns(level) && suitsRunCoding(rows)) {
-            PngImageData imageData(rows, extras.palette ? std::optional(packedPixel((*extras.palette)[0]))
-                                                        : std::nullopt);
-            image.imageData = &imageData;
-            image.part = &part;
-            return writeImage(image, level, when, sink);
-        }
-        std::vector<std::uint8_t> paintedRow(std::size_t{rows.width()} * 3);
-        image.paintedRow = paintedRow.data();
-        return writeImage(image, level, when, sink);
-    } catch (const std::bad_alloc&) {
-        return {ResultCode::Fail, "out of memory"};
+    if (codesRuns(level) && suitsRunCoding(rows)) {
+        return writeCodedRows(rows, level, when, sink, extras);
     }
+    return writePaintedRows(rows, level, when, sink, extras);
 }
 
 }  // namespace
@@ -324,8 +352,7 @@ Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time
     if (!image.isAllocated() || compressionLevel < 0 || compressionLevel > 9) {
         return ResultCode::Fail;
     }
-    ImageRows rows{image.width(), image.height(), &image};
-    rows.extras = &extras;
+    bool mostlyRepeat = false;
     if (!kLibpngChoosesFilters) {
         RasterRows analysis;
         try {
@@ -336,9 +363,9 @@ Outcome writePngStream(const RasterImage& image, int compressionLevel, std::time
         if (analysis.structure && codesRuns(compressionLevel)) {
             return writeStructure(*analysis.structure, compressionLevel, when, sink, extras);
         }
-        rows.mostlyRepeat = analysis.mostlyRepeat;
+        mostlyRepeat = analysis.mostlyRepeat;
     }
-    return writeImage(rows, compressionLevel, when, sink);
+    return writeRasterRows(image, mostlyRepeat, compressionLevel, when, sink, extras);
 }
 
 Outcome writePngStream(const RowStructure& rows, int compressionLevel, std::time_t when, const ByteSink& sink,

@@ -1,18 +1,16 @@
 #pragma once
 // The zlib stream of a PNG's image data, made from the structure of its rows
 // rather than from its pixels. A row that repeats the one above is filtered
-// with UP (the difference to the row above): its filter byte and zeros, a
-// few matches at distance 1 that are worked out once. Any other row is not
-// filtered: runs of one pixel, a literal or three and matches at distance 1
-// or 3 (8-bit RGB), or runs of one byte (two colours at one bit per pixel).
-// The checksum is worked out from the runs too.
+// with UP (the difference to the row above): its filter byte and zeros, one
+// phrase of the stream repeated. Any other row is not filtered: runs of one
+// pixel (8-bit RGB), or runs of one byte (two colours at one bit per pixel).
+// ZlibStream codes them and works out the checksum.
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "deflate/adler_sums.hpp"
-#include "deflate/deflate_blocks.hpp"
+#include "deflate/zlib_stream.hpp"
 #include "png/row_structure.hpp"
 
 namespace korvel {
@@ -33,30 +31,15 @@ public:
 
 private:
     void codeGroup(std::size_t g);
-    void codePixels(std::uint32_t pixel, std::uint64_t count);
-    void codeRun(std::uint8_t byte, std::uint64_t length);
-    void copyBack(std::uint64_t length, std::uint32_t distance);
-    void literal(std::uint8_t byte)
-    {
-        blocks_.literal(byte);
-        recent_ = ((recent_ << 8) | byte) & 0xFFFFFFU;
-        recentCount_ = recentCount_ < 3 ? recentCount_ + 1 : 3;
-    }
-    void finish();
+    void codePackedRow(std::size_t g);
+    void codeRgbRow(std::size_t g);
 
     const RowStructure& rows_;
     std::optional<std::uint32_t> paletteZero_;
-    std::uint64_t rowBytes_;
     std::vector<ByteRun> packed_;  // the row being coded, at one bit per pixel
-    std::vector<std::uint8_t> pending_;
-    DeflateBlocks blocks_;
+    ZlibStream stream_;
     std::size_t group_ = 0;
     bool finished_ = false;
-    // The last three bytes of the filtered image so far, the latest in the
-    // lowest byte, and how many there have been (up to 3).
-    std::uint32_t recent_ = 0;
-    unsigned recentCount_ = 0;
-    AdlerSums adler_;
 };
 
 }  // namespace korvel

@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "layout/symbol_layout.hpp"
+#include "layout/text_band.hpp"
 #include "png/png_stream.hpp"
 #include "png/symbol_rows.hpp"
-#include "korvel/rendering.hpp"
-#include "korvel/vector_writer.hpp"
 
 namespace korvel {
 
@@ -20,21 +20,18 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
         (png.dotsPerInch && (*png.dotsPerInch < 1 || *png.dotsPerInch > kMaxDotsPerInch))) {
         return ResultCode::InvalidArgument;
     }
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
-    }
-    if (!RasterImage::sizeAccepted(size.width, size.height)) {
-        return ResultCode::CantInitializePngCreator;
+    SymbolLayout layout;
+    if (Outcome laid = layOutPixels(symbol, render, png.dotsPerInch, PixelLimit::Raster, layout); !laid.ok()) {
+        return laid;
     }
     if (!render.hriText) {
-        return describeSymbol(symbol, render, size, rows);
+        return describeSymbol(symbol, render, layout, rows);
     }
-    TextBandImage band;
-    if (Outcome drawn = rasteriseTextBand(symbol, render, size, band); !drawn.ok()) {
+    Coverage line;
+    if (Outcome drawn = rasteriseTextBand(symbol, layout, line); !drawn.ok()) {
         return drawn;
     }
-    return describeSymbol(symbol, render, size, rows, {&band, png.palette});
+    return describeSymbol(symbol, render, layout, rows, {&line, png.palette});
 }
 
 PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 
 namespace korvel {
 namespace {
@@ -33,48 +33,49 @@ std::uint32_t bandPixel(const RenderOptions& options, std::uint8_t coverage, boo
 }
 
 // The rows of the text band that lie inside the image.
-void appendBandRows(RowStructure& rows, const RenderOptions& options, ImageSize size, const BandRows& text)
+void appendBandRows(RowStructure& rows, const RenderOptions& options, ImageSize size, const BandRows& band)
 {
-    const TextBandImage& band = *text.band;
+    const Coverage& line = *band.line;
     std::vector<ColorRun> runs;
-    for (std::int32_t y = 0; y < band.coverage.height && rows.height() < static_cast<std::uint32_t>(size.height); ++y) {
+    for (std::int32_t y = 0; y < line.height && rows.height() < static_cast<std::uint32_t>(size.height); ++y) {
         runs.clear();
-        for (std::int32_t x = 0; x < band.coverage.width && x < size.width; ++x) {
-            extendRow(runs, x + 1, bandPixel(options, band.coverage.at(x, y), text.twoColours));
+        for (std::int32_t x = 0; x < line.width && x < size.width; ++x) {
+            extendRow(runs, x + 1, bandPixel(options, line.at(x, y), band.twoColours));
         }
         extendRow(runs, size.width, packedPixel(options.background));
         rows.appendRows(runs, 1);
     }
 }
 
-RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, ImageSize size,
-                        const ModulePlacement& placement, const BandRows& text)
+RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options, const SymbolLayout& layout,
+                        const BandRows& band)
 {
     const std::uint32_t background = packedPixel(options.background);
     const std::uint32_t foreground = packedPixel(options.foreground);
     const ModuleView view(matrix, options.orientation);
-    const std::int64_t s = placement.moduleSize;
+    const std::int64_t s = layout.moduleSize;
+    const ImageSize size = layout.imageSize();
 
     RowStructure rows(static_cast<std::uint32_t>(size.width));
     const std::vector<ColorRun> blank{{static_cast<std::uint32_t>(size.width), background}};
-    if (placement.top > 0) {
-        rows.appendRows(blank, static_cast<std::uint32_t>(placement.top));
+    if (layout.top > 0) {
+        rows.appendRows(blank, static_cast<std::uint32_t>(layout.top));
     }
     std::vector<ColorRun> runs;
     for (int i = 0; i < view.rows(); ++i) {
         runs.clear();
-        extendRow(runs, placement.left, background);
+        extendRow(runs, layout.left, background);
         for (int j = 0; j < view.columns(); ++j) {
-            extendRow(runs, placement.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
+            extendRow(runs, layout.left + (j + 1) * s, view.dark(i, j) ? foreground : background);
         }
         extendRow(runs, size.width, background);
         rows.appendRows(runs, static_cast<std::uint32_t>(s));
     }
-    if (text.band != nullptr) {
-        if (const std::int64_t gap = text.band->rows.top - rows.height(); gap > 0) {
+    if (band.line != nullptr) {
+        if (const std::int64_t gap = layout.bandTop - rows.height(); gap > 0) {
             rows.appendRows(blank, static_cast<std::uint32_t>(gap));
         }
-        appendBandRows(rows, options, size, text);
+        appendBandRows(rows, options, size, band);
     }
     if (rows.height() < static_cast<std::uint32_t>(size.height)) {
         rows.appendRows(blank, static_cast<std::uint32_t>(size.height) - rows.height());
@@ -84,17 +85,11 @@ RowStructure symbolRows(const ModuleMatrix& matrix, const RenderOptions& options
 
 }  // namespace
 
-ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
-                          std::optional<RowStructure>& rows, BandRows text) noexcept
+ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, const SymbolLayout& layout,
+                          std::optional<RowStructure>& rows, BandRows band) noexcept
 {
-    ModulePlacement placement;
-    if (const ResultCode placed =
-            placeSymbol(symbol.format(), !symbol.empty(), options, {0, size.width, 0, size.height}, placement);
-        placed != ResultCode::Ok) {
-        return placed;
-    }
     try {
-        rows.emplace(symbolRows(symbol.matrix(), options, size, placement, text));
+        rows.emplace(symbolRows(symbol.matrix(), options, layout, band));
     } catch (const std::bad_alloc&) {
         return ResultCode::CantInitializePngCreator;
     }

@@ -5,27 +5,28 @@
 
 #include <optional>
 
-#include "layout/text_band.hpp"
+#include "layout/symbol_layout.hpp"
 #include "png/row_structure.hpp"
+#include "text/line_raster.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 
 namespace korvel {
 
-// How the rows of a text band are painted: the coverage blended from the
-// background to the foreground, or in two colours only (half covered and
-// more is foreground) for a two-colour image.
+// How the rows of the text band are painted: the line's coverage blended
+// from the background to the foreground, or in two colours only (half
+// covered and more is foreground) for a two-colour image.
 struct BandRows {
-    const TextBandImage* band = nullptr;
+    const Coverage* line = nullptr;
     bool twoColours = false;
 };
 
-// The symbol drawn into an image of `size`, with the text band when one is
-// given. Results as renderSymbol's: 1 for render options outside their sets,
-// 4 when the symbol does not fit, 5 for an empty symbol; and 3 when memory
-// runs out. `rows` is set only on success.
-[[nodiscard]] ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options, ImageSize size,
-                                        std::optional<RowStructure>& rows, BandRows text = {}) noexcept;
+// The symbol drawn as the layout places it, in the options' colours, with
+// the line in the layout's band when one is given. 3 when memory runs out;
+// `rows` is set only on success.
+[[nodiscard]] ResultCode describeSymbol(const Symbol& symbol, const RenderOptions& options,
+                                        const SymbolLayout& layout, std::optional<RowStructure>& rows,
+                                        BandRows band = {}) noexcept;
 
 }  // namespace korvel

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 #include "layout/text_band.hpp"
 
 namespace korvel {

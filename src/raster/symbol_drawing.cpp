@@ -4,15 +4,15 @@
 #include <cstdint>
 
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 
 namespace korvel {
 
 ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, const RenderOptions& options,
                       RasterImage& image, const TargetRect& target)
 {
-    ModulePlacement placement;
-    if (const ResultCode placed = placeSymbol(format, matrix != nullptr, options, target, placement);
+    SymbolLayout layout;
+    if (const ResultCode placed = layOutInTarget(format, matrix != nullptr, options, target, layout);
         placed != ResultCode::Ok) {
         return placed;
     }
@@ -26,13 +26,13 @@ ResultCode drawSymbol(const SymbolFormat& format, const ModuleMatrix* matrix, co
                        options.background);
     }
     const ModuleView view(*matrix, options.orientation);
-    const std::int64_t s = placement.moduleSize;
+    const std::int64_t s = layout.moduleSize;
     const auto size = static_cast<std::int32_t>(s);
     for (int i = 0; i < view.rows(); ++i) {
         for (int j = 0; j < view.columns(); ++j) {
             if (view.dark(i, j)) {
-                image.fillRect(static_cast<std::int32_t>(placement.left + j * s),
-                               static_cast<std::int32_t>(placement.top + i * s), size, size, options.foreground);
+                image.fillRect(static_cast<std::int32_t>(layout.left + j * s),
+                               static_cast<std::int32_t>(layout.top + i * s), size, size, options.foreground);
             }
         }
     }

@@ -85,6 +85,9 @@ Json orNull(const std::optional<T>& value, F&& convert)
 std::string reportJson(const SymbolReport& report)
 {
     Json json;
+    if (report.line) {
+        json["line"] = *report.line;
+    }
     json["status"] = static_cast<unsigned>(report.outcome.code);
     json["message"] = outcomeMessage(report.outcome);
     json["input"] = report.input;

@@ -5,8 +5,8 @@
 #include <array>
 
 #include "common/byte_text.hpp"
+#include "layout/symbol_layout.hpp"
 #include "korvel/report.hpp"
-#include "korvel/rendering.hpp"
 
 namespace korvel {
 
@@ -37,14 +37,13 @@ void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolRe
 
 void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)
 {
-    ImageSize size;
-    SymbolPlacement placement;
-    if (!imageSize(symbol, render, size).ok() || !placeSymbol(symbol, render, size, placement).ok()) {
+    SymbolLayout layout;
+    if (!layOutPixels(symbol, render, std::nullopt, PixelLimit::None, layout).ok()) {
         return;
     }
     ImageReport image;
-    image.size = size;
-    image.moduleSize = placement.moduleSize;
+    image.size = layout.imageSize();
+    image.moduleSize = static_cast<std::int32_t>(layout.moduleSize);
     report.image = image;
 }
 

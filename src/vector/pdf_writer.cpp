@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <charconv>
 #include <optional>
 
@@ -10,6 +12,39 @@ namespace korvel {
 namespace {
 
 constexpr PageOperators kPdfContent{"", " cm", " rg", " re f", " re", "f"};
+
+// The sides a PDF page may have, in units of its user space (1/72 inch
+// unless UserUnit, from PDF 1.6 on, makes a unit larger).
+constexpr double kMinPageUnits = 3.0;
+constexpr double kMaxPageUnits = 14400.0;
+constexpr int kUserUnitDigits = 4;
+
+// Points per unit of the page's user space: 1, unless a side of the picture
+// exceeds the largest page; then the smallest UserUnit (to four fraction
+// digits) that brings both sides within it. Nothing when a side stays
+// below the smallest page.
+std::optional<double> pageUnitPoints(const VectorPicture& picture)
+{
+    const double longer = std::max(picture.widthPoints(), picture.heightPoints());
+    const double shorter = std::min(picture.widthPoints(), picture.heightPoints());
+    double unit = 1.0;
+    if (roundedTo(longer, kSizeDigits) > kMaxPageUnits) {
+        const double scale = std::pow(10.0, kUserUnitDigits);
+        unit = std::ceil(longer / kMaxPageUnits * scale) / scale;
+    }
+    if (roundedTo(shorter / unit, kSizeDigits) < kMinPageUnits) {
+        return std::nullopt;
+    }
+    return unit;
+}
+
+Outcome pageRefused(const VectorPicture& picture)
+{
+    VectorText why;
+    why.text("the PDF page would be ").decimal(picture.widthPoints(), kSizeDigits).text(" x ");
+    why.decimal(picture.heightPoints(), kSizeDigits).text(" points; PDF pages are 3 to 14,400 units a side");
+    return {ResultCode::InvalidArgument, why.take()};
+}
 
 // Appends objects numbered from 1 and remembers where each one starts.
 class PdfObjects {
@@ -47,13 +82,17 @@ private:
     std::vector<std::size_t> offsets_;
 };
 
-std::string pageObject(const VectorPicture& picture)
+std::string pageObject(const VectorPicture& picture, double unitPoints)
 {
     VectorText page;
     page.text("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 ");
-    page.decimal(picture.widthPoints(), kSizeDigits).text(" ").decimal(picture.heightPoints(), kSizeDigits);
-    page.text(picture.text ? "] /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>"
-                           : "] /Resources << >> /Contents 4 0 R >>");
+    page.decimal(picture.widthPoints() / unitPoints, kSizeDigits).text(" ");
+    page.decimal(picture.heightPoints() / unitPoints, kSizeDigits).text("]");
+    if (unitPoints != 1.0) {
+        page.text(" /UserUnit ").decimal(unitPoints, kUserUnitDigits);
+    }
+    page.text(picture.text ? " /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>"
+                           : " /Resources << >> /Contents 4 0 R >>");
     return page.take();
 }
 
@@ -87,10 +126,10 @@ void appendText(VectorText& content, const VectorPicture& picture)
 
 constexpr std::string_view kCourierFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding /WinAnsiEncoding >>";
 
-std::string contentObject(const VectorPicture& picture)
+std::string contentObject(const VectorPicture& picture, double unitPoints)
 {
     VectorText content;
-    appendPageDrawing(content, picture, kPdfContent);
+    appendPageDrawing(content, picture, kPdfContent, unitPoints);
     if (picture.text) {
         appendText(content, picture);
     }
@@ -105,21 +144,27 @@ std::string contentObject(const VectorPicture& picture)
 
 }  // namespace
 
-std::string pdfDocument(const VectorPicture& picture)
+Outcome pdfDocument(const VectorPicture& picture, std::string& document)
 {
+    const std::optional<double> unitPoints = pageUnitPoints(picture);
+    if (!unitPoints) {
+        return pageRefused(picture);
+    }
     VectorText pdf;
-    // The comment of bytes above 127 marks the file as binary for transfer programs.
-    pdf.text("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    // UserUnit came with PDF 1.6. The comment of bytes above 127 marks the
+    // file as binary for transfer programs.
+    pdf.text(*unitPoints == 1.0 ? "%PDF-1.4" : "%PDF-1.6").text("\n%\xE2\xE3\xCF\xD3\n");
     PdfObjects objects(pdf);
     objects.add("<< /Type /Catalog /Pages 2 0 R >>");
     objects.add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    objects.add(pageObject(picture));
-    objects.add(contentObject(picture));
+    objects.add(pageObject(picture, *unitPoints));
+    objects.add(contentObject(picture, *unitPoints));
     if (picture.text) {
         objects.add(kCourierFont);
     }
     objects.finish();
-    return pdf.take();
+    document = pdf.take();
+    return ResultCode::Ok;
 }
 
 }  // namespace korvel

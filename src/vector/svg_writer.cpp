@@ -71,20 +71,20 @@ std::string svgDocument(const VectorPicture& picture)
         .text("mm\" height=\"")
         .decimal(picture.heightMillimetres(), kSizeDigits)
         .text("mm\" viewBox=\"0 0 ")
-        .integer(picture.width)
+        .integer(picture.width())
         .text(" ")
-        .integer(picture.height)
+        .integer(picture.height())
         .text("\">\n");
     svg.text("<rect width=\"")
-        .integer(picture.width)
+        .integer(picture.width())
         .text("\" height=\"")
-        .integer(picture.height)
+        .integer(picture.height())
         .text("\" fill=\"")
         .text(hexColor(picture.background))
         .text("\"/>\n");
     if (!picture.modules.empty()) {
         svg.text("<path fill=\"").text(hexColor(picture.foreground)).text("\" transform=\"matrix(");
-        appendModuleTransform(svg, picture.placement);
+        appendModuleTransform(svg, picture.layout);
         svg.text(")\" d=\"");
         appendModulePath(svg, picture.modules);
         svg.text("\"/>\n");

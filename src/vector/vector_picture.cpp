@@ -7,76 +7,14 @@
 
 #include "common/rounding.hpp"
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
 #include "layout/text_band.hpp"
-#include "korvel/rendering.hpp"
+#include "layout/symbol_layout.hpp"
 
 namespace korvel {
 namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kPointsPerInch = 72.0;
-
-bool vectorOptionsValid(const VectorOptions& vector, const RenderOptions& render)
-{
-    if (vector.moduleMillimetres) {
-        return *vector.moduleMillimetres > 0.0 && *vector.moduleMillimetres <= kMaxModuleMillimetres &&
-               !render.imageSize;
-    }
-    return vector.dotsPerInch >= 1 && vector.dotsPerInch <= kMaxDotsPerInch;
-}
-
-// The grid of a module size in millimetres: one unit per module, the image
-// exactly the symbol and its quiet zones.
-Outcome moduleGrid(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
-{
-    const auto extent = symbolExtent(symbol.format(), render);
-    if (!extent) {
-        return ResultCode::InvalidArgument;
-    }
-    const std::int64_t quietZone = render.quietZone ? render.quietZoneSize : 0;
-    picture.width = extent->columns;
-    picture.height = extent->rows;
-    picture.placement = {1, quietZone, quietZone};
-    return ResultCode::Ok;
-}
-
-// The grid of the raster drawing: its pixels and the module placement in them.
-Outcome pixelGrid(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
-{
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
-    }
-    const auto extent = symbolExtent(symbol.format(), render);
-    if (!extent) {
-        return ResultCode::InvalidBarcodeSize;
-    }
-    picture.width = size.width;
-    picture.height = size.height;
-    return placeInTarget(*extent, render, {0, size.width, 0, size.height}, picture.placement);
-}
-
-// The line of human-readable text and its band, when the options ask for it.
-Outcome placeText(const Symbol& symbol, const RenderOptions& render, VectorPicture& picture)
-{
-    if (!render.hriText) {
-        return ResultCode::Ok;
-    }
-    VectorPicture::Text text;
-    if (Outcome line = textBandLine(symbol, text.line); !line.ok()) {
-        return line;
-    }
-    const auto extent = symbolExtent(symbol.format(), render);
-    if (!extent) {
-        return ResultCode::InvalidBarcodeSize;
-    }
-    const TextBandRows rows = textBandRows(*extent, picture.placement, render);
-    text.top = static_cast<double>(rows.top);
-    text.box = textLineBox(static_cast<double>(picture.width), static_cast<double>(picture.placement.moduleSize));
-    picture.text = std::move(text);
-    return ResultCode::Ok;
-}
 
 }  // namespace
 
@@ -88,36 +26,33 @@ double modulePixelsAt(double moduleMillimetres, std::int32_t dotsPerInch) noexce
 Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
                           VectorPicture& picture)
 {
-    if (!renderOptionsValid(render) || !vectorOptionsValid(vector, render)) {
-        return ResultCode::InvalidArgument;
+    if (Outcome laid = layOutVector(symbol, render, vector, picture.layout); !laid.ok()) {
+        return laid;
     }
-    const Outcome placed =
-        vector.moduleMillimetres ? moduleGrid(symbol, render, picture) : pixelGrid(symbol, render, picture);
-    if (!placed.ok()) {
-        return placed;
-    }
-    if (symbol.empty()) {
-        return ResultCode::InvalidData;
-    }
-    if (Outcome text = placeText(symbol, render, picture); !text.ok()) {
-        return text;
-    }
-    picture.unitMillimetres = vector.moduleMillimetres ? *vector.moduleMillimetres
-                                                       : kMillimetresPerInch / vector.dotsPerInch;
     picture.foreground = render.foreground;
     picture.background = render.background;
     picture.modules = darkRectangles(ModuleView(symbol.matrix(), render.orientation));
+    if (render.hriText) {
+        VectorPicture::Text text;
+        if (Outcome line = textBandLine(symbol, text.line); !line.ok()) {
+            return line;
+        }
+        text.top = static_cast<double>(picture.layout.bandTop);
+        text.box = textLineBox(picture.layout);
+        picture.text = std::move(text);
+    }
     return ResultCode::Ok;
 }
 
 double VectorPicture::pointsPerUnit() const noexcept
 {
-    return unitMillimetres * kPointsPerInch / kMillimetresPerInch;
+    return unitMillimetres() * kPointsPerInch / kMillimetresPerInch;
 }
-double VectorPicture::widthMillimetres() const noexcept { return static_cast<double>(width) * unitMillimetres; }
-double VectorPicture::heightMillimetres() const noexcept { return static_cast<double>(height) * unitMillimetres; }
-double VectorPicture::widthPoints() const noexcept { return static_cast<double>(width) * pointsPerUnit(); }
-double VectorPicture::heightPoints() const noexcept { return static_cast<double>(height) * pointsPerUnit(); }
+double VectorPicture::unitMillimetres() const noexcept { return layout.unitMillimetres.value_or(0.0); }
+double VectorPicture::widthMillimetres() const noexcept { return static_cast<double>(width()) * unitMillimetres(); }
+double VectorPicture::heightMillimetres() const noexcept { return static_cast<double>(height()) * unitMillimetres(); }
+double VectorPicture::widthPoints() const noexcept { return static_cast<double>(width()) * pointsPerUnit(); }
+double VectorPicture::heightPoints() const noexcept { return static_cast<double>(height()) * pointsPerUnit(); }
 
 VectorText& VectorText::integer(std::int64_t value)
 {
@@ -150,28 +85,29 @@ VectorText& VectorText::channel(std::uint8_t level)
     return decimal(static_cast<double>(level) / 255.0, kSizeDigits);
 }
 
-void appendModuleTransform(VectorText& text, const ModulePlacement& placement)
+void appendModuleTransform(VectorText& text, const SymbolLayout& layout)
 {
-    text.integer(placement.moduleSize).text(" 0 0 ").integer(placement.moduleSize).text(" ");
-    text.integer(placement.left).text(" ").integer(placement.top);
+    text.integer(layout.moduleSize).text(" 0 0 ").integer(layout.moduleSize).text(" ");
+    text.integer(layout.left).text(" ").integer(layout.top);
 }
 
-void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators)
+void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators,
+                       double unitPoints)
 {
     const auto color = [&](Color c) {
         page.channel(c.red()).text(" ").channel(c.green()).text(" ").channel(c.blue()).text(operators.color).text("\n");
     };
-    const double k = picture.pointsPerUnit();
+    const double k = picture.pointsPerUnit() / unitPoints;
     page.text(operators.matrixBefore).decimal(k, kScaleDigits).text(" 0 0 ").decimal(-k, kScaleDigits);
-    page.text(" 0 ").decimal(picture.heightPoints(), kSizeDigits).text(operators.matrixAfter).text("\n");
+    page.text(" 0 ").decimal(picture.heightPoints() / unitPoints, kSizeDigits).text(operators.matrixAfter).text("\n");
     color(picture.background);
-    page.text("0 0 ").integer(picture.width).text(" ").integer(picture.height).text(operators.fillRectangle);
+    page.text("0 0 ").integer(picture.width()).text(" ").integer(picture.height()).text(operators.fillRectangle);
     page.text("\n");
     if (picture.modules.empty()) {
         return;
     }
     page.text(operators.matrixBefore);
-    appendModuleTransform(page, picture.placement);
+    appendModuleTransform(page, picture.layout);
     page.text(operators.matrixAfter).text("\n");
     color(picture.foreground);
     for (const ModuleRectangle& r : picture.modules) {
@@ -185,9 +121,9 @@ PlacedText placeTextInModules(const VectorPicture& picture, const FontMetrics& m
 {
     const VectorPicture::Text& text = *picture.text;
     const FittedLine line = fitLine(metrics, text.line.size(), text.box);
-    const auto s = static_cast<double>(picture.placement.moduleSize);
-    return {line.fontSize / s, (line.left - static_cast<double>(picture.placement.left)) / s,
-            (text.top + line.baseline - static_cast<double>(picture.placement.top)) / s};
+    const auto s = static_cast<double>(picture.layout.moduleSize);
+    return {line.fontSize / s, (line.left - static_cast<double>(picture.layout.left)) / s,
+            (text.top + line.baseline - static_cast<double>(picture.layout.top)) / s};
 }
 
 void appendStringLiteral(VectorText& out, std::string_view text)

@@ -1,10 +1,10 @@
 #pragma once
 // What the vector writers (SVG, EPS, PDF) draw, and the text they write it
-// with. A picture is an image of width x height units with a physical size
-// per unit: a background rectangle over the whole image, and the dark
-// modules as rectangles of the module grid, placed by one transform (the
-// placement's module size and corner). All coordinates are whole numbers,
-// so modules abut exactly.
+// with. A picture is the layout's image of width x height units with a
+// physical size per unit: a background rectangle over the whole image, and
+// the dark modules as rectangles of the module grid, placed by one
+// transform (the layout's module size and corner). All coordinates are
+// whole numbers, so modules abut exactly.
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "layout/module_rectangles.hpp"
-#include "layout/symbol_geometry.hpp"
+#include "layout/symbol_layout.hpp"
 #include "text/line_fit.hpp"
 #include "korvel/color.hpp"
 #include "korvel/render_options.hpp"
@@ -27,15 +27,12 @@ namespace korvel {
 // The image's grid is whole units: a unit is a pixel of the raster drawing,
 // or a module when the module size is given in millimetres.
 struct VectorPicture {
-    std::int64_t width = 0;  // image size in units
-    std::int64_t height = 0;
-    ModulePlacement placement;     // module size and first module's corner, in units
-    double unitMillimetres = 0.0;  // physical size of one unit
+    SymbolLayout layout;  // always with unitMillimetres
     Color foreground = kBlack;
     Color background = kWhite;
     std::vector<ModuleRectangle> modules;  // dark modules, in the module grid
-    // The line of human-readable text in its band: the box is in units, its
-    // top `top` units from the image's top.
+    // The line of human-readable text in the layout's band: the box is in
+    // units, its top `top` units from the image's top.
     struct Text {
         std::string line;
         double top = 0.0;
@@ -45,6 +42,9 @@ struct VectorPicture {
 
     // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
     // width and height in millimetres and in points.
+    [[nodiscard]] std::int64_t width() const noexcept { return layout.width; }
+    [[nodiscard]] std::int64_t height() const noexcept { return layout.height; }
+    [[nodiscard]] double unitMillimetres() const noexcept;
     [[nodiscard]] double pointsPerUnit() const noexcept;
     [[nodiscard]] double widthMillimetres() const noexcept;
     [[nodiscard]] double heightMillimetres() const noexcept;
@@ -88,7 +88,7 @@ private:
 
 // "s 0 0 s left top": the six numbers of the transform from the module grid
 // to the image's units.
-void appendModuleTransform(VectorText& text, const ModulePlacement& placement);
+void appendModuleTransform(VectorText& text, const SymbolLayout& layout);
 
 // The operators of a page description language that draw a picture: PDF
 // content streams and PostScript differ only in these words.
@@ -104,7 +104,9 @@ struct PageOperators {
 // The picture drawn in a page of widthPoints() x heightPoints() whose origin
 // is the bottom-left corner: the units turned upside down, the background,
 // then the dark modules as one path filled once. One operation per line.
-void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators);
+// `unitPoints` is the page's unit in points (1 unless the page is scaled).
+void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators,
+                       double unitPoints = 1.0);
 
 // The text line set in a face of these metrics, in the module grid (where
 // the page drawing leaves the transform): the font size, the left end and

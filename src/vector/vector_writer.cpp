@@ -10,7 +10,15 @@
 namespace korvel {
 namespace {
 
-using DocumentWriter = std::string (*)(const VectorPicture&);
+using DocumentWriter = Outcome (*)(const VectorPicture&, std::string&);
+
+// A writer that cannot refuse a picture.
+template <std::string (*make)(const VectorPicture&)>
+Outcome always(const VectorPicture& picture, std::string& document)
+{
+    document = make(picture);
+    return ResultCode::Ok;
+}
 
 // The whole document, made before anything is written.
 Outcome makeDocument(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
@@ -21,8 +29,7 @@ Outcome makeDocument(const Symbol& symbol, const RenderOptions& render, const Ve
         if (Outcome made = makeVectorPicture(symbol, render, vector, picture); !made.ok()) {
             return made;
         }
-        document = writer(picture);
-        return ResultCode::Ok;
+        return writer(picture, document);
     } catch (const std::bad_alloc&) {
         return ResultCode::UnknownException;
     }
@@ -63,12 +70,12 @@ Outcome writeToFile(const Symbol& symbol, const RenderOptions& render, const Vec
 
 Outcome writeSvg(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
 {
-    return writeTo(symbol, render, vector, svgDocument, sink);
+    return writeTo(symbol, render, vector, always<svgDocument>, sink);
 }
 
 Outcome writeEps(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
 {
-    return writeTo(symbol, render, vector, epsDocument, sink);
+    return writeTo(symbol, render, vector, always<epsDocument>, sink);
 }
 
 Outcome writePdf(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector, const ByteSink& sink)
@@ -79,13 +86,13 @@ Outcome writePdf(const Symbol& symbol, const RenderOptions& render, const Vector
 Outcome writeSvgFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
                      const std::string& path)
 {
-    return writeToFile(symbol, render, vector, svgDocument, path);
+    return writeToFile(symbol, render, vector, always<svgDocument>, path);
 }
 
 Outcome writeEpsFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
                      const std::string& path)
 {
-    return writeToFile(symbol, render, vector, epsDocument, path);
+    return writeToFile(symbol, render, vector, always<epsDocument>, path);
 }
 
 Outcome writePdfFile(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,

@@ -11,10 +11,8 @@
 #include <memory>
 
 #include "layout/module_view.hpp"
-#include "layout/symbol_geometry.hpp"
-#include "layout/text_band.hpp"
+#include "layout/symbol_layout.hpp"
 #include "png/png_memory_source.hpp"
-#include "korvel/rendering.hpp"
 #include "korvel/verification.hpp"
 #include "verify/png_comparison.hpp"
 #include "verify/vector_reading.hpp"
@@ -98,9 +96,8 @@ std::string colourText(Color c)
 // modules, the background everywhere else.
 class ExpectedPixels final : public ExpectedImage {
 public:
-    ExpectedPixels(const Symbol& symbol, const RenderOptions& render, const ImageSize& size,
-                   const SymbolPlacement& placement)
-        : view_(symbol.matrix(), render.orientation), render_(render), size_(size), placement_(placement)
+    ExpectedPixels(const Symbol& symbol, const RenderOptions& render, const SymbolLayout& layout)
+        : view_(symbol.matrix(), render.orientation), render_(render), layout_(layout), size_(layout.imageSize())
     {
     }
 
@@ -111,8 +108,8 @@ public:
     // symbol, which are all background.
     [[nodiscard]] std::int64_t rowKey(std::int32_t y) const override
     {
-        const std::int32_t dy = y - placement_.top;
-        return dy < 0 || dy >= view_.rows() * placement_.moduleSize ? -1 : dy / placement_.moduleSize;
+        const std::int64_t dy = y - layout_.top;
+        return dy < 0 || dy >= view_.rows() * layout_.moduleSize ? -1 : dy / layout_.moduleSize;
     }
 
     void row(std::int32_t y, std::vector<ColourRun>& runs) const override
@@ -120,8 +117,8 @@ public:
         runs.clear();
         const std::int64_t i = rowKey(y);
         const std::int64_t width = size_.width;
-        const std::int64_t s = placement_.moduleSize;
-        const std::int64_t left = placement_.left;
+        const std::int64_t s = layout_.moduleSize;
+        const std::int64_t left = layout_.left;
         const std::int64_t right = left + view_.columns() * s;
         if (i < 0) {
             runs.push_back({render_.background, size_.width});
@@ -148,16 +145,16 @@ public:
     // The colour at (x, y), and the module there (row -1 outside the symbol).
     [[nodiscard]] Color at(std::int32_t x, std::int32_t y, int& row, int& column) const
     {
-        const std::int32_t dx = x - placement_.left;
-        const std::int32_t dy = y - placement_.top;
-        const std::int32_t s = placement_.moduleSize;
+        const std::int64_t dx = x - layout_.left;
+        const std::int64_t dy = y - layout_.top;
+        const std::int64_t s = layout_.moduleSize;
         row = -1;
         column = -1;
         if (dx < 0 || dy < 0 || dx >= view_.columns() * s || dy >= view_.rows() * s) {
             return render_.background;
         }
-        row = dy / s;
-        column = dx / s;
+        row = static_cast<int>(dy / s);
+        column = static_cast<int>(dx / s);
         return view_.dark(row, column) ? render_.foreground : render_.background;
     }
 
@@ -169,7 +166,7 @@ private:
         for (std::int32_t x = 0; x < size_.width; ++x) {
             int row = 0;
             int column = 0;
-            const Color colour = at(x, placement_.top + i * placement_.moduleSize, row, column);
+            const Color colour = at(x, static_cast<std::int32_t>(layout_.top + i * layout_.moduleSize), row, column);
             if (!runs.empty() && runs.back().colour == colour) {
                 ++runs.back().length;
             } else {
@@ -180,40 +177,24 @@ private:
 
     ModuleView view_;
     const RenderOptions& render_;
+    const SymbolLayout& layout_;
     ImageSize size_;
-    SymbolPlacement placement_;
 };
 
 Outcome differs(std::string detail) { return {ResultCode::VerificationFailed, std::move(detail)}; }
 
-// The rows the symbol and its quiet zones take: all of the image, or those
-// above the band of human-readable text, whose anti-aliased line is no
-// module and is not compared.
-std::int32_t rowsToCompare(const Symbol& symbol, const RenderOptions& render, const SymbolPlacement& placement,
-                           std::int32_t height)
-{
-    const auto extent = symbolExtent(symbol.format(), render);
-    if (!render.hriText || !extent) {
-        return height;
-    }
-    const ModulePlacement placed{placement.moduleSize, placement.left, placement.top};
-    return static_cast<std::int32_t>(std::min<std::int64_t>(textBandRows(*extent, placed, render).top, height));
-}
-
 Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, const RenderOptions& render)
 {
-    ImageSize size;
-    if (Outcome sized = imageSize(symbol, render, size); !sized.ok()) {
-        return sized;
+    SymbolLayout layout;
+    if (Outcome laid = layOutPixels(symbol, render, std::nullopt, PixelLimit::None, layout); !laid.ok()) {
+        return laid;
     }
-    SymbolPlacement placement;
-    if (Outcome placed = placeSymbol(symbol, render, size, placement); !placed.ok()) {
-        return placed;
-    }
+    const ImageSize size = layout.imageSize();
     // A right image is confirmed without decoding it; anything else is
     // decoded whole to say what differs. An image with a text band is always
-    // decoded: its line is not compared.
-    const ExpectedPixels expected(symbol, render, size, placement);
+    // decoded: the band's line is no module and is not compared, only the
+    // rows above it.
+    const ExpectedPixels expected(symbol, render, layout);
     if (!render.hriText && pngShowsExactly(bytes, expected)) {
         return ResultCode::Ok;
     }
@@ -228,17 +209,17 @@ Outcome checkPng(std::span<const std::uint8_t> bytes, const Symbol& symbol, cons
     // Rows inside one module row look alike: the expected row is built once
     // per module row and compared whole; pixels are looked at one by one
     // only in rows that differ.
-    const std::int32_t compared = rowsToCompare(symbol, render, placement, image.height);
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(image.width);
     std::vector<std::uint8_t> want(rowBytes);
     std::int64_t builtFor = -2;
     std::size_t wrong = 0;
     std::string first;
+    const std::int64_t compared = render.hriText ? std::min<std::int64_t>(layout.bandTop, image.height) : image.height;
     for (std::int32_t y = 0; y < compared; ++y) {
         int row = 0;
         int column = 0;
-        const std::int32_t dy = y - placement.top;
-        const std::int64_t band = dy < 0 ? -1 : dy / placement.moduleSize;
+        const std::int64_t dy = y - layout.top;
+        const std::int64_t band = dy < 0 ? -1 : dy / layout.moduleSize;
         if (band != builtFor) {
             for (std::int32_t x = 0; x < image.width; ++x) {
                 const Color c = expected.at(x, y, row, column);

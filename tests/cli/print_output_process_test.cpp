@@ -148,6 +148,9 @@ TEST(PrintOutput, RefusalsNameTheProblem)
         {{"--module-mm=100", "--dpi=100000", "x.png"}, "",
          "Error: Invalid argument: --module-mm at this --dpi makes the image larger than 65535 pixels."},
         {{"--stdout", "x.png"}, "", "Error: Invalid argument: --stdout and a file name cannot be combined."},
+        {{"--module-mm=0.01", "x.pdf"}, "",
+         "Error: Invalid argument: the PDF page would be 0.3969 x 0.3969 points; PDF pages are 3 to 14,400 units "
+         "a side."},
         {{"--palette=1", "x.png"}, "", "   --version        Print the version line and exit."},
     };
     for (const auto& c : cases) {

@@ -32,7 +32,7 @@ std::string usageError(const std::string& message) { return message + usageText(
 const ChoiceCase kCases[] = {
     // Refused values and spellings.
     {{"--shape=x", "out.png"}, 1, testing::failureText("Error: Invalid value for --shape: x.")},
-    {{"--shape", "Square", "out.png"}, 1, testing::failureText("Error: Invalid value for --shape: Square.")},
+    {{"--shape", "Squares", "out.png"}, 1, testing::failureText("Error: Invalid value for --shape: Squares.")},
     {{"--dmre=1", "out.png"}, 1, usageError("argument not allowed: `dmre'.\n")},
     {{"--minimal=", "out.png"}, 1, usageError("argument not allowed: `minimal'.\n")},
     {{"--dm", "out.png"}, 1, usageError("invalid option `dm'.\n")},

@@ -18,5 +18,11 @@ TEST(FuzzCorpus, Gs1Target) { testing::replayCorpus("gs1", fuzz::fuzzGs1); }
 
 TEST(FuzzCorpus, PngRasterTarget) { testing::replayCorpus("png_raster", fuzz::fuzzPngRaster); }
 
+#ifdef KORVEL_SERVER_TESTS
+TEST(FuzzCorpus, RequestOptionsTarget) { testing::replayCorpus("request_options", fuzz::fuzzRequestOptions); }
+#endif
+
+TEST(FuzzCorpus, ZlibStreamTarget) { testing::replayCorpus("zlib_stream", fuzz::fuzzZlibStream); }
+
 }  // namespace
 }  // namespace korvel

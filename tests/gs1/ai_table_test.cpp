@@ -78,10 +78,10 @@ TEST(Gs1ComponentChecks, EachCheckTellsGoodFromBad)
         const char* bad;
         const char* fault;
     } cases[] = {
-        {Check::Yyyymmdd, "20240229", "20230229", "invalid date 20230229"},
-        {Check::Yyyymmd0, "20230200", "20231301", "invalid date 20231301"},
+        {Check::Yyyymmdd, "20240229", "20230229", "invalid date 20230229: day 29"},
+        {Check::Yyyymmd0, "20230200", "20231301", "invalid date 20231301: month 13"},
         {Check::Ss, "59", "60", "invalid second 60"},
-        {Check::Hhmi, "2359", "2400", "invalid time 2400"},
+        {Check::Hhmi, "2359", "2400", "invalid time 2400: hour 24"},
         {Check::Iso3166With999, "999", "998", "unknown country code 998"},
         {Check::Iso3166List, "276040250", "2760402", "invalid country code list 2760402"},
         {Check::Iso5218, "9", "3", "invalid sex code 3"},
@@ -93,16 +93,22 @@ TEST(Gs1ComponentChecks, EachCheckTellsGoodFromBad)
         {Check::PercentEncoding, "A%2fB", "A%2G", "invalid percent-encoding"},
         {Check::ImporterIndex, "_", "!", "invalid importer index '!'"},
         {Check::MediaType, "80", "11", "invalid media type 11"},
-        {Check::CouponCode, "106141416543213500110000310123196000", "10614141654321350011", "invalid coupon code format"},
+        {Check::CouponCode, "106141416543213500110000310123196000", "10614141654321350011",
+         "coupon primary purchase requirement code missing"},
+        {Check::CouponCode, "01234561234561010412310110123921104560654321326123142601015012345661123456790000",
+         "0123456123456101041231011012392110456065432132612314260101501234566112345679000",
+         "coupon don't multiply flag missing"},
+        {Check::CouponCode, "01234561234561010412321104569", "01234561234561010412321104569x",
+         "a coupon code holds digits only"},
         {Check::CouponPositiveOffer, "0106141417777770123456", "01061414177777701234", "invalid coupon format"},
-        {Check::MinutesOptionalSeconds, "5959", "5960", "invalid minutes and seconds 5960"},
+        {Check::MinutesOptionalSeconds, "5959", "5960", "invalid minutes and seconds 5960: second 60"},
         {Check::Csum, "400000000008", "400000000007", "check digit 7, expected 8"},
     };
     const gs1::CheckContext context{2026};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.good);
-        EXPECT_EQ(gs1::runCheck(c.check, c.good, context), "");
-        EXPECT_EQ(gs1::runCheck(c.check, c.bad, context), c.fault);
+        EXPECT_EQ(gs1::runCheck(c.check, c.good, context).what, "");
+        EXPECT_EQ(gs1::runCheck(c.check, c.bad, context).what, c.fault);
     }
 }
 

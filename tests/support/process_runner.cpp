@@ -21,17 +21,40 @@ namespace {
 
 [[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
+// A signal to send to the child at a set time.
+struct PendingSignal {
+    pid_t child = 0;
+    int signal = 0;
+    std::chrono::steady_clock::time_point at;
+};
+
+// Milliseconds poll may wait before the pending signal is due (-1: no limit);
+// sends it when it is due.
+int untilSignal(PendingSignal& pending)
+{
+    if (pending.signal == 0) {
+        return -1;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(pending.at - std::chrono::steady_clock::now());
+    if (left.count() > 0) {
+        return static_cast<int>(left.count());
+    }
+    kill(pending.child, pending.signal);
+    pending.signal = 0;
+    return -1;
+}
+
 // Reads both pipes until each reaches its end, so that neither child stream
 // can block on a full pipe while the other is being read. A pipe given as -1
 // is not read.
-void drain(int outFd, int errFd, ProcessResult& result)
+void drain(int outFd, int errFd, ProcessResult& result, PendingSignal pending)
 {
     std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
     std::array<std::string*, 2> sinks{&result.out, &result.err};
     int open = (outFd >= 0 ? 1 : 0) + (errFd >= 0 ? 1 : 0);
     std::array<char, 4096> buffer{};
     while (open > 0) {
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        if (poll(fds.data(), fds.size(), untilSignal(pending)) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -127,13 +150,17 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             dup2(errPipe[1], STDERR_FILENO) < 0 || chdir(directory.c_str()) != 0) {
             _exit(127);
         }
+        for (const int descriptor : limits.closedDescriptors) {
+            close(descriptor);
+        }
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
     close(errPipe[1]);
     ProcessResult result;
-    drain(outPipe[0], errPipe[0], result);
+    drain(outPipe[0], errPipe[0], result,
+          {child, limits.signal, std::chrono::steady_clock::now() + limits.signalAfter});
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {

@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -34,6 +35,12 @@ struct RunLimits {
     // Changes to the environment the child inherits, in order: "NAME=value"
     // sets a variable, "NAME" removes it.
     std::vector<std::string> environment;
+    // Standard descriptors (0, 1, 2) the child starts with closed.
+    std::vector<int> closedDescriptors;
+    // A signal sent to the child this long after it started, unless it has
+    // ended by then.
+    int signal = 0;
+    std::chrono::milliseconds signalAfter{0};
 };
 
 // Runs `program` with `arguments` in `workingDirectory`, standard input from

@@ -10,6 +10,18 @@ namespace {
 constexpr int kNotInstalled = 127;
 const char* const kInputs[] = {"in.svg", "in.eps", "in.pdf"};
 
+Rendering renderingOf(const DocumentRun& run)
+{
+    Rendering rendering;
+    rendering.rendererMissing = run.process.exited && run.process.exitStatus == kNotInstalled;
+    const auto png = decodePng(run.output, PngPixels::Rgb);
+    rendering.image = png ? toRaster(*png) : nullptr;
+    if (!rendering.image) {
+        rendering.problem = "no image from the renderer: " + run.process.err;
+    }
+    return rendering;
+}
+
 }  // namespace
 
 DocumentRun runOnDocument(VectorFormat format, const std::string& document, const std::string& program,
@@ -37,14 +49,15 @@ Rendering renderDocument(VectorFormat format, const std::string& document, int d
             : runOnDocument(format, document, "gs",
                             {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dEPSCrop", "-sDEVICE=png16m", "-r" + r,
                              "-dGraphicsAlphaBits=4", "-sOutputFile=out.png"});
-    Rendering rendering;
-    rendering.rendererMissing = run.process.exited && run.process.exitStatus == kNotInstalled;
-    const auto png = decodePng(run.output, PngPixels::Rgb);
-    rendering.image = png ? toRaster(*png) : nullptr;
-    if (!rendering.image) {
-        rendering.problem = "no image from the renderer: " + run.process.err;
-    }
-    return rendering;
+    return renderingOf(run);
+}
+
+Rendering renderWithPoppler(const std::string& pdf, int dotsPerInch)
+{
+    // pdftoppm takes the output's name after the input: a shell puts it there.
+    return renderingOf(runOnDocument(VectorFormat::Pdf, pdf, "sh",
+                                     {"-c", "pdftoppm -png -singlefile -r " + std::to_string(dotsPerInch) +
+                                                " \"$0\" out"}));
 }
 
 std::unique_ptr<RasterImage> textPreviewImage(const std::string& text)

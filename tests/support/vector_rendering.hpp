@@ -36,6 +36,9 @@ struct Rendering {
 [[nodiscard]] Rendering renderDocument(VectorFormat format, const std::string& document, int dotsPerInch,
                                        int width, int height);
 
+// A PDF rendered by poppler (pdftoppm) at `dotsPerInch`, anti-aliased.
+[[nodiscard]] Rendering renderWithPoppler(const std::string& pdf, int dotsPerInch);
+
 // The terminal preview as a screen shows it: colour sequences dropped, each
 // half block two modules of 4 x 4 pixels, black on white, in a white frame
 // of 8 pixels.

@@ -147,5 +147,57 @@ TEST(VectorSize, StandsInEachFormatsOwnTerms)
     }
 }
 
+// A page beyond 14,400 points gets a larger unit (UserUnit): Ghostscript,
+// which honours it, renders the page at its physical size and poppler at
+// its size in units; both read back. A page below 3 points is refused.
+TEST(PdfPage, StaysWithinThreeToFourteenThousandFourHundredUnits)
+{
+    const struct {
+        double moduleMillimetres;
+        std::int32_t format;
+        bool refused;
+        const char* userUnit;   // nullptr: none, and PDF 1.4
+        int ghostscriptPixels;  // the page's width rendered at 4 dpi
+    } cases[] = {
+        {100, 24, false, "/UserUnit 2.8741", 2299},  // 146 modules of 100 mm: 41,386 points
+        {20, 24, false, nullptr, 460},               // 8,277 points
+        {0.01, 1, true, nullptr, 0},                 // 0.34 points
+    };
+    for (const auto& c : cases) {
+        SymbolOptions options;
+        options.data = "x";
+        options.preferredFormat = c.format;
+        Symbol symbol;
+        ASSERT_TRUE(encode(options, symbol).ok());
+        std::vector<std::uint8_t> bytes;
+        const Outcome written = writePdf(symbol, {}, {c.moduleMillimetres, 96}, bufferSink(bytes));
+        if (c.refused) {
+            EXPECT_EQ(written.detail, "the PDF page would be 0.3402 x 0.3402 points; PDF pages are 3 to 14,400 "
+                                      "units a side");
+            EXPECT_TRUE(bytes.empty());
+            continue;
+        }
+        ASSERT_TRUE(written.ok());
+        const std::string document(bytes.begin(), bytes.end());
+        const bool scaled = c.userUnit != nullptr;
+        EXPECT_NE(document.find(scaled ? c.userUnit : " /Resources"), std::string::npos);
+        EXPECT_EQ(document.find("/UserUnit") != std::string::npos, scaled);
+        EXPECT_EQ(document.rfind(scaled ? "%PDF-1.6" : "%PDF-1.4", 0), 0U);
+        const auto check = testing::runOnDocument(VectorFormat::Pdf, document, "qpdf", {"--check"}).process;
+        EXPECT_TRUE(check.exitStatus == 0 || check.exitStatus == 127) << check.out << check.err;
+        const auto rendering = testing::renderDocument(VectorFormat::Pdf, document, 4, 0, 0);
+        if (rendering.rendererMissing) {
+            GTEST_SKIP() << "Ghostscript is not installed";
+        }
+        ASSERT_TRUE(rendering.image) << rendering.problem;
+        EXPECT_EQ(rendering.image->width(), c.ghostscriptPixels);
+        EXPECT_EQ(testing::readWithZxing(*rendering.image).bytes, "x");
+        const auto poppler = testing::renderWithPoppler(document, 4);
+        ASSERT_TRUE(poppler.image) << poppler.problem;
+        EXPECT_EQ(poppler.image->width(), scaled ? 800 : c.ghostscriptPixels);  // poppler ignores UserUnit
+        EXPECT_EQ(testing::readWithZxing(*poppler.image).bytes, "x");
+    }
+}
+
 }  // namespace
 }  // namespace korvel

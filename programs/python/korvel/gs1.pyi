@@ -1,0 +1,3 @@
+from typing import Union
+
+def parse(data: Union[str, bytes, bytearray, memoryview], *, nocheck: bool = ...) -> list[tuple[str, str]]: ...

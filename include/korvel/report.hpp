@@ -12,18 +12,27 @@
 #include <vector>
 
 #include "korvel/expected_reading.hpp"
+#include "korvel/png_writer.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 #include "korvel/symbol_options.hpp"
+#include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"
 
 namespace korvel {
 
+// What the image's width, height and module size count: pixels of a PNG;
+// for vector output the dots of its grid (1/dpi inch each), or modules when
+// the module size is given in millimetres.
+enum class ImageUnit { Pixel, Dot, Module };
+
 struct ImageReport {
-    ImageSize size;               // pixels
-    std::int32_t moduleSize = 0;  // pixels per module
-    // Physical sizes, for output that has a resolution.
+    ImageSize size;               // in units
+    std::int32_t moduleSize = 0;  // units per module
+    ImageUnit unit = ImageUnit::Pixel;
+    // Physical sizes, for output that has one: vector output, and a PNG
+    // with a resolution.
     std::optional<double> widthMm;
     std::optional<double> heightMm;
     std::optional<double> moduleMm;
@@ -56,9 +65,18 @@ struct SymbolReport {
 [[nodiscard]] SymbolReport describeInput(const SymbolOptions& options);
 // Adds what the encoded symbol tells: readings, encodation, format, codewords.
 void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolReport& report);
-// Adds the image size and module size of the symbol drawn with `render`;
-// leaves the image out when the options do not give one.
+// Adds the image size and module size of the symbol drawn with `render` as
+// a PNG without a resolution; leaves the image out when the options do not
+// give one.
 void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report);
+// The same for the PNG that writePng makes, with its physical size when the
+// PNG options give a resolution.
+void describePngImage(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                      SymbolReport& report);
+// The same for the vector output that writeSvg, writeEps and writePdf make,
+// in the units of its grid and in millimetres.
+void describeVectorImage(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                         SymbolReport& report);
 
 // SHA-256 as 64 lower-case hexadecimal digits.
 [[nodiscard]] std::string sha256Hex(std::span<const std::uint8_t> bytes);
@@ -66,6 +84,9 @@ void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolRepo
 // The report as one line of JSON (no line break at the end). Field names
 // and meanings are listed in the README and the manual page.
 [[nodiscard]] std::string reportJson(const SymbolReport& report);
+
+// The name of an image unit in reports: "pixel", "dot", "module".
+[[nodiscard]] const char* unitName(ImageUnit unit) noexcept;
 
 // The name of an encodation scheme in reports: "ASCII", "C40", "Text",
 // "X12", "EDIFACT", "Base256" ("Automatic" for the mode that chooses).

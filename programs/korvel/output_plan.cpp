@@ -100,4 +100,13 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     return writePng(symbol, plan.render, plan.png, sink);
 }
 
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report)
+{
+    if (plan.type == OutputType::Png) {
+        describePngImage(symbol, plan.render, plan.png, report);
+    } else {
+        describeVectorImage(symbol, plan.render, plan.vector, report);
+    }
+}
+
 }  // namespace korvel

@@ -8,6 +8,7 @@
 #include "korvel/output.hpp"
 #include "korvel/png_writer.hpp"
 #include "korvel/render_options.hpp"
+#include "korvel/report.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
 #include "korvel/text_writer.hpp"
@@ -38,5 +39,9 @@ struct OutputPlan {
 
 // The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);
+
+// The report's image: the PNG's pixels, or the vector output's grid, with
+// the physical size when the plan gives one.
+void describePlannedImage(const Symbol& symbol, const OutputPlan& plan, SymbolReport& report);
 
 }  // namespace korvel

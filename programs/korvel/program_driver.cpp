@@ -93,7 +93,7 @@ Outcome makeImage(const Settings& settings, const OutputPlan& plan, const RunExt
     }
     if (extras.report != nullptr) {
         describeSymbol(options, symbol, *extras.report);
-        describeImage(symbol, plan.render, *extras.report);
+        describePlannedImage(symbol, plan, *extras.report);
     }
     ImageSize size;
     if (plan.type == OutputType::Png && settings.print.moduleMillimetres &&

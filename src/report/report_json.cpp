@@ -56,7 +56,10 @@ Json formatJson(const SymbolFormat& format, std::size_t used)
 
 Json imageJson(const ImageReport& image)
 {
-    Json json{{"width", image.size.width}, {"height", image.size.height}, {"module_size", image.moduleSize}};
+    Json json{{"width", image.size.width},
+              {"height", image.size.height},
+              {"module_size", image.moduleSize},
+              {"unit", unitName(image.unit)}};
     if (image.widthMm && image.heightMm && image.moduleMm) {
         json["width_mm"] = *image.widthMm;
         json["height_mm"] = *image.heightMm;

@@ -3,6 +3,7 @@
 #include <nettle/sha2.h>
 
 #include <array>
+#include <cmath>
 
 #include "common/byte_text.hpp"
 #include "layout/symbol_layout.hpp"
@@ -35,16 +36,59 @@ void describeSymbol(const SymbolOptions& options, const Symbol& symbol, SymbolRe
     report.humanReadable = symbol.humanReadableText();
 }
 
-void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)
+namespace {
+
+// Millimetres to a ten-thousandth, as the vector files give their sizes.
+double millimetres(double value) { return std::round(value * 1e4) / 1e4; }
+
+void describeLayout(const SymbolLayout& layout, ImageUnit unit, SymbolReport& report)
 {
-    SymbolLayout layout;
-    if (!layOutPixels(symbol, render, std::nullopt, PixelLimit::None, layout).ok()) {
-        return;
-    }
     ImageReport image;
     image.size = layout.imageSize();
     image.moduleSize = static_cast<std::int32_t>(layout.moduleSize);
+    image.unit = unit;
+    if (layout.unitMillimetres) {
+        const double unitMm = *layout.unitMillimetres;
+        image.widthMm = millimetres(static_cast<double>(layout.width) * unitMm);
+        image.heightMm = millimetres(static_cast<double>(layout.height) * unitMm);
+        image.moduleMm = millimetres(static_cast<double>(layout.moduleSize) * unitMm);
+    }
     report.image = image;
+}
+
+}  // namespace
+
+void describeImage(const Symbol& symbol, const RenderOptions& render, SymbolReport& report)
+{
+    describePngImage(symbol, render, {}, report);
+}
+
+void describePngImage(const Symbol& symbol, const RenderOptions& render, const PngOptions& png,
+                      SymbolReport& report)
+{
+    SymbolLayout layout;
+    if (layOutPixels(symbol, render, png.dotsPerInch, PixelLimit::None, layout).ok()) {
+        describeLayout(layout, ImageUnit::Pixel, report);
+    }
+}
+
+void describeVectorImage(const Symbol& symbol, const RenderOptions& render, const VectorOptions& vector,
+                         SymbolReport& report)
+{
+    SymbolLayout layout;
+    if (layOutVector(symbol, render, vector, layout).ok()) {
+        describeLayout(layout, vector.moduleMillimetres ? ImageUnit::Module : ImageUnit::Dot, report);
+    }
+}
+
+const char* unitName(ImageUnit unit) noexcept
+{
+    switch (unit) {
+    case ImageUnit::Pixel: return "pixel";
+    case ImageUnit::Dot: return "dot";
+    case ImageUnit::Module: return "module";
+    }
+    return "?";
 }
 
 std::string sha256Hex(std::span<const std::uint8_t> bytes)

@@ -166,7 +166,8 @@ private:
         for (std::int32_t x = 0; x < size_.width; ++x) {
             int row = 0;
             int column = 0;
-            const Color colour = at(x, static_cast<std::int32_t>(layout_.top + i * layout_.moduleSize), row, column);
+            const auto y = static_cast<std::int32_t>(layout_.top + i * layout_.moduleSize);
+            const Color colour = at(x, y, row, column);
             if (!runs.empty() && runs.back().colour == colour) {
                 ++runs.back().length;
             } else {

@@ -165,7 +165,7 @@ def test_report_is_the_programs_description():
     assert report["gs1"]["hri"] == symbol.hri
     assert report["format"]["number"] == symbol.format
     assert bytes.fromhex(report["codewords"]) == symbol.codewords
-    assert report["image"] == {"width": 44, "height": 44, "module_size": 2}
+    assert report["image"] == {"width": 44, "height": 44, "module_size": 2, "unit": "pixel"}
     assert report["verification"]["passed"] and report["verification"]["read"]["symbology_identifier"] == "]d2"
     fixed = symbol.report(time=0)
     assert fixed["sha256"] == hashlib.sha256(symbol.png(time=0)).hexdigest()

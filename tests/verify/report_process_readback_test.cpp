@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
 #include "support/png_file.hpp"
 #include "support/process_runner.hpp"
 
@@ -83,6 +85,81 @@ TEST(ReportOption, EachLineTellsWhatAReaderSeesAndDescribesTheFileWritten)
         EXPECT_EQ(line["output_file"], dir.file("out.png"));
         const auto sum = testing::runProcess("/usr/bin/sha256sum", {dir.file("out.png")}, dir.path());
         EXPECT_EQ(sum.out.substr(0, 64), line["sha256"]) << where;
+    }
+}
+
+// Vector output, and a PNG with --dpi, have a physical size: the report
+// gives it in millimetres, as the file states it, and says what the other
+// sizes count.
+TEST(ReportOption, GivesThePhysicalSizeAsTheFileStatesIt)
+{
+    struct Case {
+        std::vector<std::string> options;
+        const char* file;
+        const char* unit;
+        std::optional<double> moduleMm;  // nothing: no physical size
+        int moduleSize;
+    };
+    const std::vector<Case> cases{
+        {{}, "out.png", "pixel", std::nullopt, 5},
+        {{"--dpi=254", "-n", "4"}, "out.png", "pixel", 0.4, 4},
+        {{"--module-mm=0.5"}, "out.svg", "module", 0.5, 1},
+        {{"--dpi=300", "-x", "200", "-y", "100"}, "out.pdf", "dot", 7 * 25.4 / 300, 7},
+        {{"--module-mm=0.25", "-o", "90"}, "out.eps", "module", 0.25, 1},
+    };
+    for (const Case& c : cases) {
+        const ScratchDirectory dir;
+        std::vector<std::string> args{"-d", "1234567", "--report=-"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(dir.file(c.file));
+        const auto run = runKorvel(args, dir);
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const auto image = nlohmann::json::parse(run.out)["image"];
+        EXPECT_EQ(image["unit"], c.unit) << run.out;
+        EXPECT_EQ(image["module_size"], c.moduleSize) << run.out;
+        ASSERT_EQ(image.contains("width_mm"), c.moduleMm.has_value()) << run.out;
+        if (!c.moduleMm) {
+            continue;
+        }
+        EXPECT_NEAR(image["module_mm"].get<double>(), *c.moduleMm, 1e-4);
+        const double width = image["width_mm"];
+        const double height = image["height_mm"];
+        EXPECT_NEAR(width, image["width"].get<double>() * *c.moduleMm / c.moduleSize, 1e-3);
+        // The file's own statement of its size.
+        const std::string written = dir.read(c.file);
+        const std::string type = std::string(c.file).substr(4);
+        if (type == "svg") {
+            const std::size_t at = written.find("<svg ");
+            ASSERT_NE(at, std::string::npos);
+            const auto attribute = [&](const std::string& name) {
+                return std::stod(written.substr(written.find(" " + name + "=\"", at) + name.size() + 3));
+            };
+            EXPECT_NEAR(width, attribute("width"), 1e-9);
+            EXPECT_NEAR(height, attribute("height"), 1e-9);
+        } else if (type == "png") {
+            const auto png = testing::decodePng(testing::readFileBytes(dir.file(c.file)));
+            ASSERT_TRUE(png.has_value());
+            EXPECT_NEAR(width, png->width * 0.1, 1e-9);  // 254 dpi: 0.1 mm a pixel
+        } else {
+            // Points: poppler's reading of the PDF page, the EPS bounding box.
+            const std::string stated =
+                type == "pdf" ? testing::runProcess("/usr/bin/env", {"pdfinfo", dir.file(c.file)}, dir.path()).out
+                              : written;
+            const std::string key = type == "pdf" ? "Page size:" : "%%HiResBoundingBox: 0 0";
+            const std::size_t at = stated.find(key);
+            ASSERT_NE(at, std::string::npos) << stated;
+            std::istringstream numbers(stated.substr(at + key.size()));
+            double w = 0;
+            std::string by;
+            numbers >> w;
+            if (type == "pdf") {
+                numbers >> by;
+            }
+            double h = 0;
+            numbers >> h;
+            EXPECT_NEAR(width, w * 25.4 / 72, 1e-3) << stated;
+            EXPECT_NEAR(height, h * 25.4 / 72, 1e-3) << stated;
+        }
     }
 }
 

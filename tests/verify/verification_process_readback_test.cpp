@@ -327,7 +327,11 @@ TEST(VerifyOption, TheLargestSymbolsVerifyInEveryKindOfOutput)
                 args.insert(args.end(), size.begin(), size.end());
                 args.push_back(dir.file(std::string("out.") + type));
                 const auto result = testing::runKorvel(args, dir);
-                EXPECT_EQ(result.exitStatus, 0) << type << " " << symbol[1] << " " << size[0] << ": " << result.err;
+                // A PDF page below 3 points a side is refused before anything is verified.
+                const bool pageTooSmall = result.exitStatus == 1 && std::string(type) == "pdf" &&
+                                          result.err.find("PDF pages are 3 to 14,400 units a side") != std::string::npos;
+                EXPECT_EQ(result.exitStatus, pageTooSmall ? 1 : 0)
+                    << type << " " << symbol[1] << " " << size[0] << ": " << result.err;
             }
         }
     }

@@ -1,6 +1,5 @@
 #include "encodation/encodation_driver.hpp"
 
-#include "ecc/reed_solomon.hpp"
 #include "encodation/automatic_selection.hpp"
 #include "encodation/codeword_randomizing.hpp"
 #include "encodation/data_preparation.hpp"
@@ -254,7 +253,7 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+ResultCode encodeDataCodewords(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
                       EncodationSummary* summary)
 {
     codewords.clear();
@@ -340,9 +339,6 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         summary->dataCodewordsUsed = codewords.size();
     }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
-    if (!appendErrorCorrection(format, codewords)) {
-        return ResultCode::ReedSolomonFailed;
-    }
     return ResultCode::Ok;
 }
 

@@ -17,7 +17,7 @@
 
 #include "korvel/verifier_process.hpp"
 #include "korvel/zxing_decoder.hpp"
-#include "verify/verifier_protocol.hpp"
+#include "decoding/verifier_protocol.hpp"
 
 namespace {
 

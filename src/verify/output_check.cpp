@@ -16,8 +16,8 @@
 #include "layout/symbol_layout.hpp"
 #include "png/png_memory_source.hpp"
 #include "korvel/verification.hpp"
-#include "verify/png_comparison.hpp"
-#include "verify/vector_reading.hpp"
+#include "readback/png_comparison.hpp"
+#include "readback/vector_reading.hpp"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "verify/vector_reading.hpp"
+#include "readback/vector_reading.hpp"
 
 #include <zlib.h>
 

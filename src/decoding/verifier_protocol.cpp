@@ -1,4 +1,4 @@
-#include "verify/verifier_protocol.hpp"
+#include "decoding/verifier_protocol.hpp"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "verify/png_comparison.hpp"
+#include "readback/png_comparison.hpp"
 
 #include <zlib.h>
 
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "verify/inflate_comparison.hpp"
+#include "readback/inflate_comparison.hpp"
 
 namespace korvel {
 namespace {

@@ -12,7 +12,7 @@
 #include "korvel/png_writer.hpp"
 #include "korvel/symbol.hpp"
 #include "support/png_file.hpp"
-#include "verify/png_comparison.hpp"
+#include "readback/png_comparison.hpp"
 
 namespace korvel {
 namespace {

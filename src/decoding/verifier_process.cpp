@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "common/byte_text.hpp"
-#include "verify/verifier_protocol.hpp"
+#include "decoding/verifier_protocol.hpp"
 
 extern char** environ;
 

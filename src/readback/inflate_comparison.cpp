@@ -1,4 +1,4 @@
-#include "verify/inflate_comparison.hpp"
+#include "readback/inflate_comparison.hpp"
 
 #include <algorithm>
 #include <array>

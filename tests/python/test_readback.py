@@ -169,3 +169,15 @@ def test_report_is_the_programs_description():
     assert report["verification"]["passed"] and report["verification"]["read"]["symbology_identifier"] == "]d2"
     fixed = symbol.report(time=0)
     assert fixed["sha256"] == hashlib.sha256(symbol.png(time=0)).hexdigest()
+
+
+def test_print_keywords_read_back_as_the_programs(tmp_path):
+    symbol = korvel.encode(GS1_LABEL, gs1=True)
+    dotted = symbol.png(xdim=5, dots=0.8, ink_spread=0.2, no_background=True, time=0, verify=True)
+    assert read_png(dotted).bytes == b"01095011015300031726123110ABC123"
+    assert b"tRNS" in dotted
+    pdf = symbol.pdf(cmyk=True, dots=0.9, verify=True)
+    assert b"0 0 0 1 k" in pdf and b" rg" not in pdf
+    assert read_png(render_postscript(pdf, "pdf", _mkdir(tmp_path / "pdf"), 96)).bytes.startswith(b"0109501101530003")
+    with pytest.raises(korvel.ArgumentError, match="ink_spread leaves dots smaller"):
+        symbol.png(dots=0.2, ink_spread=0.15)

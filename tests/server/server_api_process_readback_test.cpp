@@ -88,6 +88,8 @@ TEST_F(ServerApi, EveryImageTypeReadsBackAsItsData)
         {"svg", "data=SERVER+42&xdim=4", "SERVER 42"},
         {"eps", "data=SERVER+42&xdim=4&orient=180", "SERVER 42"},
         {"pdf", "data=SERVER+42&xdim=4&dmre=1&fmt=31", "SERVER 42"},
+        {"png", "data=DOTS+42&xdim=5&dots=0.8", "DOTS 42"},
+        {"pdf", "data=CMYK+42&xdim=4&cmyk=1&ink-spread=0.1&no-background=1", "CMYK 42"},
     };
     for (const Case& c : cases) {
         const testing::ZxingReading reading = readImage(*server_, c.type, c.query);
@@ -108,6 +110,9 @@ TEST_F(ServerApi, BytesAreTheProgramsForTheSameOptions)
         {"/v1/symbol.svg?data=x&module-mm=0.5&orient=270", {"-d", "x", "--module-mm=0.5", "-o", "270", "out.svg"}},
         {"/v1/symbol.pdf?data=x&shape=rectangle&minimal=1", {"-d", "x", "--shape=rectangle", "--minimal", "out.pdf"}},
         {"/v1/symbol.eps?data=x&xsize=90&alignv=2", {"-d", "x", "-x", "90", "-v", "2", "out.eps"}},
+        {"/v1/symbol.png?data=x&dots=0.8&ink-spread=0.2&no-background=1",
+         {"-d", "x", "--dots=0.8", "--ink-spread=0.2", "--no-background", "--time=0", "out.png"}},
+        {"/v1/symbol.pdf?data=x&cmyk=1&dots=0.9", {"-d", "x", "--cmyk", "--dots=0.9", "out.pdf"}},
     };
     for (const auto& [target, arguments] : cases) {
         testing::ScratchDirectory directory;
@@ -116,6 +121,10 @@ TEST_F(ServerApi, BytesAreTheProgramsForTheSameOptions)
         const std::string& file = arguments.back();
         EXPECT_EQ(server_->get(target).body, directory.read(file)) << target;
     }
+    // CMYK: black is black ink alone, and no RGB colour operator is left.
+    const std::string pdf = server_->get("/v1/symbol.pdf?data=x&cmyk=1").body;
+    EXPECT_NE(pdf.find("0 0 0 1 k"), std::string::npos);
+    EXPECT_EQ(pdf.find(" rg"), std::string::npos);
 }
 
 TEST_F(ServerApi, PostTakesTheSameFieldsAsJson)

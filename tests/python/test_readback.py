@@ -177,7 +177,10 @@ def test_print_keywords_read_back_as_the_programs(tmp_path):
     assert read_png(dotted).bytes == b"01095011015300031726123110ABC123"
     assert b"tRNS" in dotted
     pdf = symbol.pdf(cmyk=True, dots=0.9, verify=True)
-    assert b"0 0 0 1 k" in pdf and b" rg" not in pdf
+    (tmp_path / "cmyk.pdf").write_bytes(pdf)
+    page = subprocess.run(["qpdf", "--qdf", "--object-streams=disable", str(tmp_path / "cmyk.pdf"), "-"],
+                          check=True, capture_output=True).stdout
+    assert b"\n0 0 0 1 k\n" in page and b" rg\n" not in page
     assert read_png(render_postscript(pdf, "pdf", _mkdir(tmp_path / "pdf"), 96)).bytes.startswith(b"0109501101530003")
     with pytest.raises(korvel.ArgumentError, match="ink_spread leaves dots smaller"):
         symbol.png(dots=0.2, ink_spread=0.15)

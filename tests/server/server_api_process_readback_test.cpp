@@ -121,10 +121,13 @@ TEST_F(ServerApi, BytesAreTheProgramsForTheSameOptions)
         const std::string& file = arguments.back();
         EXPECT_EQ(server_->get(target).body, directory.read(file)) << target;
     }
-    // CMYK: black is black ink alone, and no RGB colour operator is left.
-    const std::string pdf = server_->get("/v1/symbol.pdf?data=x&cmyk=1").body;
-    EXPECT_NE(pdf.find("0 0 0 1 k"), std::string::npos);
-    EXPECT_EQ(pdf.find(" rg"), std::string::npos);
+    // CMYK: in the page (uncompressed by qpdf) black is black ink alone, and
+    // no RGB colour operator is left.
+    const auto page = testing::runOnDocument(testing::VectorFormat::Pdf, server_->get("/v1/symbol.pdf?data=x&cmyk=1").body,
+                                             "sh", {"-c", "qpdf --qdf --object-streams=disable \"$0\" -"})
+                          .process;
+    EXPECT_NE(page.out.find("\n0 0 0 1 k\n"), std::string::npos) << page.err;
+    EXPECT_EQ(page.out.find(" rg\n"), std::string::npos);
 }
 
 TEST_F(ServerApi, PostTakesTheSameFieldsAsJson)

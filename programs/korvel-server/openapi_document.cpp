@@ -117,6 +117,10 @@ Json document()
     paths["/v1/symbol.svg"]["get"] = imageOperation("the symbol as SVG 1.1", "image/svg+xml", false);
     paths["/v1/symbol.eps"]["get"] = imageOperation("the symbol as EPS", "application/postscript", false);
     paths["/v1/symbol.pdf"]["get"] = imageOperation("the symbol as one-page PDF", "application/pdf", false);
+    paths["/v1/symbol.txt"]["get"] = imageOperation(
+        "the symbol as a text preview in Unicode half blocks (plain UTF-8; size, colours, dots and ink spread do not "
+        "apply)",
+        "text/plain", false);
     paths["/v1/symbol"]["post"] = imageOperation("the symbol from a JSON body; type chooses the format (png)",
                                                  "application/octet-stream", true);
     paths["/v1/validate"]["get"] = jsonOperation(

@@ -127,7 +127,8 @@ constexpr Row kRows[] = {
      [](const Value&, Gathered& g) { g.request.png.palette = true; }},
     {O::Time, kOption, {}, "the PNG time stamp in seconds since 1970-01-01 UTC (0 when absent)",
      [](const Value& v, Gathered& g) { g.request.png.time = static_cast<std::time_t>(v.option.number); }},
-    {O::Type, kOption, {}, "output format (POST /v1/symbol and /v1/report; the GET paths name it themselves)",
+    {O::Type, kOption, {}, "output format (POST /v1/symbol and /v1/report; the GET paths name it themselves); "
+     "text is the preview in Unicode half blocks as plain UTF-8",
      [](const Value& v, Gathered& g) { g.type = keyword<OutputType>(v); }},
     {O::Verify, kFlag, {}, "read the symbol back with zxing-cpp and check the image before answering, as --verify",
      [](const Value&, Gathered& g) { g.request.verify = true; }},
@@ -135,6 +136,9 @@ constexpr Row kRows[] = {
      [](const Value&, Gathered& g) { g.request.render.cmyk = true; }},
     {O::NoBackground, kFlag, {}, "no background in SVG, EPS and PDF; a PNG shows the background colour transparent",
      [](const Value&, Gathered& g) { g.request.render.transparentBackground = true; }},
+    {O::HriText, kFlag, {}, "the human-readable text printed under the symbol (GS1 element string, HIBC data "
+     "with its check character, or printable ASCII data)",
+     [](const Value&, Gathered& g) { g.request.render.hriText = true; }},
     {O::Dots, kOption, {}, "each dark module a round dot of this diameter, a fraction of the module",
      [](const Value& v, Gathered& g) { g.request.render.dotDiameter = v.option.decimal; }},
     {O::InkSpread, kOption, {}, "shrink dark areas against print gain by this fraction of a module (a PNG by whole pixels)",

@@ -94,6 +94,8 @@ void applyKeyword(RenderSettings& s, std::string_view name, py::handle value, Me
         r.cmyk = flagValue(name, value);
     } else if (name == "no_background") {
         r.transparentBackground = flagValue(name, value);
+    } else if (name == "hri_text") {
+        r.hriText = flagValue(name, value);
     } else if (name == "dots") {
         r.dotDiameter = realValue(name, value, OptionId::Dots, "a fraction of the module from 0.1 to 1.0");
     } else if (name == "ink_spread") {

@@ -268,6 +268,8 @@ copy. The output methods take the render keywords of the korvel program:
              of the module from 0.1 to 1.0 (e.g. 0.8)
   ink_spread shrink dark areas against print gain by this fraction of a
              module, 0 to 0.5 (a PNG by whole pixels)
+  hri_text   the human-readable text printed under the symbol (GS1 element
+             string, HIBC data with its check character, or printable ASCII)
   verify     prove the output first, as the program's --verify: read the
              symbol back with zxing-cpp and compare every module of the
              written bytes; raises korvel.VerificationError on a difference

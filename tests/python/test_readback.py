@@ -182,5 +182,8 @@ def test_print_keywords_read_back_as_the_programs(tmp_path):
                           check=True, capture_output=True).stdout
     assert b"\n0 0 0 1 k\n" in page and b" rg\n" not in page
     assert read_png(render_postscript(pdf, "pdf", _mkdir(tmp_path / "pdf"), 96)).bytes.startswith(b"0109501101530003")
+    labelled = symbol.png(xdim=4, hri_text=True, time=0)
+    assert read_png(labelled).bytes == b"01095011015300031726123110ABC123"
+    assert pixels(labelled).shape[0] == pixels(symbol.png(xdim=4, time=0)).shape[0] + 4 * 4  # the text band
     with pytest.raises(korvel.ArgumentError, match="ink_spread leaves dots smaller"):
         symbol.png(dots=0.2, ink_spread=0.15)

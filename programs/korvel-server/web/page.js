@@ -7,11 +7,11 @@
 const DEFAULTS = {
   data: "1234567", kind: "plain", fmt: "0", shape: "square", dmre: false, unit: "px", xdim: "5",
   "module-mm": "0.5", dpi: "300", fcolor: "000000", bcolor: "ffffff", qzone: true, qsize: "1", orient: "0",
-  dots: "", "ink-spread": "0", "no-background": false, cmyk: false,
+  dots: "", "ink-spread": "0", "hri-text": false, "no-background": false, cmyk: false,
 };
 
 // The print options: the flags and the numbers, named as the API names them.
-const PRINT_FLAGS = ["no-background", "cmyk"];
+const PRINT_FLAGS = ["hri-text", "no-background", "cmyk"];
 const PRINT_NUMBERS = ["dots", "ink-spread"];
 
 // Sizes of the formats, for the format list (rows x columns).
@@ -58,6 +58,7 @@ function readForm() {
     orient: $("orient").value,
     dots: $("dots").value,
     "ink-spread": $("ink-spread").value,
+    "hri-text": $("hri-text").checked,
     "no-background": $("no-background").checked,
     cmyk: $("cmyk").checked,
   };

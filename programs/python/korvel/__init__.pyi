@@ -49,6 +49,7 @@ class Render(TypedDict, total=False):
     no_background: bool | None
     dots: float | None
     ink_spread: float | None
+    hri_text: bool | None
 
 class Output(Render, total=False):
     verify: bool | None

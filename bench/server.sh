@@ -10,6 +10,10 @@
 #
 #   bench/server.sh [BUILD_DIR]     (default: build/release; built when missing)
 #   THREADS=2 DURATION=10s ROUNDS=3 REQUESTS=1000000 bench/server.sh
+#   BEFORE=/path/to/old/korvel-server bench/server.sh [BUILD_DIR]
+#       measures the old and this build's server side by side in alternating
+#       rounds (the rates and latencies of step 1 only), so that a change is
+#       judged under the same load of a shared machine.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=../scripts/common.sh
@@ -26,16 +30,25 @@ requests="${REQUESTS:-1000000}"
 
 work="$(mktemp -d)"
 server_pid=""
+before_pid=""
 cleanup() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+    [ -n "$before_pid" ] && kill "$before_pid" 2>/dev/null && wait "$before_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$server_bin" --listen=127.0.0.1:0 --threads="$threads" >"$work/announce" &
-server_pid=$!
-for _ in $(seq 100); do grep -q listening "$work/announce" 2>/dev/null && break; sleep 0.05; done
-base="$(sed -n 's|.*\(http://[^/]*\)/.*|\1|p' "$work/announce")"
+# Starts a server on a free loopback port; sets started_pid and started_base.
+start_server() {
+    "$1" --listen=127.0.0.1:0 --threads="$threads" >"$work/announce-$2" &
+    started_pid=$!
+    for _ in $(seq 100); do grep -q listening "$work/announce-$2" 2>/dev/null && break; sleep 0.05; done
+    started_base="$(sed -n 's|.*\(http://[^/]*\)/.*|\1|p' "$work/announce-$2")"
+}
+
+start_server "$server_bin" after
+server_pid=$started_pid
+base=$started_base
 port="${base##*:}"
 echo "korvel-server $("$server_bin" --version | cut -d' ' -f2), $threads threads, on $(nproc) processors (load now: $(cut -d' ' -f1-3 /proc/loadavg))"
 
@@ -52,6 +65,29 @@ measure() {
         /Non-2xx/ {errors += $NF}
         END {printf "%10.0f %9s %9s %9s %7d\n", rate, p50, p90, p99, errors}'
 }
+
+gs1_query="gs1=1&data=%5B01%5D09501101530003%5B17%5D261231%5B10%5DABC123%5B21%5DSN0042&xdim=4"
+
+if [ -n "${BEFORE:-}" ]; then
+    start_server "$BEFORE" before
+    before_pid=$started_pid
+    before_base=$started_base
+    echo
+    echo "== Side by side: $BEFORE (before) and $server_bin (after), 64 connections,"
+    echo "   $rounds rounds of $duration each, alternating"
+    printf "%-20s %10s %9s %9s %9s %7s  %s\n" "" "requests/s" "p50" "p90" "p99" "errors" "load"
+    for round in $(seq "$rounds"); do
+        for request in "PNG|/v1/symbol.png" "GS1|/v1/symbol.png?$gs1_query"; do
+            for side in before after; do
+                side_base=$base
+                [ "$side" = before ] && side_base=$before_base
+                printf "%-20s %s  %s\n" "${request%%|*} $side, round $round" \
+                    "$(measure "$duration" "$side_base${request#*|}")" "$(cut -d' ' -f1 /proc/loadavg)"
+            done
+        done
+    done
+    exit 0
+fi
 
 echo
 echo "== Default PNG symbol and a GS1 label (GTIN, expiry, lot, serial; 22 x 22 at 4 px),"

@@ -31,11 +31,12 @@ struct ImagePath {
     OutputType type;
     std::string_view contentType;
 };
-constexpr std::array<ImagePath, 4> kImagePaths{{
+constexpr std::array<ImagePath, 5> kImagePaths{{
     {"/v1/symbol.png", OutputType::Png, "image/png"},
     {"/v1/symbol.svg", OutputType::Svg, "image/svg+xml"},
     {"/v1/symbol.eps", OutputType::Eps, "application/postscript"},
     {"/v1/symbol.pdf", OutputType::Pdf, "application/pdf"},
+    {"/v1/symbol.txt", OutputType::Text, "text/plain; charset=utf-8"},
 }};
 
 std::string_view contentTypeOf(OutputType type)

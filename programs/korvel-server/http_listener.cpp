@@ -18,12 +18,12 @@
 #include <vector>
 
 #include <boost/asio/dispatch.hpp>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/asio/strand.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/bind_handler.hpp>
 #include <boost/beast/core/error.hpp>
@@ -128,13 +128,17 @@ private:
     void onHeader(beast::error_code error, std::size_t)
     {
         waitingForRequest_ = false;
-        started_ = Clock::now();
+        if (state_.log.enabled()) {
+            started_ = Clock::now();
+        }
         if (error) {
             return onReadError(error);
         }
         const auto& request = parser_->get();
-        requestLine_ = std::string(request.method_string()) + " " + std::string(request.target()) + " HTTP/" +
-                       std::to_string(request.version() / 10) + "." + std::to_string(request.version() % 10);
+        if (state_.log.enabled()) {
+            requestLine_ = std::string(request.method_string()) + " " + std::string(request.target()) + " HTTP/" +
+                           std::to_string(request.version() / 10) + "." + std::to_string(request.version() % 10);
+        }
         if (request.target().size() > state_.limits.targetBytes) {
             return refuse(414, "Error: The request target is longer than " +
                                    std::to_string(state_.limits.targetBytes) + " bytes; POST long data as JSON.");
@@ -289,12 +293,13 @@ private:
     bool refused_ = false;  // the answer refuses a request that may still be arriving
 };
 
-// Accepts connections until stopped; beyond the connection limit a new
-// connection gets a 503 and is closed at once.
+// Accepts connections until stopped, each onto the next of the threads'
+// contexts in turn; beyond the connection limit a new connection gets a 503
+// and is closed at once.
 class Listener : public std::enable_shared_from_this<Listener> {
 public:
-    Listener(net::io_context& context, SharedState& state)
-        : context_(context), acceptor_(net::make_strand(context)), retry_(acceptor_.get_executor()), state_(state)
+    Listener(std::vector<std::unique_ptr<net::io_context>>& contexts, SharedState& state)
+        : contexts_(contexts), acceptor_(*contexts.front()), retry_(acceptor_.get_executor()), state_(state)
     {
     }
 
@@ -318,8 +323,9 @@ public:
 
     void accept()
     {
-        acceptor_.async_accept(net::make_strand(context_),
-                               beast::bind_front_handler(&Listener::onAccept, shared_from_this()));
+        net::io_context& next = *contexts_[nextContext_];
+        nextContext_ = (nextContext_ + 1) % contexts_.size();
+        acceptor_.async_accept(next, beast::bind_front_handler(&Listener::onAccept, shared_from_this()));
     }
 
     void stop()
@@ -375,7 +381,8 @@ private:
         socket.close(ignored);
     }
 
-    net::io_context& context_;
+    std::vector<std::unique_ptr<net::io_context>>& contexts_;
+    std::size_t nextContext_ = 0;
     tcp::acceptor acceptor_;
     net::steady_timer retry_;
     SharedState& state_;
@@ -383,12 +390,15 @@ private:
 
 // Stops accepting, closes idle connections, and ends the run once the last
 // connection is gone or the timeout has passed.
-void beginStop(net::io_context& context, Listener& listener, SharedState& state, net::steady_timer& deadline)
+void beginStop(std::vector<std::unique_ptr<net::io_context>>& contexts, Listener& listener, SharedState& state,
+               net::steady_timer& deadline)
 {
     deadline.expires_after(std::chrono::seconds(state.limits.timeoutSeconds + 1));
-    deadline.async_wait([&context](beast::error_code error) {
+    deadline.async_wait([&contexts](beast::error_code error) {
         if (!error) {
-            context.stop();  // requests that did not finish in time
+            for (const auto& context : contexts) {
+                context->stop();  // requests that did not finish in time
+            }
         }
     });
     std::vector<std::shared_ptr<Session>> open;
@@ -449,8 +459,15 @@ int runServer(const ServerSettings& settings, const ServiceConfig& config, Acces
     const std::size_t descriptors = raiseDescriptorLimit();
     state.limits.maxConnections = std::min<std::size_t>(10000, descriptors > 128 ? descriptors - 64 : 64);
 
-    net::io_context context(static_cast<int>(settings.threads));
-    auto listener = std::make_shared<Listener>(context, state);
+    // One context per thread, each run by its thread alone: a connection
+    // stays on one thread from accept to close, so that its requests need
+    // no strand, no lock and no hand-off between threads.
+    std::vector<std::unique_ptr<net::io_context>> contexts;
+    for (unsigned i = 0; i < settings.threads; ++i) {
+        contexts.push_back(std::make_unique<net::io_context>(1));
+    }
+    net::io_context& context = *contexts.front();
+    auto listener = std::make_shared<Listener>(contexts, state);
     const tcp::endpoint endpoint(net::ip::make_address(settings.host), settings.port);
     if (const beast::error_code error = listener->listen(endpoint)) {
         std::fprintf(stderr, "korvel-server %s\nError: Cannot listen on %s:%u: %s.\n", serverVersion(),
@@ -468,16 +485,23 @@ int runServer(const ServerSettings& settings, const ServiceConfig& config, Acces
     net::steady_timer deadline(context);
     signals.async_wait([&](beast::error_code error, int) {
         if (!error) {
-            beginStop(context, *listener, state, deadline);
+            beginStop(contexts, *listener, state, deadline);
         }
     });
     listener->accept();
 
+    // The other contexts run until their last connection is gone and the
+    // first context (the listener's) has finished.
+    std::vector<net::executor_work_guard<net::io_context::executor_type>> busy;
     std::vector<std::thread> threads;
-    for (unsigned i = 1; i < settings.threads; ++i) {
-        threads.emplace_back([&context] { context.run(); });
+    for (std::size_t i = 1; i < contexts.size(); ++i) {
+        busy.push_back(net::make_work_guard(*contexts[i]));
+        threads.emplace_back([&contexts, i] { contexts[i]->run(); });
     }
     context.run();
+    for (auto& guard : busy) {
+        guard.reset();
+    }
     for (std::thread& thread : threads) {
         thread.join();
     }

@@ -12,35 +12,43 @@ using Json = nlohmann::ordered_json;
 
 Json schemaOf(const ParameterInfo& p)
 {
-    switch (p.kind) {
-    case ValueKind::Flag: return {{"type", "integer"}, {"enum", {0, 1}}};
-    case ValueKind::Text: return {{"type", "string"}};
-    case ValueKind::Base64: return {{"type", "string"}, {"format", "byte"}};
-    case ValueKind::Colour: return {{"type", "string"}, {"pattern", "^[0-9A-Fa-f]{6}$"}};
-    case ValueKind::Whole:
-        return {{"type", "integer"}, {"minimum", static_cast<std::int64_t>(p.low)},
-                {"maximum", static_cast<std::int64_t>(p.high)}};
+    const OptionSpec& option = p.spec();
+    if (p.form == ParameterForm::Flag) {
+        return {{"type", "integer"}, {"enum", {0, 1}}};
+    }
+    if (p.form == ParameterForm::Base64) {
+        return {{"type", "string"}, {"format", "byte"}};
+    }
+    switch (option.kind) {
+    case ValueKind::Color: return {{"type", "string"}, {"pattern", "^[0-9A-Fa-f]{6}$"}};
+    case ValueKind::Integer:
+        if (!option.allowed.empty()) {
+            Json values = Json::array();
+            for (const std::int64_t value : option.allowed) {
+                values.push_back(value);
+            }
+            return {{"type", "integer"}, {"enum", values}};
+        }
+        return {{"type", "integer"}, {"minimum", option.integers.low}, {"maximum", option.integers.high}};
     case ValueKind::Decimal: {
-        Json schema{{"type", "number"}, {"minimum", p.low}, {"maximum", p.high}};
-        if (p.lowExclusive) {
+        Json schema{{"type", "number"}, {"minimum", option.decimals.low}, {"maximum", option.decimals.high}};
+        if (option.decimals.lowExcluded) {
             schema["exclusiveMinimum"] = true;
         }
         return schema;
     }
     case ValueKind::Keyword: {
         Json words = Json::array();
-        for (std::string_view rest = p.keywords; !rest.empty();) {
-            const std::size_t bar = rest.find('|');
-            words.push_back(std::string(rest.substr(0, bar)));
-            rest = bar == std::string_view::npos ? std::string_view{} : rest.substr(bar + 1);
+        for (const Keyword& keyword : option.keywords) {
+            words.push_back(std::string(keyword.name));
         }
         return {{"type", "string"}, {"enum", words}};
     }
+    default: return {{"type", "string"}};
     }
-    return {{"type", "string"}};
 }
 
-std::string describe(const ParameterInfo& p) { return std::string(p.meaning) + "; accepted: " + std::string(p.accepted); }
+std::string describe(const ParameterInfo& p) { return std::string(p.meaning) + "; accepted: " + p.accepted; }
 
 Json queryParameters(bool withType)
 {
@@ -109,6 +117,10 @@ Json document()
     paths["/v1/symbol.svg"]["get"] = imageOperation("the symbol as SVG 1.1", "image/svg+xml", false);
     paths["/v1/symbol.eps"]["get"] = imageOperation("the symbol as EPS", "application/postscript", false);
     paths["/v1/symbol.pdf"]["get"] = imageOperation("the symbol as one-page PDF", "application/pdf", false);
+    paths["/v1/symbol.txt"]["get"] = imageOperation(
+        "the symbol as a text preview in Unicode half blocks (plain UTF-8; size, colours, dots and ink spread do not "
+        "apply)",
+        "text/plain", false);
     paths["/v1/symbol"]["post"] = imageOperation("the symbol from a JSON body; type chooses the format (png)",
                                                  "application/octet-stream", true);
     paths["/v1/validate"]["get"] = jsonOperation(

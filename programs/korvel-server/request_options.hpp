@@ -3,8 +3,9 @@
 // request (query string or JSON body), named like the korvel program's long
 // options and read with the program's meanings, become the library's symbol
 // and render options. Every value is read strictly (the whole text, inside
-// the option's range); anything else is refused with a message that names
-// the parameter.
+// the option's range, as the option table says), the combinations are
+// checked by the table of combination rules, and anything else is refused
+// with a message that names the parameter.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "korvel/render_options.hpp"
 #include "korvel/symbol_options.hpp"
 #include "korvel/vector_writer.hpp"
+#include "options/option_table.hpp"
 
 namespace korvel::server {
 
@@ -70,21 +72,24 @@ struct RequestLimits {
                                                              std::optional<OutputType> pathType,
                                                              SymbolRequest& request);
 
-// How a parameter's value is written.
-enum class ValueKind { Flag, Text, Base64, Whole, Decimal, Colour, Keyword };
+// How a parameter's value is written in a request.
+enum class ParameterForm : std::uint8_t {
+    Option,  // the option's own value, read strictly as its row says
+    Flag,    // 0 or 1, for an option that takes no value
+    Base64,  // bytes in base64 (input: the data itself rather than a file name)
+};
 
-// The parameters the service knows, for its description (OpenAPI) and its
-// tests: name, kind, the accepted values in words, the meaning, and what
-// the value is checked against.
+// A parameter the service knows, for its description (OpenAPI) and its
+// tests: the option whose name, value kind and range it has, how its value
+// is written, what is accepted in words, and its meaning.
 struct ParameterInfo {
-    std::string_view name;
-    ValueKind kind = ValueKind::Text;
-    std::string_view accepted;
+    std::string_view name;  // the option's long name
+    OptionId option{};
+    ParameterForm form = ParameterForm::Option;
+    std::string accepted;
     std::string_view meaning;
-    double low = 0;  // Whole and Decimal: the range
-    double high = 0;
-    bool lowExclusive = false;
-    std::string_view keywords;  // Keyword: the accepted words, separated by '|', in any letter case
+
+    [[nodiscard]] const OptionSpec& spec() const noexcept { return optionSpec(option); }
 };
 [[nodiscard]] std::span<const ParameterInfo> requestParameters() noexcept;
 

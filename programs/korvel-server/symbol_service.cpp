@@ -55,6 +55,13 @@ std::string sizeParameter(const SymbolRequest& request)
     return request.moduleMillimetresGiven ? "module-mm" : "xdim";
 }
 
+// The parameter a refused drawing points at: hri-text for data without
+// human-readable text, else the size.
+std::string refusedParameter(const SymbolRequest& request, const Symbol& symbol)
+{
+    return request.render.hriText && !symbol.hriText() ? "hri-text" : sizeParameter(request);
+}
+
 // A PNG within the server's pixel limit; vector output draws no pixels.
 Outcome checkPixels(const SymbolRequest& request, const Symbol& symbol, std::uint64_t maxPixels)
 {
@@ -106,7 +113,7 @@ Outcome produce(const SymbolRequest& request, std::uint64_t maxPixels, MadeImage
         result = writeImage(request, symbol, image.bytes);
     }
     if (!result.ok()) {
-        parameter = result.code == ResultCode::InvalidArgument ? sizeParameter(request) : std::string();
+        parameter = result.code == ResultCode::InvalidArgument ? refusedParameter(request, symbol) : std::string();
         return result;
     }
     if (request.verify) {

@@ -137,11 +137,7 @@ RunFacts runFacts(const Settings& s, const char* path, OutputType type, bool sta
 
 Outcome checkMarks(const Settings& s)
 {
-    if (s.render.dotDiameter && *s.render.dotDiameter - s.render.inkSpread < kMinDotDiameter - 1e-9) {
-        return {ResultCode::InvalidArgument, "--ink-spread leaves dots smaller than 0.1 of a module; --dots less "
-                                             "--ink-spread must be at least 0.1"};
-    }
-    return ResultCode::Ok;
+    return checkDotsAndSpread(s.render.dotDiameter, s.render.inkSpread);
 }
 
 Outcome checkRanges(const Settings& s)

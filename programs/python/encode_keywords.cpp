@@ -11,7 +11,6 @@ namespace korvel::python {
 namespace {
 
 constexpr std::int64_t kLastFormat = 30;
-constexpr std::int64_t kLastDmreFormat = 48;
 constexpr std::string_view kFormatAccepted = "0 to 30, with dmre=True 0 to 48";
 constexpr std::string_view kModeAccepted = "0 to 6, or 'auto', 'ascii', 'c40', 'text', 'base256', 'edifact', 'x12'";
 constexpr std::string_view kSappAccepted =
@@ -47,7 +46,7 @@ EncodingMode modeValue(std::string_view keyword, py::handle value)
         }
         raiseInvalidValue(keyword, value, kModeAccepted);
     }
-    return static_cast<EncodingMode>(integerValue(keyword, value, 0, 6, kModeAccepted));
+    return static_cast<EncodingMode>(integerValue(keyword, value, OptionId::Mode, kModeAccepted));
 }
 
 StructuredAppend sappValue(std::string_view keyword, py::handle value)
@@ -91,11 +90,7 @@ void applyKeyword(EncodeKeywords& k, std::string_view name, py::handle value, st
     } else if (name == "gs1_nocheck") {
         k.gs1NoCheck = flagValue(name, value);
     } else if (name == "gs1_separator") {
-        const std::string separator = wordValue(name, value, "'fnc1' or 'gs'");
-        if (separator != "fnc1" && separator != "gs") {
-            raiseInvalidValue(name, value, "'fnc1' or 'gs'");
-        }
-        o.gs1Separator = separator == "gs" ? Gs1Separator::GroupSeparator : Gs1Separator::Fnc1;
+        o.gs1Separator = static_cast<Gs1Separator>(wordValue(name, value, OptionId::Gs1Separator, "'fnc1' or 'gs'"));
     } else if (name == "hibc") {
         k.hibc = flagValue(name, value);
     } else if (name == "escapes") {
@@ -105,13 +100,9 @@ void applyKeyword(EncodeKeywords& k, std::string_view name, py::handle value, st
     } else if (name == "mode") {
         o.mode = modeValue(name, value);
     } else if (name == "fmt") {
-        k.format = integerValue(name, value, 0, kLastDmreFormat, kFormatAccepted);
+        k.format = integerValue(name, value, OptionId::Format, kFormatAccepted);
     } else if (name == "shape") {
-        const std::string shape = wordValue(name, value, "'square' or 'rectangle'");
-        if (shape != "square" && shape != "rectangle") {
-            raiseInvalidValue(name, value, "'square' or 'rectangle'");
-        }
-        o.shape = shape == "square" ? SymbolShape::Square : SymbolShape::Rectangle;
+        o.shape = static_cast<SymbolShape>(wordValue(name, value, OptionId::Shape, "'square' or 'rectangle'"));
     } else if (name == "dmre") {
         o.dmre = flagValue(name, value);
     } else if (name == "minimal") {
@@ -127,23 +118,37 @@ void applyKeyword(EncodeKeywords& k, std::string_view name, py::handle value, st
     }
 }
 
-// The combinations the program refuses, in its words with the keywords' names.
+// The options in effect, as the combination rules see them.
+RunFacts factsOf(const EncodeKeywords& k)
+{
+    const SymbolOptions& o = k.settings.options;
+    RunFacts facts;
+    const std::pair<bool, OptionId> given[] = {{k.gs1, OptionId::Gs1},
+                                               {k.gs1NoCheck, OptionId::Gs1NoCheck},
+                                               {k.hibc, OptionId::Hibc},
+                                               {k.settings.utf8.value_or(false), OptionId::Utf8},
+                                               {o.minimal, OptionId::Minimal}};
+    for (const auto& [on, option] : given) {
+        if (on) {
+            facts.add(option);
+        }
+    }
+    if (o.mode != EncodingMode::Automatic) {
+        facts.add(RunCondition::ExplicitMode);
+    }
+    return facts;
+}
+
+// The combinations the program refuses, in its words with the keywords'
+// names, then the package's own: escapes is a keyword of the package alone,
+// and a DMRE format needs dmre=True.
 void checkCombinations(const EncodeKeywords& k, const py::kwargs& keywords)
 {
-    const bool gs1 = k.gs1 || k.gs1NoCheck;
-    if (gs1 && k.hibc) {
-        raiseArgumentError("hibc cannot be combined with gs1 or gs1_nocheck");
-    }
-    if ((gs1 || k.hibc) && k.settings.utf8.value_or(false)) {
-        raiseArgumentError("utf8 cannot be combined with gs1, gs1_nocheck or hibc (their data is plain ASCII)");
-    }
-    if ((gs1 || k.hibc) && k.settings.escapes) {
+    checkKeywordCombinations(factsOf(k));
+    if ((k.gs1 || k.gs1NoCheck || k.hibc) && k.settings.escapes) {
         raiseArgumentError("escapes cannot be combined with gs1, gs1_nocheck or hibc (their data has no escapes)");
     }
     const SymbolOptions& o = k.settings.options;
-    if (o.minimal && o.mode != EncodingMode::Automatic) {
-        raiseArgumentError("minimal chooses the schemes itself and needs mode 0");
-    }
     if (k.format > kLastFormat && !o.dmre) {
         raiseInvalidValue("fmt", keywords["fmt"], kFormatAccepted);
     }

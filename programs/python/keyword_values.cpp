@@ -1,7 +1,9 @@
 #include "keyword_values.hpp"
 
+#include <algorithm>
 #include <cmath>
 
+#include "common/byte_text.hpp"
 #include "python_errors.hpp"
 
 namespace korvel::python {
@@ -12,20 +14,6 @@ constexpr std::string_view kColorAccepted = "'#RRGGBB' or (red, green, blue) wit
 
 bool isInteger(py::handle value) { return PyIndex_Check(value.ptr()) != 0 && !PyBool_Check(value.ptr()); }
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 Color colorFromText(std::string_view keyword, py::handle value)
 {
     std::string_view text = keywordName(value);
@@ -34,7 +22,7 @@ Color colorFromText(std::string_view keyword, py::handle value)
     }
     std::uint32_t rgb = 0;
     for (const char c : text) {
-        const int digit = hexDigitValue(c);
+        const int digit = hexDigit(c);
         if (digit < 0) {
             raiseInvalidValue(keyword, value, kColorAccepted);
         }
@@ -140,6 +128,45 @@ Color colorValue(std::string_view keyword, py::handle value)
         channels[i] = static_cast<std::uint8_t>(channel);
     }
     return {channels[0], channels[1], channels[2]};
+}
+
+std::int64_t integerValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
+{
+    const OptionSpec& spec = optionSpec(option);
+    const std::int64_t number = integerValue(keyword, value, spec.integers.low, spec.integers.high, accepted);
+    if (!spec.allowed.empty() && std::find(spec.allowed.begin(), spec.allowed.end(), number) == spec.allowed.end()) {
+        raiseInvalidValue(keyword, value, accepted);
+    }
+    return number;
+}
+
+double realValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
+{
+    const DecimalRange& range = optionSpec(option).decimals;
+    const double number = realValue(keyword, value, accepted);
+    const bool aboveLow = range.lowExcluded ? number > range.low : number >= range.low;
+    if (!aboveLow || number > range.high) {
+        raiseInvalidValue(keyword, value, accepted);
+    }
+    return number;
+}
+
+std::int64_t wordValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
+{
+    const std::string word = wordValue(keyword, value, accepted);
+    for (const Keyword& known : optionSpec(option).keywords) {
+        if (known.name == word) {
+            return known.value;
+        }
+    }
+    raiseInvalidValue(keyword, value, accepted);
+}
+
+void checkKeywordCombinations(const RunFacts& facts)
+{
+    if (const CombinationRule* rule = firstBrokenRule(facts, RuleScope::Everywhere)) {
+        raiseArgumentError(inCallerNames(rule->detail, '_'));
+    }
 }
 
 }  // namespace korvel::python

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "korvel/color.hpp"
+#include "options/combination_rules.hpp"
+#include "options/option_table.hpp"
 
 namespace korvel::python {
 
@@ -31,5 +33,20 @@ namespace py = pybind11;
 // "#RRGGBB" (or "RRGGBB" as the program takes it) or a sequence of three
 // integers 0..255.
 [[nodiscard]] Color colorValue(std::string_view keyword, py::handle value);
+
+// The same readers with the range of the option's row (options/option_table.hpp):
+// an integer in its range (and among its allowed values, when the row lists
+// them), a real number in its range, or one of its keywords (the keyword's number).
+[[nodiscard]] std::int64_t integerValue(std::string_view keyword, py::handle value, OptionId option,
+                                        std::string_view accepted);
+[[nodiscard]] double realValue(std::string_view keyword, py::handle value, OptionId option,
+                               std::string_view accepted);
+[[nodiscard]] std::int64_t wordValue(std::string_view keyword, py::handle value, OptionId option,
+                                     std::string_view accepted);
+
+// Raises korvel.ArgumentError for the first combination rule that the facts
+// break (the rules every caller has), in the program's words with the
+// keywords' names ("module_mm cannot be combined with xsize or ysize").
+void checkKeywordCombinations(const RunFacts& facts);
 
 }  // namespace korvel::python

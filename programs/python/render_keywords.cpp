@@ -12,7 +12,6 @@ namespace korvel::python {
 namespace {
 
 constexpr std::int64_t kLatestImageTime = 253402300799;  // 9999-12-31 23:59:59 UTC
-constexpr std::int64_t kLargestImageSide = 65535;
 constexpr std::string_view kTimeAccepted =
     "seconds since 1970-01-01 UTC from 0 to 253402300799, or a datetime with a time zone";
 constexpr std::string_view kKindAccepted = "'png', 'svg', 'eps' or 'pdf'";
@@ -40,7 +39,7 @@ std::int64_t timeValue(std::string_view keyword, py::handle value)
 {
     const py::object datetimeType = py::module_::import("datetime").attr("datetime");
     if (!py::isinstance(value, datetimeType)) {
-        return integerValue(keyword, value, 0, kLatestImageTime, kTimeAccepted);
+        return integerValue(keyword, value, OptionId::Time, kTimeAccepted);
     }
     if (value.attr("tzinfo").is_none()) {
         raiseInvalidValue(keyword, value, kTimeAccepted);
@@ -57,24 +56,21 @@ void applyKeyword(RenderSettings& s, std::string_view name, py::handle value, Me
 {
     RenderOptions& r = s.render;
     if (name == "xdim") {
-        r.moduleSize = realValue(name, value, "pixels per module, at least 0.5");
-        if (!(r.moduleSize >= 0.5)) {
-            raiseInvalidValue(name, value, "pixels per module, at least 0.5");
+        // Above the row's range the library says why: the image would be too large.
+        constexpr std::string_view kAccepted = "pixels per module, at least 0.5";
+        r.moduleSize = realValue(name, value, kAccepted);
+        if (!(r.moduleSize >= optionSpec(OptionId::XDim).decimals.low)) {
+            raiseInvalidValue(name, value, kAccepted);
         }
     } else if (name == "xsize" || name == "ysize") {
         const auto side = static_cast<std::int32_t>(
-            integerValue(name, value, 1, kLargestImageSide, "pixels from 1 to 65535"));
+            integerValue(name, value, name == "xsize" ? OptionId::XSize : OptionId::YSize, "pixels from 1 to 65535"));
         (name == "xsize" ? s.width : s.height) = side;
     } else if (name == "module_mm") {
-        constexpr std::string_view kAccepted = "millimetres above 0 and at most 100";
-        const double millimetres = realValue(name, value, kAccepted);
-        if (!(millimetres > 0.0 && millimetres <= kMaxModuleMillimetres)) {
-            raiseInvalidValue(name, value, kAccepted);
-        }
-        s.moduleMillimetres = millimetres;
+        s.moduleMillimetres = realValue(name, value, OptionId::ModuleMm, "millimetres above 0 and at most 100");
     } else if (name == "dpi") {
         s.dotsPerInch =
-            static_cast<std::int32_t>(integerValue(name, value, 1, kMaxDotsPerInch, "an integer from 1 to 100000"));
+            static_cast<std::int32_t>(integerValue(name, value, OptionId::Dpi, "an integer from 1 to 100000"));
     } else if (name == "fcolor") {
         r.foreground = colorValue(name, value);
     } else if (name == "bcolor") {
@@ -82,14 +78,10 @@ void applyKeyword(RenderSettings& s, std::string_view name, py::handle value, Me
     } else if (name == "qzone") {
         r.quietZone = flagValue(name, value);
     } else if (name == "qsize") {
-        r.quietZoneSize = static_cast<std::int32_t>(integerValue(name, value, 0, 10000, "modules from 0 to 10000"));
+        r.quietZoneSize =
+            static_cast<std::int32_t>(integerValue(name, value, OptionId::QuietZoneSize, "modules from 0 to 32767"));
     } else if (name == "orient") {
-        const auto orientation = orientationFromDegrees(
-            static_cast<std::int32_t>(integerValue(name, value, 0, 270, "0, 90, 180 or 270")));
-        if (!orientation) {
-            raiseInvalidValue(name, value, "0, 90, 180 or 270");
-        }
-        r.orientation = *orientation;
+        r.orientation = static_cast<Orientation>(integerValue(name, value, OptionId::Orientation, "0, 90, 180 or 270"));
     } else if (name == "alignh") {
         r.horizontal = alignmentValue(name, value, "left", "right");
     } else if (name == "alignv") {
@@ -98,12 +90,42 @@ void applyKeyword(RenderSettings& s, std::string_view name, py::handle value, Me
         s.palette = flagValue(name, value);
     } else if (name == "time") {
         s.time = timeValue(name, value);
+    } else if (name == "cmyk") {
+        r.cmyk = flagValue(name, value);
+    } else if (name == "no_background") {
+        r.transparentBackground = flagValue(name, value);
+    } else if (name == "hri_text") {
+        r.hriText = flagValue(name, value);
+    } else if (name == "dots") {
+        r.dotDiameter = realValue(name, value, OptionId::Dots, "a fraction of the module from 0.1 to 1.0");
+    } else if (name == "ink_spread") {
+        r.inkSpread = realValue(name, value, OptionId::InkSpread, "a fraction of the module from 0 to 0.5");
     } else if (name == "verify" && accepted == MethodKeywords::WithVerify) {
         s.verify = flagValue(name, value);
     } else {
         raiseArgumentTypeError("Error: " + std::string(method) + "() got an unexpected keyword argument '" +
                                std::string(name) + "'.");
     }
+}
+
+// The options in effect, as the combination rules see them, and the kind
+// of output once it is known.
+RunFacts factsOf(const RenderSettings& s, std::optional<OutputType> type)
+{
+    RunFacts facts;
+    const std::pair<bool, OptionId> given[] = {{s.width.has_value(), OptionId::XSize},
+                                               {s.height.has_value(), OptionId::YSize},
+                                               {s.moduleMillimetres.has_value(), OptionId::ModuleMm},
+                                               {s.dotsPerInch.has_value(), OptionId::Dpi}};
+    for (const auto& [on, option] : given) {
+        if (on) {
+            facts.add(option);
+        }
+    }
+    if (type == OutputType::Png) {
+        facts.add(RunCondition::PngOutput);
+    }
+    return facts;
 }
 
 // The PNG's time stamp when `time` is not given: SOURCE_DATE_EPOCH (the
@@ -139,8 +161,9 @@ RenderSettings renderSettingsOf(const py::kwargs& keywords, MethodKeywords accep
             applyKeyword(settings, keywordName(key), value, accepted, method);
         }
     }
-    if (settings.moduleMillimetres && (settings.width || settings.height)) {
-        raiseArgumentError("module_mm cannot be combined with xsize or ysize");
+    checkKeywordCombinations(factsOf(settings, std::nullopt));
+    if (Outcome marks = checkDotsAndSpread(settings.render.dotDiameter, settings.render.inkSpread); !marks.ok()) {
+        raiseArgumentError(inCallerNames(marks.detail, '_'));
     }
     return settings;
 }
@@ -182,11 +205,9 @@ OutputPlan planOutput(const RenderSettings& settings, OutputType type)
     if (settings.width || settings.height) {
         plan.render.imageSize = ImageSize{settings.width.value_or(100), settings.height.value_or(100)};
     }
+    checkKeywordCombinations(factsOf(settings, type));
     if (type == OutputType::Png) {
         if (settings.moduleMillimetres) {
-            if (!settings.dotsPerInch) {
-                raiseArgumentError("module_mm needs dpi for a PNG image");
-            }
             plan.render.moduleSize = modulePixelsAt(*settings.moduleMillimetres, *settings.dotsPerInch);
         }
         plan.png.dotsPerInch = settings.dotsPerInch;

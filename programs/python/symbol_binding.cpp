@@ -260,6 +260,16 @@ copy. The output methods take the render keywords of the korvel program:
   palette    a PNG of two indexed colours at 1 bit per pixel
   time       the PNG time stamp: seconds since 1970 UTC or an aware
              datetime (default SOURCE_DATE_EPOCH, else now)
+  cmyk       EPS and PDF colours in DeviceCMYK, black as black ink only
+             (PNG and SVG are the same either way)
+  no_background  no background in SVG, EPS and PDF; a PNG shows the
+             background colour transparent (a tRNS chunk)
+  dots       every dark module a round dot of this diameter, a fraction
+             of the module from 0.1 to 1.0 (e.g. 0.8)
+  ink_spread shrink dark areas against print gain by this fraction of a
+             module, 0 to 0.5 (a PNG by whole pixels)
+  hri_text   the human-readable text printed under the symbol (GS1 element
+             string, HIBC data with its check character, or printable ASCII)
   verify     prove the output first, as the program's --verify: read the
              symbol back with zxing-cpp and compare every module of the
              written bytes; raises korvel.VerificationError on a difference

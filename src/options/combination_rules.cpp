@@ -1,5 +1,7 @@
 #include "options/combination_rules.hpp"
 
+#include "korvel/render_options.hpp"
+
 namespace korvel {
 namespace {
 
@@ -87,19 +89,95 @@ bool broken(const CombinationRule& rule, const RunFacts& facts)
     return rule.kind == RuleKind::Requirement ? !facts.hasAny(rule.other) : facts.hasAny(rule.other);
 }
 
+bool isNameCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; }
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The option an option reference at the start of `text` names ("--name" or
+// "-x"), and the length of the reference; null when there is none.
+const OptionSpec* optionReference(std::string_view text, std::size_t& length)
+{
+    if (text.starts_with("--")) {
+        length = 2;
+        while (length < text.size() && isNameCharacter(text[length])) {
+            ++length;
+        }
+        return findOption(text.substr(2, length - 2));
+    }
+    if (text.size() >= 2 && text[0] == '-' && isLetter(text[1]) && (text.size() == 2 || !isLetter(text[2]))) {
+        length = 2;
+        return findOptionByLetter(text[1]);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::span<const CombinationRule> combinationRules() noexcept { return kRules; }
 
-Outcome checkCombinations(const RunFacts& facts, RuleScope scope)
+const CombinationRule* firstBrokenRule(const RunFacts& facts, RuleScope scope) noexcept
 {
     for (const CombinationRule& rule : kRules) {
         if (scope == RuleScope::Everywhere && rule.scope == RuleScope::CommandLine) {
             continue;
         }
         if (broken(rule, facts)) {
-            return {rule.code, std::string(rule.detail)};
+            return &rule;
         }
+    }
+    return nullptr;
+}
+
+Outcome checkCombinations(const RunFacts& facts, RuleScope scope)
+{
+    const CombinationRule* rule = firstBrokenRule(facts, scope);
+    if (rule == nullptr) {
+        return ResultCode::Ok;
+    }
+    return {rule->code, std::string(rule->detail)};
+}
+
+OptionId ruleSubject(const CombinationRule& rule, const RunFacts& facts) noexcept
+{
+    const std::span<const OptionSpec> table = optionTable();
+    for (auto option = table.rbegin(); option != table.rend(); ++option) {
+        if (facts.has(option->id) && (rule.when.has(option->id) || rule.other.has(option->id))) {
+            return option->id;
+        }
+    }
+    for (const OptionSpec& option : table) {
+        if (rule.when.has(option.id)) {
+            return option.id;
+        }
+    }
+    return OptionId::Help;
+}
+
+std::string inCallerNames(std::string_view detail, char separator)
+{
+    std::string words;
+    words.reserve(detail.size());
+    for (std::size_t at = 0; at < detail.size();) {
+        const bool wordStart = at == 0 || detail[at - 1] == ' ' || detail[at - 1] == '(';
+        std::size_t length = 0;
+        const OptionSpec* option = wordStart ? optionReference(detail.substr(at), length) : nullptr;
+        if (option == nullptr) {
+            words += detail[at++];
+            continue;
+        }
+        for (const char c : option->name) {
+            words += c == '-' ? separator : c;
+        }
+        at += length;
+    }
+    return words;
+}
+
+Outcome checkDotsAndSpread(std::optional<double> dotDiameter, double inkSpread)
+{
+    if (dotDiameter && *dotDiameter - inkSpread < kMinDotDiameter - 1e-9) {
+        return {ResultCode::InvalidArgument, "--ink-spread leaves dots smaller than 0.1 of a module; --dots less "
+                                             "--ink-spread must be at least 0.1"};
     }
     return ResultCode::Ok;
 }

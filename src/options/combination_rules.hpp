@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "korvel/result_code.hpp"
@@ -85,9 +87,26 @@ struct CombinationRule {
 // The rules, in the order they are checked.
 [[nodiscard]] std::span<const CombinationRule> combinationRules() noexcept;
 
-// The first rule that the facts break, in table order, as its code and
-// detail; success when none is broken. `scope` Everywhere leaves out the
-// rules that only the command line has.
+// The first rule that the facts break, in table order, or null when none
+// is. `scope` Everywhere leaves out the rules that only the command line has.
+[[nodiscard]] const CombinationRule* firstBrokenRule(const RunFacts& facts, RuleScope scope) noexcept;
+
+// The first broken rule as its code and detail; success when none is broken.
 [[nodiscard]] Outcome checkCombinations(const RunFacts& facts, RuleScope scope = RuleScope::CommandLine);
+
+// The option a broken rule is reported against: of the options in effect
+// that the rule names, the one added last to the table (the option that
+// brought the restriction; the original options are valid alone).
+[[nodiscard]] OptionId ruleSubject(const CombinationRule& rule, const RunFacts& facts) noexcept;
+
+// A detail of the table in the words of a program whose callers name the
+// options by their long names without dashes: "--module-mm" and "-x" become
+// "module-mm" and "xsize", with `separator` for the dashes inside a name
+// ('_' gives Python keyword names: "module_mm").
+[[nodiscard]] std::string inCallerNames(std::string_view detail, char separator = '-');
+
+// Dots that ink spread would shrink below the smallest dot (dots less ink
+// spread under kMinDotDiameter): the command line's refusal, for every caller.
+[[nodiscard]] Outcome checkDotsAndSpread(std::optional<double> dotDiameter, double inkSpread);
 
 }  // namespace korvel

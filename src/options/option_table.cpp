@@ -20,6 +20,9 @@ constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr IntegerRange kAnyInt32{kInt32Min, kInt32Max};
 constexpr double kUnbounded = std::numeric_limits<double>::infinity();
 constexpr std::int64_t kLatestTime = 253402300799;  // 9999-12-31 23:59:59 UTC
+// The largest image side in pixels that the strict readings take, and the
+// largest module size: an image drawn from modules is at most this wide.
+constexpr std::int64_t kLargestImageSide = 65535;
 
 constexpr std::array<std::int64_t, 4> kOrientations{0, 90, 180, 270};
 
@@ -87,6 +90,13 @@ public:
         row.spec_.accepted = accepted;
         return row;
     }
+    // The command line reads the decimal the original way and keeps it when in `accepted`.
+    [[nodiscard]] constexpr Row lenientDecimals(DecimalRange accepted) const
+    {
+        Row row = lenient();
+        row.spec_.acceptedDecimals = accepted;
+        return row;
+    }
     [[nodiscard]] constexpr OptionSpec usage(std::string_view description, std::string_view example = {}) const
     {
         OptionSpec spec = spec_;
@@ -105,11 +115,12 @@ private:
 constexpr OptionSpec kOptions[] = {
     Row(O::Help, 'h', "help", K::None)
         .usage("Display this usage information."),
-    Row(O::XSize, 'x', "xsize", K::Integer).integers({1, kInt32Max}).lenient({1, kInt32Max})
+    Row(O::XSize, 'x', "xsize", K::Integer).integers({1, kLargestImageSide}).lenient({1, kInt32Max})
         .usage("Barcode image width.", "-x 120"),
-    Row(O::YSize, 'y', "ysize", K::Integer).integers({1, kInt32Max}).lenient({1, kInt32Max})
+    Row(O::YSize, 'y', "ysize", K::Integer).integers({1, kLargestImageSide}).lenient({1, kInt32Max})
         .usage("Barcode image height.", "-y 120"),
-    Row(O::XDim, 'n', "xdim", K::Decimal).decimals({0.0, true, kUnbounded}).lenient()
+    Row(O::XDim, 'n', "xdim", K::Decimal).decimals({0.5, false, static_cast<double>(kLargestImageSide)})
+        .lenientDecimals({0.0, true, kUnbounded})
         .usage("X-Dimension.", "-n 5"),
     Row(O::Data, 'd', "data", K::Text).lenient()
         .usage("Set the data that is to be encoded in the barcode.", "-d 1234567890Data"),

@@ -108,7 +108,8 @@ struct OptionSpec {
     std::span<const std::int64_t> allowed;  // Integer: the only values allowed, when not empty
     std::span<const Keyword> keywords;      // Keyword: the keywords
     CommandReading reading = CommandReading::Strict;
-    IntegerRange accepted;  // Lenient Integer: the values the command line keeps
+    IntegerRange accepted;         // Lenient Integer: the values the command line keeps
+    DecimalRange acceptedDecimals;  // Lenient Decimal: the values the command line keeps
     // The usage text: the description (lines separated by '\n') and, for the
     // original options, the example line's text (empty for none).
     std::string_view description;

@@ -108,7 +108,7 @@ std::optional<OptionValue> readLeniently(const OptionSpec& option, std::string_v
         return allowedInteger(option, value.number, option.accepted) ? std::optional(value) : std::nullopt;
     case ValueKind::Decimal:
         value.decimal = parseDecimal(text);
-        return inRange(value.decimal, option.decimals) ? std::optional(value) : std::nullopt;
+        return inRange(value.decimal, option.acceptedDecimals) ? std::optional(value) : std::nullopt;
     case ValueKind::Color: value.color = parseColor(text); return value;
     default: return readStrictly(option, text);
     }

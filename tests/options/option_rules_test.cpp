@@ -46,7 +46,7 @@ TEST(OptionValue, StrictAndCommandLineReadings)
         {"fmt", "48", 48, 48},        {"dpi", "0", {}, {}},        {"dpi", "100000", 100000, 100000},
         {"jobs", "0256", 256, 256},   {"jobs", "257", {}, {}},     {"time", "253402300800", {}, {}},
         {"type", "SVG", static_cast<std::int64_t>(OutputType::Svg), static_cast<std::int64_t>(OutputType::Svg)},
-        {"shape", "round", {}, {}},
+        {"shape", "round", {}, {}},   {"xsize", "70000", {}, 70000},  // strict readings stop at 65535 pixels
     };
     for (const auto& c : cases) {
         const OptionSpec& option = *findOption(c.option);
@@ -99,6 +99,34 @@ TEST(CombinationRules, FirstBrokenRuleInTableOrder)
         EXPECT_EQ(checked.code, c.code) << c.detail;
         EXPECT_EQ(checked.detail, c.detail);
     }
+}
+
+// The rules' words for callers that name options without dashes: long
+// names and one-letter forms become the long names, other dashes stay.
+TEST(CombinationRules, DetailsInCallerNames)
+{
+    const struct {
+        std::string_view detail;
+        char separator;
+        std::string_view words;
+    } cases[] = {
+        {"--module-mm cannot be combined with -x or -y", '-', "module-mm cannot be combined with xsize or ysize"},
+        {"--module-mm cannot be combined with -x or -y", '_', "module_mm cannot be combined with xsize or ysize"},
+        {"--minimal chooses the schemes itself and needs -m 0", '-', "minimal chooses the schemes itself and needs mode 0"},
+        {"--utf8 cannot be combined with --gs1, --gs1-nocheck or --hibc (their data is plain ASCII)", '_',
+         "utf8 cannot be combined with gs1, gs1_nocheck or hibc (their data is plain ASCII)"},
+        {"--hri and --report=- cannot be combined", '-', "hri and report=- cannot be combined"},
+        {"a well-known --no-such-option and -xy stay", '-', "a well-known --no-such-option and -xy stay"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(inCallerNames(c.detail, c.separator), c.words);
+    }
+    // A broken rule is reported against its latest option in effect.
+    using O = OptionId;
+    const RunFacts facts{{O::Data, O::Input}};
+    const CombinationRule* rule = firstBrokenRule(facts, RuleScope::Everywhere);
+    ASSERT_NE(rule, nullptr);
+    EXPECT_EQ(ruleSubject(*rule, facts), O::Input);
 }
 
 }  // namespace

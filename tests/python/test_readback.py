@@ -169,3 +169,21 @@ def test_report_is_the_programs_description():
     assert report["verification"]["passed"] and report["verification"]["read"]["symbology_identifier"] == "]d2"
     fixed = symbol.report(time=0)
     assert fixed["sha256"] == hashlib.sha256(symbol.png(time=0)).hexdigest()
+
+
+def test_print_keywords_read_back_as_the_programs(tmp_path):
+    symbol = korvel.encode(GS1_LABEL, gs1=True)
+    dotted = symbol.png(xdim=5, dots=0.8, ink_spread=0.2, no_background=True, time=0, verify=True)
+    assert read_png(dotted).bytes == b"01095011015300031726123110ABC123"
+    assert b"tRNS" in dotted
+    pdf = symbol.pdf(cmyk=True, dots=0.9, verify=True)
+    (tmp_path / "cmyk.pdf").write_bytes(pdf)
+    page = subprocess.run(["qpdf", "--qdf", "--object-streams=disable", str(tmp_path / "cmyk.pdf"), "-"],
+                          check=True, capture_output=True).stdout
+    assert b"\n0 0 0 1 k\n" in page and b" rg\n" not in page
+    assert read_png(render_postscript(pdf, "pdf", _mkdir(tmp_path / "pdf"), 96)).bytes.startswith(b"0109501101530003")
+    labelled = symbol.png(xdim=4, hri_text=True, time=0)
+    assert read_png(labelled).bytes == b"01095011015300031726123110ABC123"
+    assert pixels(labelled).shape[0] == pixels(symbol.png(xdim=4, time=0)).shape[0] + 4 * 4  # the text band
+    with pytest.raises(korvel.ArgumentError, match="ink_spread leaves dots smaller"):
+        symbol.png(dots=0.2, ink_spread=0.15)

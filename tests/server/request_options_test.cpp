@@ -31,7 +31,8 @@ TEST(RequestOptions, AcceptedValuesReachTheLibraryOptions)
 {
     const Parsed p = parse("data=A%2BB+c&fmt=31&dmre=1&mode=0&minimal=1&orient=270&fcolor=8B0000&bcolor=fff8dc"
                            "&qzone=0&qsize=3&xdim=2.5&alignh=2&alignv=0&sapp=1&spos=2&stot=3&sid=64516"
-                           "&palette=1&time=253402300799&dpi=600&gs1-separator=GS&shape=Rectangle&verify=1");
+                           "&palette=1&time=253402300799&dpi=600&gs1-separator=GS&shape=Rectangle&verify=1"
+                           "&cmyk=1&no-background=1&dots=0.75&ink-spread=0.125");
     ASSERT_FALSE(p.refusal) << p.refusal->message;
     const SymbolRequest& r = p.request;
     EXPECT_EQ(r.symbol.data, "A+B c");
@@ -54,6 +55,10 @@ TEST(RequestOptions, AcceptedValuesReachTheLibraryOptions)
     EXPECT_EQ(r.vector.dotsPerInch, 600);
     EXPECT_EQ(r.symbol.gs1Separator, Gs1Separator::GroupSeparator);
     EXPECT_EQ(r.symbol.shape, SymbolShape::Rectangle);
+    EXPECT_TRUE(r.render.cmyk && r.render.transparentBackground);
+    EXPECT_EQ(r.render.dotDiameter, 0.75);
+    EXPECT_DOUBLE_EQ(r.render.inkSpread, 0.125);
+    EXPECT_FALSE(parse("cmyk=0").request.render.cmyk);
 }
 
 TEST(RequestOptions, DefaultsAreTheProgramsWithAFixedTime)
@@ -112,6 +117,8 @@ TEST(RequestOptions, RefusalsNameTheParameter)
         {"colour=000000", "colour"},  {"data=a&data=b", "data"},   {"data=a&input=YQ", "input"},
         {"gs1=1&hibc=1", "hibc"},     {"utf8=1&gs1=1", "utf8"},    {"minimal=1&mode=1", "minimal"},
         {"sapp=1&spos=4&stot=3", "spos"}, {"module-mm=1&xsize=10", "module-mm"}, {"module-mm=1", "module-mm"},
+        {"dots=0.05", "dots"},        {"dots=1.5", "dots"},        {"ink-spread=0.6", "ink-spread"},
+        {"cmyk=yes", "cmyk"},         {"no-background=2", "no-background"}, {"dots=0.2&ink-spread=0.15", "dots"},
     };
     for (const auto& [query, parameter] : cases) {
         const Parsed p = parse(query);
@@ -124,6 +131,14 @@ TEST(RequestOptions, RefusalsNameTheParameter)
     EXPECT_EQ(parse("orient=45").refusal->message, "Error: Invalid value for orient: 45 (accepted: 0, 90, 180 or 270).");
     EXPECT_EQ(parse("fcolor=%0A%1B").refusal->message,
               "Error: Invalid value for fcolor: \\x0a\\x1b (accepted: RRGGBB (six hexadecimal digits)).");
+    // The rules and their words are the program's, with the parameters' names.
+    EXPECT_EQ(parse("module-mm=1&ysize=10").refusal->message,
+              "Error: Invalid argument: module-mm cannot be combined with xsize or ysize.");
+    EXPECT_EQ(parse("minimal=1&mode=2").refusal->message,
+              "Error: Invalid argument: minimal chooses the schemes itself and needs mode 0.");
+    EXPECT_EQ(parse("dots=0.3&ink-spread=0.25").refusal->message,
+              "Error: Invalid argument: ink-spread leaves dots smaller than 0.1 of a module; dots less ink-spread "
+              "must be at least 0.1.");
 }
 
 TEST(RequestOptions, DataBeyondTheLimitIsTooLarge)
@@ -164,7 +179,7 @@ TEST(RequestOptions, TheTableListsEveryParameterOnce)
         EXPECT_TRUE(names.insert(p.name).second) << p.name;
         EXPECT_FALSE(p.meaning.empty()) << p.name;
     }
-    EXPECT_EQ(names.size(), 32U);
+    EXPECT_EQ(names.size(), 37U);
 }
 
 }  // namespace

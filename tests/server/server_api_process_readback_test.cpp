@@ -88,6 +88,9 @@ TEST_F(ServerApi, EveryImageTypeReadsBackAsItsData)
         {"svg", "data=SERVER+42&xdim=4", "SERVER 42"},
         {"eps", "data=SERVER+42&xdim=4&orient=180", "SERVER 42"},
         {"pdf", "data=SERVER+42&xdim=4&dmre=1&fmt=31", "SERVER 42"},
+        {"png", "data=DOTS+42&xdim=5&dots=0.8", "DOTS 42"},
+        {"png", "data=%5B01%5D09501101530003&gs1=1&hri-text=1&xdim=4", "0109501101530003"},
+        {"pdf", "data=CMYK+42&xdim=4&cmyk=1&ink-spread=0.1&no-background=1", "CMYK 42"},
     };
     for (const Case& c : cases) {
         const testing::ZxingReading reading = readImage(*server_, c.type, c.query);
@@ -108,6 +111,12 @@ TEST_F(ServerApi, BytesAreTheProgramsForTheSameOptions)
         {"/v1/symbol.svg?data=x&module-mm=0.5&orient=270", {"-d", "x", "--module-mm=0.5", "-o", "270", "out.svg"}},
         {"/v1/symbol.pdf?data=x&shape=rectangle&minimal=1", {"-d", "x", "--shape=rectangle", "--minimal", "out.pdf"}},
         {"/v1/symbol.eps?data=x&xsize=90&alignv=2", {"-d", "x", "-x", "90", "-v", "2", "out.eps"}},
+        {"/v1/symbol.png?data=x&dots=0.8&ink-spread=0.2&no-background=1",
+         {"-d", "x", "--dots=0.8", "--ink-spread=0.2", "--no-background", "--time=0", "out.png"}},
+        {"/v1/symbol.pdf?data=x&cmyk=1&dots=0.9", {"-d", "x", "--cmyk", "--dots=0.9", "out.pdf"}},
+        {"/v1/symbol.png?data=%5B01%5D09501101530003&gs1=1&hri-text=1",
+         {"--gs1", "-d", "[01]09501101530003", "--hri-text", "--time=0", "out.png"}},
+        {"/v1/symbol.txt?data=x&hri-text=1", {"-d", "x", "--hri-text", "--type=text", "out.txt"}},
     };
     for (const auto& [target, arguments] : cases) {
         testing::ScratchDirectory directory;
@@ -116,6 +125,13 @@ TEST_F(ServerApi, BytesAreTheProgramsForTheSameOptions)
         const std::string& file = arguments.back();
         EXPECT_EQ(server_->get(target).body, directory.read(file)) << target;
     }
+    // CMYK: in the page (uncompressed by qpdf) black is black ink alone, and
+    // no RGB colour operator is left.
+    const auto page = testing::runOnDocument(testing::VectorFormat::Pdf, server_->get("/v1/symbol.pdf?data=x&cmyk=1").body,
+                                             "sh", {"-c", "qpdf --qdf --object-streams=disable \"$0\" -"})
+                          .process;
+    EXPECT_NE(page.out.find("\n0 0 0 1 k\n"), std::string::npos) << page.err;
+    EXPECT_EQ(page.out.find(" rg\n"), std::string::npos);
 }
 
 TEST_F(ServerApi, PostTakesTheSameFieldsAsJson)
@@ -176,6 +192,7 @@ TEST_F(ServerApi, ErrorsAreJsonWithTheirClass)
         {"/v1/symbol.png?data=x&xsize=1001&ysize=1000", 400, "xsize", 1},
         {"/v1/symbol.png?data=x&mode=5&data=y", 400, "data", 1},
         {"/v1/symbol.png?data=%61%", 400, "", -1},
+        {"/v1/symbol.svg?data=%7EX01&hri-text=1", 400, "hri-text", 1},  // no printable text to show
         {"/v1/symbol.png?data=abc&mode=6", 422, "data", 5},
         {"/v1/symbol.png?data=" + std::string(50, 'A') + "&fmt=1", 422, "fmt", 10},
         {"/v1/symbol.png?data=" + std::string(2000, 'a') + "&mode=1", 422, "data", 8},

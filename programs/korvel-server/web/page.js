@@ -7,7 +7,12 @@
 const DEFAULTS = {
   data: "1234567", kind: "plain", fmt: "0", shape: "square", dmre: false, unit: "px", xdim: "5",
   "module-mm": "0.5", dpi: "300", fcolor: "000000", bcolor: "ffffff", qzone: true, qsize: "1", orient: "0",
+  dots: "", "ink-spread": "0", "hri-text": false, "no-background": false, cmyk: false,
 };
+
+// The print options: the flags and the numbers, named as the API names them.
+const PRINT_FLAGS = ["hri-text", "no-background", "cmyk"];
+const PRINT_NUMBERS = ["dots", "ink-spread"];
 
 // Sizes of the formats, for the format list (rows x columns).
 const SQUARE = [10, 12, 14, 16, 18, 20, 22, 24, 26, 32, 36, 40, 44, 48, 52, 64, 72, 80, 88, 96, 104, 120, 132, 144];
@@ -51,6 +56,11 @@ function readForm() {
     qzone: $("qzone").checked,
     qsize: $("qsize").value,
     orient: $("orient").value,
+    dots: $("dots").value,
+    "ink-spread": $("ink-spread").value,
+    "hri-text": $("hri-text").checked,
+    "no-background": $("no-background").checked,
+    cmyk: $("cmyk").checked,
   };
 }
 
@@ -69,6 +79,8 @@ function writeForm(state) {
   $("qzone").checked = state.qzone;
   $("qsize").value = state.qsize;
   $("orient").value = state.orient;
+  for (const name of PRINT_NUMBERS) $(name).value = state[name];
+  for (const name of PRINT_FLAGS) $(name).checked = state[name];
   showUnit(state.unit);
 }
 
@@ -78,7 +90,8 @@ function stateFromUrl() {
   const query = new URLSearchParams(location.search);
   const state = { ...DEFAULTS };
   const text = (name) => { if (query.has(name)) state[name] = query.get(name); };
-  ["data", "fmt", "shape", "xdim", "module-mm", "dpi", "qsize", "orient"].forEach(text);
+  ["data", "fmt", "shape", "xdim", "module-mm", "dpi", "qsize", "orient", ...PRINT_NUMBERS].forEach(text);
+  for (const name of PRINT_FLAGS) state[name] = query.get(name) === "1";
   for (const name of ["fcolor", "bcolor"]) {
     if (/^[0-9a-fA-F]{6}$/.test(query.get(name) || "")) state[name] = query.get(name).toLowerCase();
   }
@@ -111,6 +124,11 @@ function parameters(state, forPng) {
   if (!state.qzone) p.set("qzone", "0");
   if (state.qsize !== DEFAULTS.qsize) p.set("qsize", state.qsize);
   if (state.orient !== "0") p.set("orient", state.orient);
+  if (state.dots !== "") p.set("dots", state.dots);
+  if (state["ink-spread"] !== DEFAULTS["ink-spread"] && state["ink-spread"] !== "") {
+    p.set("ink-spread", state["ink-spread"]);
+  }
+  for (const name of PRINT_FLAGS) if (state[name]) p.set(name, "1");
   return p;
 }
 
@@ -135,6 +153,11 @@ function commandLine(state) {
   if (!state.qzone) words.push("-q", "0");
   if (state.qsize !== DEFAULTS.qsize) words.push("-e", state.qsize);
   if (state.orient !== "0") words.push("-o", state.orient);
+  if (state.dots !== "") words.push(`--dots=${state.dots}`);
+  if (state["ink-spread"] !== DEFAULTS["ink-spread"] && state["ink-spread"] !== "") {
+    words.push(`--ink-spread=${state["ink-spread"]}`);
+  }
+  for (const name of PRINT_FLAGS) if (state[name]) words.push(`--${name}`);
   words.push("--time=0", "-d", shellWord(state.data), "label.png");
   return words.join(" ");
 }

@@ -45,6 +45,11 @@ class Render(TypedDict, total=False):
     orient: Literal[0, 90, 180, 270] | None
     palette: bool | None
     time: int | datetime.datetime | None
+    cmyk: bool | None
+    no_background: bool | None
+    dots: float | None
+    ink_spread: float | None
+    hri_text: bool | None
 
 class Output(Render, total=False):
     verify: bool | None

@@ -112,7 +112,7 @@ test("every control is reachable by keyboard and axe-core finds no violation", a
     reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.name || ""));
   }
   for (const id of ["data", "kind", "fmt", "shape", "dmre", "xdim", "fcolor", "bcolor", "qsize", "orient", "qzone",
-    "download-png", "download-svg", "download-pdf", "command", "image-url"]) {
+    "dots", "ink-spread", "hri-text", "no-background", "cmyk", "download-png", "download-svg", "download-pdf", "command", "image-url"]) {
     assert.ok(reached.has(id), `${id} is not reached by Tab`);
   }
   await page.addScriptTag({ path: join(process.cwd(), "node_modules/axe-core/axe.min.js") });

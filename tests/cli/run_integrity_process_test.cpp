@@ -138,6 +138,26 @@ TEST(ReportPath, NeverTheOutputFile)
     EXPECT_TRUE(testing::isCompletePng(dir.read("x-2.png")));
 }
 
+// A report that names the file the data is read from is refused before
+// anything is opened: the data file stays as it was (a batch file was
+// emptied before its first line was read).
+TEST(ReportPath, NeverTheDataFile)
+{
+    ScratchDirectory dir;
+    dir.write("d.txt", "A\nB\n");
+    fs::create_hard_link(dir.path() / "d.txt", dir.path() / "e.txt");
+    for (const char* source : {"--input", "--batch"}) {
+        for (const char* report : {"--report=d.txt", "--report=e.txt"}) {
+            const ProcessResult run = runKorvel({std::string(source) + "=d.txt", report, "x.png"}, dir);
+            EXPECT_EQ(run.exitStatus, 1) << source << " " << report;
+            EXPECT_EQ(run.err, testing::failureText("Error: Invalid argument: --report names the " +
+                                                    std::string(source) + " file."));
+            EXPECT_EQ(dir.read("d.txt"), "A\nB\n") << source << " " << report;
+            EXPECT_EQ(fileNames(dir), (std::vector<std::string>{"d.txt", "e.txt"})) << source << " " << report;
+        }
+    }
+}
+
 // File names in messages are escaped as option values are: a message stays
 // one line and no control byte reaches the terminal.
 TEST(Messages, FileNamesAreEscaped)

@@ -650,6 +650,8 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         failure = "the exit status differs from the refused combination's";
     } else if (expected < 0 && !run.refusedAtOptionTime && !isRunStatus(status, placedSettings, namesCollide(run))) {
         failure = "the exit status is not one this run can give";
+    } else if (expected < 0 && !run.refusedAtOptionTime && run.emptyOutputName && status != 1 && status != 12) {
+        failure = "a run with an empty file name did not fail to open it";
     }
     if (failure == nullptr && expected < 0) {
         failure = checkFiles(run, status);

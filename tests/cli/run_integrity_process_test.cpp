@@ -158,6 +158,20 @@ TEST(ReportPath, NeverTheDataFile)
     }
 }
 
+// An empty output name fails in a batch as it does for one symbol, instead
+// of writing "-1", "-2", ... into the working directory.
+TEST(OutputName, EmptyNameOpensNothing)
+{
+    ScratchDirectory dir;
+    dir.write("b.txt", "A\nB\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-d", "A", ""}, std::vector<std::string>{"--batch=b.txt", ""}}) {
+        const ProcessResult run = runKorvel(args, dir);
+        EXPECT_EQ(run.exitStatus, 12) << args[0];
+        EXPECT_EQ(fileNames(dir), std::vector<std::string>{"b.txt"}) << args[0];
+    }
+}
+
 // File names in messages are escaped as option values are: a message stays
 // one line and no control byte reaches the terminal.
 TEST(Messages, FileNamesAreEscaped)

@@ -8,10 +8,11 @@
 // whole program runs on the same vector inside a scratch directory: every
 // file name (the output file or batch pattern, --input, --batch, --report)
 // is moved into it, standard input reads the file content and standard
-// output goes to /dev/null; --verify talks to the real korvel-verify. After
-// the run the scratch directory is checked (an option refusal leaves nothing,
-// a failed single run leaves no image, every image and report line left is
-// complete, the files read are unchanged) and emptied. Runs whose images
+// output goes into a file; --verify talks to the real korvel-verify. After
+// the run the scratch directory and standard output are checked (an option
+// refusal leaves nothing, a failed single run leaves no image, every image
+// and report line left is complete, the files read are unchanged, --stdout
+// writes a whole image or nothing) and emptied. Runs whose images
 // would be large are left out to keep each input fast, and a batch reads at
 // most a few lines.
 
@@ -232,6 +233,7 @@ public:
 
     [[nodiscard]] std::string runDirectory() const { return root_ + "/run"; }
     [[nodiscard]] std::string standardInput() const { return root_ + "/stdin"; }
+    [[nodiscard]] std::string standardOutput() const { return root_ + "/stdout"; }
 
     // The full paths of the files in the run directory.
     [[nodiscard]] std::vector<std::string> files() const
@@ -278,6 +280,7 @@ private:
             empty();
             rmdir(runDirectory().c_str());
             unlink(standardInput().c_str());
+            unlink(standardOutput().c_str());
             rmdir(root_.c_str());
         }
     }
@@ -286,17 +289,17 @@ private:
 };
 
 // For the length of a run: standard input reads `inputPath`, standard output
-// goes to /dev/null, and PATH leads to the verifier helper.
+// goes to `outputPath`, and PATH leads to the verifier helper.
 class RunEnvironment {
 public:
-    explicit RunEnvironment(const std::string& inputPath)
+    RunEnvironment(const std::string& inputPath, const std::string& outputPath)
     {
         std::fflush(stdout);
         std::fflush(stderr);
         savedInput_ = dup(STDIN_FILENO);
         savedOutput_ = dup(STDOUT_FILENO);
         replace(STDIN_FILENO, inputPath.c_str(), O_RDONLY);
-        replace(STDOUT_FILENO, "/dev/null", O_WRONLY);
+        replace(STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
         __fpurge(stdin);
         std::clearerr(stdin);
 #ifdef KORVEL_VERIFY_BINARY
@@ -332,7 +335,7 @@ public:
 private:
     static void replace(int descriptor, const char* path, int flags)
     {
-        const int opened = open(path, flags | O_CLOEXEC);
+        const int opened = open(path, flags | O_CLOEXEC, 0600);
         if (opened >= 0) {
             dup2(opened, descriptor);
             close(opened);
@@ -433,6 +436,29 @@ const char* checkFiles(const PlannedRun& run, int status)
     }
     if (status == 0 && run.reportFile && !readFile(*run.reportFile)) {
         return "a successful run with --report left no report";
+    }
+    return nullptr;
+}
+
+// What the run wrote on standard output: the whole image or nothing for
+// --stdout, whole report lines for --report=-, nothing for a refused run.
+const char* checkStandardOutput(const PlannedRun& run, bool endedWithOptions, int status, const std::string& output)
+{
+    if (endedWithOptions) {
+        return status != 0 && !output.empty() ? "an option error wrote on standard output" : nullptr;
+    }
+    if (run.refusedAtOptionTime && !output.empty()) {
+        return "a refused combination of options wrote on standard output";
+    }
+    const Settings& s = run.settings;
+    if (s.print.toStandardOutput && status == 0 && !isCompleteImage(output, run.plan.type)) {
+        return "--stdout wrote no whole image";
+    }
+    if (s.print.toStandardOutput && status != 0 && !output.empty()) {
+        return "a failed --stdout run wrote on standard output";
+    }
+    if (s.reportPath == kStandardOutputName && !s.printHumanReadable && !output.empty() && !isCompleteReport(output)) {
+        return "--report=- wrote a partial line";
     }
     return nullptr;
 }
@@ -640,7 +666,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
 
     int status = -1;
     {
-        const RunEnvironment environment(scratch.standardInput());
+        const RunEnvironment environment(scratch.standardInput(), scratch.standardOutput());
         status = runProgram(argc, placedArgv.data());
     }
     const char* failure = nullptr;
@@ -650,11 +676,15 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         failure = "the exit status differs from the refused combination's";
     } else if (expected < 0 && !run.refusedAtOptionTime && !isRunStatus(status, placedSettings, namesCollide(run))) {
         failure = "the exit status is not one this run can give";
-    } else if (expected < 0 && !run.refusedAtOptionTime && run.emptyOutputName && status != 1 && status != 12) {
+    } else if (expected < 0 && !run.refusedAtOptionTime && run.emptyOutputName &&
+               (status == 0 || (placedSettings.source.batchPath && status != 1 && status != 12))) {
         failure = "a run with an empty file name did not fail to open it";
     }
     if (failure == nullptr && expected < 0) {
         failure = checkFiles(run, status);
+    }
+    if (failure == nullptr) {
+        failure = checkStandardOutput(run, expected >= 0, status, readFile(scratch.standardOutput()).value_or(""));
     } else if (failure == nullptr && !scratch.files().empty()) {
         failure = "a run that ended with its options left a file";
     }

@@ -6,7 +6,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/common.sh
 source "$here/scripts/common.sh"
 
-ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libzxing-dev libboost-dev
+ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libzxing-dev libboost-dev \
+    libfreetype-dev libfontconfig-dev libexpat1-dev libbrotli-dev fonts-ocr-b fonts-dejavu-core
 build_dir="$here/build/release"
 if ! log="$(configure_and_build "$build_dir" Release -DKORVEL_BUILD_TESTS=OFF 2>&1)"; then
     printf '%s\n' "$log" >&2

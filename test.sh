@@ -13,6 +13,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/scripts/common.sh"
 
 ensure_packages cmake make g++ pkg-config libpng-dev zlib1g-dev nettle-dev nlohmann-json3-dev libgtest-dev \
+    libfreetype-dev libfontconfig-dev libexpat1-dev libbrotli-dev fonts-ocr-b fonts-dejavu-core \
     libzxing-dev libdmtx-dev librsvg2-bin ghostscript qpdf poppler-utils libboost-dev \
     chromium pybind11-dev python3-pybind11 python3-dev python3-setuptools python3-wheel python3-venv \
     python3-pytest python3-zxing-cpp python3-pil

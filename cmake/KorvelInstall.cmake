@@ -73,11 +73,13 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/korvel.1 DESTINATION ${CMAKE_INSTALL_MA
 # CMake package. A static library carries libpng in its link interface, so
 # the package then looks libpng up itself.
 if(_korvel_lib_type STREQUAL "STATIC_LIBRARY")
-  set(KORVEL_CONFIG_DEPENDENCIES [=[# The static libraries link libpng, nettle (and zxing-cpp for korvel::verify),
-# which the consumer's link needs too.
+  set(KORVEL_CONFIG_DEPENDENCIES [=[# The static libraries link libpng, nettle, FreeType, fontconfig (and
+# zxing-cpp for korvel::verify), which the consumer's link needs too.
 find_dependency(PNG 1.6)
 find_dependency(PkgConfig)
-pkg_check_modules(NETTLE REQUIRED QUIET IMPORTED_TARGET nettle)]=])
+pkg_check_modules(NETTLE REQUIRED QUIET IMPORTED_TARGET nettle)
+pkg_check_modules(FREETYPE REQUIRED QUIET IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED QUIET IMPORTED_TARGET fontconfig)]=])
   if(TARGET korvel_verify)
     string(APPEND KORVEL_CONFIG_DEPENDENCIES "\nfind_dependency(ZXing)")
   endif()

@@ -30,6 +30,7 @@
 #include "korvel/symbol.hpp"
 #include "korvel/symbol_format.hpp"
 #include "korvel/symbol_options.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/verifier_process.hpp"

@@ -14,8 +14,8 @@
 
 namespace korvel {
 
-// The image formats the writers make.
-enum class OutputType { Png, Svg, Eps, Pdf };
+// The image formats the writers make; Text is the terminal preview of text_writer.hpp.
+enum class OutputType { Png, Svg, Eps, Pdf, Text };
 
 // Takes the next bytes of the output; false when they could not be stored.
 using ByteSink = std::function<bool(std::span<const std::uint8_t> bytes)>;

@@ -94,6 +94,18 @@ struct RenderOptions {
     // all of it. A PNG shrinks by the whole pixels this comes to on each
     // side (none where a module has too few pixels).
     double inkSpread = 0.0;
+    // The human-readable text (Symbol::hriText) drawn as one line under the
+    // symbol and its quiet zone: a band of kTextBandModules modules that the
+    // image grows by (with a fixed image size, the symbol and the band fit it
+    // together). The line is centred, in the foreground colour, its capitals
+    // about 2 modules high, scaled down when it is wider than the image.
+    // Writing fails with 1 when the symbol has no such text, and a PNG with 1
+    // when no font for it is installed (OCR-B, else DejaVu Sans Mono).
+    bool hriText = false;
 };
+
+// The height of the text band in modules: half a module of space, capitals
+// of 2 modules, room for parentheses and descenders, 1 module of margin.
+inline constexpr std::int32_t kTextBandModules = 4;
 
 }  // namespace korvel

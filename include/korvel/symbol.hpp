@@ -3,6 +3,7 @@
 // matrix. A symbol is made complete by encode and only read afterwards.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ public:
     // ("(01) 09501101530003 (17) 261231") or a HIBC symbol ("+A123BJC5D6E71G");
     // empty for other data.
     [[nodiscard]] const std::string& humanReadableText() const noexcept { return humanReadable_; }
+    // The text RenderOptions::hriText draws under the symbol: the
+    // human-readable text of GS1 and HIBC data, otherwise the data itself
+    // when every character of it is printable ASCII (space to '~', no
+    // function characters); nothing for other data.
+    [[nodiscard]] const std::optional<std::string>& hriText() const noexcept { return hriText_; }
 
 private:
     friend Outcome encode(const SymbolOptions& options, Symbol& symbol);
@@ -60,6 +66,7 @@ private:
     std::size_t dataCodewordsUsed_ = 0;
     Gs1Data gs1_;
     std::string humanReadable_;
+    std::optional<std::string> hriText_;
 };
 
 // Encodes the options into `symbol`. On failure `symbol` keeps what it held.

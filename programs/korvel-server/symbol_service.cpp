@@ -10,6 +10,7 @@
 #include "korvel/rendering.hpp"
 #include "korvel/report.hpp"
 #include "korvel/symbol.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/zxing_decoder.hpp"
@@ -80,6 +81,7 @@ Outcome writeImage(const SymbolRequest& request, const Symbol& symbol, std::vect
     case OutputType::Svg: return writeSvg(symbol, request.render, request.vector, sink);
     case OutputType::Eps: return writeEps(symbol, request.render, request.vector, sink);
     case OutputType::Pdf: return writePdf(symbol, request.render, request.vector, sink);
+    case OutputType::Text: return writeText(symbol, request.render, {}, sink);
     case OutputType::Png: break;
     }
     return writePng(symbol, request.render, request.png, sink);

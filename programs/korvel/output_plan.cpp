@@ -37,7 +37,7 @@ OutputType typeForFileName(std::string_view name) noexcept
     return OutputType::Png;
 }
 
-OutputPlan planOutput(const Settings& settings, const char* path)
+OutputPlan planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal)
 {
     const PrintSettings& print = settings.print;
     OutputPlan plan;
@@ -53,6 +53,7 @@ OutputPlan planOutput(const Settings& settings, const char* path)
     plan.png.palette = print.palette;
     plan.vector.moduleMillimetres = print.moduleMillimetres;
     plan.vector.dotsPerInch = print.dotsPerInch.value_or(kDefaultDotsPerInch);
+    plan.text.ansiColours = print.toStandardOutput && standardOutputIsTerminal;
     return plan;
 }
 
@@ -62,6 +63,7 @@ Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink&
     case OutputType::Svg: return writeSvg(symbol, plan.render, plan.vector, sink);
     case OutputType::Eps: return writeEps(symbol, plan.render, plan.vector, sink);
     case OutputType::Pdf: return writePdf(symbol, plan.render, plan.vector, sink);
+    case OutputType::Text: return writeText(symbol, plan.render, plan.text, sink);
     case OutputType::Png: break;
     }
     return writePng(symbol, plan.render, plan.png, sink);

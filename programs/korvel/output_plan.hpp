@@ -13,6 +13,7 @@
 #include "korvel/report.hpp"
 #include "korvel/result_code.hpp"
 #include "korvel/symbol.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/vector_writer.hpp"
 #include "output/output_file.hpp"
 #include "program_settings.hpp"
@@ -25,6 +26,7 @@ struct OutputPlan {
     RenderOptions render;
     PngOptions png;  // its time is left to the caller
     VectorOptions vector;
+    TextOptions text;
 };
 
 // The format a file name asks for: SVG, EPS or PDF for a name ending in
@@ -32,8 +34,9 @@ struct OutputPlan {
 [[nodiscard]] OutputType typeForFileName(std::string_view name) noexcept;
 
 // The plan for the settings and the file name (null when none was given);
-// the combination rules are checked separately.
-[[nodiscard]] OutputPlan planOutput(const Settings& settings, const char* path);
+// the combination rules are checked separately. A text preview sent to a
+// terminal gets colours.
+[[nodiscard]] OutputPlan planOutput(const Settings& settings, const char* path, bool standardOutputIsTerminal);
 
 // The symbol written as the plan says, to the sink.
 [[nodiscard]] Outcome writeImage(const Symbol& symbol, const OutputPlan& plan, const ByteSink& sink);

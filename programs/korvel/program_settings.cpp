@@ -91,6 +91,7 @@ void applyRunOption(OptionId id, const OptionValue& value, Settings& s)
 {
     switch (id) {
     case O::Hri: s.printHumanReadable = true; break;
+    case O::HriText: s.render.hriText = true; break;
     case O::Batch: s.source.batchPath = std::string(value.text); break;
     case O::Input: s.source.inputPath = std::string(value.text); break;
     case O::Jobs: s.source.jobs = static_cast<unsigned>(value.number); break;
@@ -121,6 +122,9 @@ RunFacts runFacts(const Settings& s, const char* path, OutputType type, bool sta
     }
     if (type == OutputType::Png) {
         facts.add(RunCondition::PngOutput);
+    }
+    if (type == OutputType::Text) {
+        facts.add(RunCondition::PreviewOutput);
     }
     if (s.reportPath == kStandardOutputName) {
         facts.add(RunCondition::ReportToStandardOutput);

@@ -45,8 +45,9 @@ bool reportIsTheData(const Settings& settings, const std::optional<std::string>&
 
 std::optional<int> planAndCheckRun(const Settings& settings, const char* path, OutputPlan& plan)
 {
-    plan = planOutput(settings, path);
-    const RunFacts facts = runFacts(settings, path, plan.type, isatty(STDOUT_FILENO) == 1);
+    const bool standardOutputIsTerminal = isatty(STDOUT_FILENO) == 1;
+    plan = planOutput(settings, path, standardOutputIsTerminal);
+    const RunFacts facts = runFacts(settings, path, plan.type, standardOutputIsTerminal);
     if (Outcome combined = checkCombinations(facts); !combined.ok()) {
         return printFailure(combined);
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "korvel/output.hpp"
+#include "korvel/text_writer.hpp"
 #include "korvel/report.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/zxing_decoder.hpp"
@@ -24,6 +25,7 @@ Outcome writeOutput(const Symbol& symbol, const OutputPlan& plan, const ByteSink
     case OutputType::Svg: return writeSvg(symbol, plan.render, plan.vector, sink);
     case OutputType::Eps: return writeEps(symbol, plan.render, plan.vector, sink);
     case OutputType::Pdf: return writePdf(symbol, plan.render, plan.vector, sink);
+    case OutputType::Text: return writeText(symbol, plan.render, {}, sink);
     case OutputType::Png: break;
     }
     return writePng(symbol, plan.render, plan.png, sink);
@@ -35,6 +37,7 @@ Outcome writeOutputFile(const Symbol& symbol, const OutputPlan& plan, const std:
     case OutputType::Svg: return writeSvgFile(symbol, plan.render, plan.vector, path);
     case OutputType::Eps: return writeEpsFile(symbol, plan.render, plan.vector, path);
     case OutputType::Pdf: return writePdfFile(symbol, plan.render, plan.vector, path);
+    case OutputType::Text: return writeTextFile(symbol, plan.render, {}, path);
     case OutputType::Png: break;
     }
     return writePngFile(symbol, plan.render, plan.png, path);

@@ -89,7 +89,10 @@ ResultCode layOutModules(const SymbolFormat& format, const RenderOptions& option
 
 }  // namespace
 
-std::int32_t bandModulesFor(const RenderOptions&) noexcept { return 0; }
+std::int32_t bandModulesFor(const RenderOptions& options) noexcept
+{
+    return options.hriText ? kTextBandModules : 0;
+}
 
 bool renderOptionsValid(const RenderOptions& options) noexcept
 {

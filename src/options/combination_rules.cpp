@@ -28,6 +28,13 @@ constexpr CombinationRule requirement(RunFacts when, RunFacts other, std::string
     return rule(RuleKind::Requirement, when, other, detail);
 }
 
+// The rule does not apply while any of `exempt` is in effect.
+constexpr CombinationRule except(CombinationRule made, RunFacts exempt)
+{
+    made.exempt = exempt;
+    return made;
+}
+
 constexpr CombinationRule commandLineOnly(CombinationRule made)
 {
     made.scope = RuleScope::CommandLine;
@@ -54,8 +61,9 @@ constexpr CombinationRule kRules[] = {
     conflict({O::Data}, {O::Input}, "--input and --data both give the data; use one of them"),
     conflict({O::Data}, {O::Batch}, "--batch and --data both give the data; use one of them"),
     commandLineOnly(conflict({O::Stdout}, {{}, {C::OutputFileName}}, "--stdout and a file name cannot be combined")),
-    commandLineOnly(conflict({O::Stdout}, {{}, {C::StandardOutputTerminal}},
-                             "--stdout will not write an image onto a terminal")),
+    commandLineOnly(except(conflict({O::Stdout}, {{}, {C::StandardOutputTerminal}},
+                                    "--stdout will not write an image onto a terminal"),
+                           {{}, {C::PreviewOutput}})),
     commandLineOnly(withCode(requirement({}, {{O::Stdout}, {C::OutputFileName}}, ""), ResultCode::EmptyOutputFileName)),
     standardOutput({O::Hri}, {O::Stdout}, "--hri and --stdout cannot be combined: the image takes standard output"),
     standardOutput({O::Hri}, {{}, {C::ReportToStandardOutput}},
@@ -73,7 +81,7 @@ constexpr CombinationRule kRules[] = {
 
 bool broken(const CombinationRule& rule, const RunFacts& facts)
 {
-    if (!facts.hasAll(rule.when)) {
+    if (!facts.hasAll(rule.when) || facts.hasAny(rule.exempt)) {
         return false;
     }
     return rule.kind == RuleKind::Requirement ? !facts.hasAny(rule.other) : facts.hasAny(rule.other);

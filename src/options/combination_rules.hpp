@@ -20,6 +20,7 @@ enum class RunCondition : std::uint8_t {
     OutputFileName,          // a file name was given for the image
     StandardOutputTerminal,  // standard output is a terminal
     PngOutput,               // the image is a PNG
+    PreviewOutput,           // the output is the text preview, not an image
     ReportToStandardOutput,  // --report=-
     ExplicitMode,            // an encodation mode other than automatic
 };
@@ -76,6 +77,7 @@ struct CombinationRule {
     RuleScope scope = RuleScope::Everywhere;
     RunFacts when;
     RunFacts other;
+    RunFacts exempt;  // none of these may be in effect for the rule to apply
     ResultCode code = ResultCode::InvalidArgument;
     std::string_view detail;  // the refusal's detail, naming the options
 };

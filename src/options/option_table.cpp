@@ -31,10 +31,11 @@ constexpr std::int64_t number(E value)
 
 constexpr std::array<Keyword, 2> kGs1Separators{{{"fnc1", number(Gs1Separator::Fnc1)},
                                                  {"gs", number(Gs1Separator::GroupSeparator)}}};
-constexpr std::array<Keyword, 4> kOutputTypes{{{"png", number(OutputType::Png)},
+constexpr std::array<Keyword, 5> kOutputTypes{{{"png", number(OutputType::Png)},
                                                {"svg", number(OutputType::Svg)},
                                                {"eps", number(OutputType::Eps)},
-                                               {"pdf", number(OutputType::Pdf)}}};
+                                               {"pdf", number(OutputType::Pdf)},
+                                               {"text", number(OutputType::Text)}}};
 constexpr std::array<Keyword, 2> kShapes{{{"square", number(SymbolShape::Square)},
                                           {"rectangle", number(SymbolShape::Rectangle)}}};
 
@@ -149,10 +150,14 @@ constexpr OptionSpec kOptions[] = {
     Row(O::Hibc, "hibc", K::None)
         .usage("The data is a HIBC label: + and a check character are added."),
     Row(O::Hri, "hri", K::None)
-        .usage("Print the human-readable text of GS1 or HIBC data."),
+        .usage("Print the human-readable text of GS1 or HIBC data on standard\n"
+               "output (--hri-text draws it in the image)."),
     Row(O::Type, "type", K::Keyword).keywords(kOutputTypes)
-        .usage("Output format: png, svg, eps or pdf. Without it, a file name\n"
-               "ending in .svg, .eps or .pdf (any case) selects that format."),
+        .usage("Output format: png, svg, eps, pdf or text. Without it, a file name\n"
+               "ending in .svg, .eps or .pdf (any case) selects that format.\n"
+               "text: a preview in Unicode half blocks for a terminal (--stdout may\n"
+               "write it there); module size, image size, colours, dots and ink\n"
+               "spread do not apply."),
     Row(O::ModuleMm, "module-mm", K::Decimal).decimals({0.0, true, kMaxModuleMillimetres})
         .usage("Module size in millimetres, above 0 and at most 100.\n"
                "For a PNG it needs --dpi; not together with -x or -y."),
@@ -193,6 +198,9 @@ constexpr OptionSpec kOptions[] = {
         .usage("Encode with the fewest codewords. Needs -m 0."),
     Row(O::Version, "version", K::None)
         .usage("Print the version line and exit."),
+    Row(O::HriText, "hri-text", K::None)
+        .usage("Draw the human-readable text under the symbol: GS1 and HIBC\n"
+               "data as --hri prints it, other data as it is (printable ASCII only)."),
     Row(O::Cmyk, "cmyk", K::None)
         .usage("EPS and PDF colours in DeviceCMYK, so that black is black ink\n"
                "only. PNG and SVG are the same either way."),

@@ -53,6 +53,7 @@ enum class OptionId : std::uint8_t {
     Utf8,
     Minimal,
     Version,
+    HriText,
     Cmyk,
     NoBackground,
     Dots,

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "layout/symbol_layout.hpp"
+#include "layout/text_band.hpp"
 #include "png/png_stream.hpp"
 #include "png/symbol_rows.hpp"
 
@@ -23,7 +24,14 @@ Outcome describeImage(const Symbol& symbol, const RenderOptions& render, const P
     if (Outcome laid = layOutPixels(symbol, render, png.dotsPerInch, PixelLimit::Raster, layout); !laid.ok()) {
         return laid;
     }
-    return describeSymbol(symbol, render, layout, rows);
+    if (!render.hriText) {
+        return describeSymbol(symbol, render, layout, rows);
+    }
+    Coverage line;
+    if (Outcome drawn = rasteriseTextBand(symbol, layout, line); !drawn.ok()) {
+        return drawn;
+    }
+    return describeSymbol(symbol, render, layout, rows, {&line, png.palette});
 }
 
 PngStreamExtras streamExtras(const RenderOptions& render, const PngOptions& png)

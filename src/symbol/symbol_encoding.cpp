@@ -2,6 +2,7 @@
 // becomes data items, the items codewords, the codewords a module matrix.
 
 #include <new>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -80,6 +81,21 @@ Outcome readUtf8(const SymbolOptions& options, DataItemList& items)
     return ResultCode::Ok;
 }
 
+// The data as a line of text for under the symbol: every item a printable
+// ASCII character, none a ready codeword (FNC1, ECI, macro).
+std::optional<std::string> printableText(const DataItemList& items)
+{
+    std::string text;
+    text.reserve(items.size());
+    for (const DataItem& item : items) {
+        if (item.isCodeword || item.value < ' ' || item.value > '~') {
+            return std::nullopt;
+        }
+        text += static_cast<char>(item.value);
+    }
+    return text;
+}
+
 }  // namespace
 
 Outcome prepareSymbolData(const SymbolOptions& options, DataItemList& items)
@@ -120,6 +136,7 @@ Outcome encode(const SymbolOptions& options, Symbol& symbol)
         }
         Symbol made;
         made.gs1_ = std::move(data.gs1);
+        made.hriText_ = plainAscii ? std::optional(data.humanReadable) : printableText(input.items);
         made.humanReadable_ = std::move(data.humanReadable);
         EncodationSummary summary;
         if (const ResultCode result = encodeData(std::move(input), made.codewords_, made.format_, &summary);

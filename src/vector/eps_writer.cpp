@@ -22,6 +22,19 @@ void appendBox(VectorText& eps, const VectorPicture& picture, bool wholePoints)
     }
 }
 
+// The line of human-readable text in Courier, which every PostScript
+// interpreter has, drawn where the module drawing left the transform; the
+// font matrix turns the glyphs upright again.
+void appendText(VectorText& eps, const VectorPicture& picture)
+{
+    const PlacedText placed = placeTextInModules(picture, kCourierMetrics);
+    eps.text("/Courier findfont [").decimal(placed.fontSize, kScaleDigits).text(" 0 0 ");
+    eps.decimal(-placed.fontSize, kScaleDigits).text(" 0 0] makefont setfont\n");
+    eps.decimal(placed.left, kScaleDigits).text(" ").decimal(placed.baseline, kScaleDigits).text(" moveto ");
+    appendStringLiteral(eps, picture.text->line);
+    eps.text(" show\n");
+}
+
 }  // namespace
 
 std::string epsDocument(const VectorPicture& picture)
@@ -47,6 +60,9 @@ std::string epsDocument(const VectorPicture& picture)
     eps.text("/R { 4 2 roll moveto 1 index 0 rlineto 0 exch rlineto neg 0 rlineto closepath } bind def\n");
     eps.text("newpath\n");
     appendPageDrawing(eps, picture, kPostScript);
+    if (picture.text) {
+        appendText(eps, picture);
+    }
     eps.text("end\nrestore\nshowpage\n%%Trailer\n%%EOF\n");
     return eps.take();
 }

@@ -91,7 +91,8 @@ std::string pageObject(const VectorPicture& picture, double unitPoints)
     if (unitPoints != 1.0) {
         page.text(" /UserUnit ").decimal(unitPoints, kUserUnitDigits);
     }
-    page.text(" /Resources << >> /Contents 4 0 R >>");
+    page.text(picture.text ? " /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>"
+                           : " /Resources << >> /Contents 4 0 R >>");
     return page.take();
 }
 
@@ -109,10 +110,29 @@ std::optional<std::string> deflated(const std::string& drawing)
     return packed;
 }
 
+// The line of human-readable text in Courier, one of the standard fonts
+// every PDF reader has (nothing embedded, and text extraction finds it),
+// drawn where the module drawing left the transform; the text matrix turns
+// the glyphs upright again.
+void appendText(VectorText& content, const VectorPicture& picture)
+{
+    const PlacedText placed = placeTextInModules(picture, kCourierMetrics);
+    content.text("BT\n/F1 1 Tf\n").decimal(placed.fontSize, kScaleDigits).text(" 0 0 ");
+    content.decimal(-placed.fontSize, kScaleDigits).text(" ").decimal(placed.left, kScaleDigits).text(" ");
+    content.decimal(placed.baseline, kScaleDigits).text(" Tm\n");
+    appendStringLiteral(content, picture.text->line);
+    content.text(" Tj\nET\n");
+}
+
+constexpr std::string_view kCourierFont = "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding /WinAnsiEncoding >>";
+
 std::string contentObject(const VectorPicture& picture, double unitPoints)
 {
     VectorText content;
     appendPageDrawing(content, picture, kPdfContent, unitPoints);
+    if (picture.text) {
+        appendText(content, picture);
+    }
     std::string drawing = content.take();
     const auto packed = deflated(drawing);
     const std::string& data = packed ? *packed : drawing;
@@ -139,6 +159,9 @@ Outcome pdfDocument(const VectorPicture& picture, std::string& document)
     objects.add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
     objects.add(pageObject(picture, *unitPoints));
     objects.add(contentObject(picture, *unitPoints));
+    if (picture.text) {
+        objects.add(kCourierFont);
+    }
     objects.finish();
     document = pdf.take();
     return ResultCode::Ok;

@@ -57,6 +57,36 @@ void appendDotPath(VectorText& svg, const VectorPicture& picture)
     }
 }
 
+// The text with the characters XML reserves as entities.
+void appendEscaped(VectorText& svg, std::string_view text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&': svg.text("&amp;"); break;
+        case '<': svg.text("&lt;"); break;
+        case '>': svg.text("&gt;"); break;
+        case '"': svg.text("&quot;"); break;
+        default: svg.text(std::string_view(&c, 1));
+        }
+    }
+}
+
+// The line of human-readable text, centred, in OCR-B where the viewer has it
+// and a monospaced face otherwise; textLength holds it to the width it was
+// fitted to whatever face is used.
+void appendText(VectorText& svg, const VectorPicture& picture)
+{
+    const VectorPicture::Text& text = *picture.text;
+    const FittedLine line = fitLine(kOcrBMetrics, text.line.size(), text.box);
+    svg.text("<text x=\"").decimal(line.centre, kSizeDigits).text("\" y=\"").decimal(text.top + line.baseline, kSizeDigits);
+    svg.text("\" font-family=\"'OCR B', 'OCR-B', 'DejaVu Sans Mono', monospace\" font-size=\"");
+    svg.decimal(line.fontSize, kSizeDigits).text("\" text-anchor=\"middle\" textLength=\"");
+    svg.decimal(line.width, kSizeDigits).text("\" lengthAdjust=\"spacingAndGlyphs\" xml:space=\"preserve\" fill=\"");
+    svg.text(hexColor(picture.foreground)).text("\">");
+    appendEscaped(svg, text.line);
+    svg.text("</text>\n");
+}
+
 }  // namespace
 
 std::string svgDocument(const VectorPicture& picture)
@@ -89,6 +119,9 @@ std::string svgDocument(const VectorPicture& picture)
         appendOutlinePath(svg, picture.outlines);
         appendDotPath(svg, picture);
         svg.text("\"/>\n");
+    }
+    if (picture.text) {
+        appendText(svg, picture);
     }
     svg.text("</svg>\n");
     return svg.take();

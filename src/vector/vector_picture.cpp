@@ -7,6 +7,7 @@
 
 #include "common/rounding.hpp"
 #include "layout/module_view.hpp"
+#include "layout/text_band.hpp"
 #include "layout/symbol_layout.hpp"
 
 namespace korvel {
@@ -47,6 +48,15 @@ Outcome makeVectorPicture(const Symbol& symbol, const RenderOptions& render, con
         picture.outlines = darkOutlines(view, marks.inkSpread / 2.0);
     } else {
         picture.modules = darkRectangles(view);
+    }
+    if (render.hriText) {
+        VectorPicture::Text text;
+        if (Outcome line = textBandLine(symbol, text.line); !line.ok()) {
+            return line;
+        }
+        text.top = static_cast<double>(picture.layout.bandTop);
+        text.box = textLineBox(picture.layout);
+        picture.text = std::move(text);
     }
     return ResultCode::Ok;
 }
@@ -200,6 +210,27 @@ void appendPageDrawing(VectorText& page, const VectorPicture& picture, const Pag
     appendOutlines(page, picture.outlines);
     appendDots(page, picture, operators);
     page.text(operators.fillPath).text("\n");
+}
+
+PlacedText placeTextInModules(const VectorPicture& picture, const FontMetrics& metrics) noexcept
+{
+    const VectorPicture::Text& text = *picture.text;
+    const FittedLine line = fitLine(metrics, text.line.size(), text.box);
+    const auto s = static_cast<double>(picture.layout.moduleSize);
+    return {line.fontSize / s, (line.left - static_cast<double>(picture.layout.left)) / s,
+            (text.top + line.baseline - static_cast<double>(picture.layout.top)) / s};
+}
+
+void appendStringLiteral(VectorText& out, std::string_view text)
+{
+    out.text("(");
+    for (const char c : text) {
+        if (c == '\\' || c == '(' || c == ')') {
+            out.text("\\");
+        }
+        out.text(std::string_view(&c, 1));
+    }
+    out.text(")");
 }
 
 double roundedTo(double value, int digits) noexcept

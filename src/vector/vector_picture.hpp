@@ -9,6 +9,7 @@
 // circles centred in their modules.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "layout/module_outlines.hpp"
 #include "layout/module_rectangles.hpp"
 #include "layout/symbol_layout.hpp"
+#include "text/line_fit.hpp"
 #include "korvel/color.hpp"
 #include "korvel/render_options.hpp"
 #include "korvel/result_code.hpp"
@@ -43,6 +45,14 @@ struct VectorPicture {
     {
         return !modules.empty() || !outlines.empty() || !dots.empty();
     }
+    // The line of human-readable text in the layout's band: the box is in
+    // units, its top `top` units from the image's top.
+    struct Text {
+        std::string line;
+        double top = 0.0;
+        LineBox box;
+    };
+    std::optional<Text> text;
 
     // Physical sizes: PostScript points (1/72 inch) per unit, and the image's
     // width and height in millimetres and in points.
@@ -130,6 +140,20 @@ struct CmykColor {
 // `unitPoints` is the page's unit in points (1 unless the page is scaled).
 void appendPageDrawing(VectorText& page, const VectorPicture& picture, const PageOperators& operators,
                        double unitPoints = 1.0);
+
+// The text line set in a face of these metrics, in the module grid (where
+// the page drawing leaves the transform): the font size, the left end and
+// the baseline.
+struct PlacedText {
+    double fontSize = 0.0;
+    double left = 0.0;
+    double baseline = 0.0;
+};
+[[nodiscard]] PlacedText placeTextInModules(const VectorPicture& picture, const FontMetrics& metrics) noexcept;
+
+// The text as a string literal of PostScript and PDF: in parentheses, with
+// backslash, "(" and ")" escaped.
+void appendStringLiteral(VectorText& out, std::string_view text);
 
 // The value as written with `digits` fraction digits (what a reader of the
 // text gets back), for bounding boxes computed from written sizes.

@@ -397,7 +397,8 @@ std::optional<DrawnVector> readVector(OutputType type, std::span<const std::uint
         }
         return readPathOperators(*content, {"rg", "k", "re"}, error);
     }
-    case OutputType::Png: break;
+    case OutputType::Png:
+    case OutputType::Text: break;
     }
     error = "not a vector format";
     return std::nullopt;

@@ -57,9 +57,13 @@ Extended options:
    --gs1-nocheck    As --gs1, checking only AIs, value lengths and characters.
    --gs1-separator  After variable-length GS1 values: fnc1 (default) or gs.
    --hibc           The data is a HIBC label: + and a check character are added.
-   --hri            Print the human-readable text of GS1 or HIBC data.
-   --type           Output format: png, svg, eps or pdf. Without it, a file name
+   --hri            Print the human-readable text of GS1 or HIBC data on standard
+                    output (--hri-text draws it in the image).
+   --type           Output format: png, svg, eps, pdf or text. Without it, a file name
                     ending in .svg, .eps or .pdf (any case) selects that format.
+                    text: a preview in Unicode half blocks for a terminal (--stdout may
+                    write it there); module size, image size, colours, dots and ink
+                    spread do not apply.
    --module-mm      Module size in millimetres, above 0 and at most 100.
                     For a PNG it needs --dpi; not together with -x or -y.
    --dpi            Resolution in dots per inch, 1..100000: a pHYs chunk in a PNG,
@@ -85,6 +89,8 @@ Extended options:
    --utf8           Read the data as UTF-8 text; beyond ISO 8859-1 it gets ECI 26.
    --minimal        Encode with the fewest codewords. Needs -m 0.
    --version        Print the version line and exit.
+   --hri-text       Draw the human-readable text under the symbol: GS1 and HIBC
+                    data as --hri prints it, other data as it is (printable ASCII only).
    --cmyk           EPS and PDF colours in DeviceCMYK, so that black is black ink
                     only. PNG and SVG are the same either way.
    --no-background  No background in SVG, EPS and PDF; a PNG shows the

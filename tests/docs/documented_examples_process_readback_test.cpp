@@ -228,7 +228,7 @@ const std::map<std::string, LongOption, std::less<>> kLongOptions{
     {"gs1-separator", {0, true}}, {"hibc", {0, false}},  {"hri", {0, false}},     {"utf8", {0, false}},
     {"verify", {0, false}},   {"report", {0, true}},   {"batch", {0, true}},    {"input", {0, true}},
     {"jobs", {0, true}},      {"cmyk", {0, false}},    {"no-background", {0, false}}, {"dots", {0, true}},
-    {"ink-spread", {0, true}},
+    {"ink-spread", {0, true}}, {"hri-text", {0, false}},
 };
 
 // The symbol options of the framed syntaxes, as the example gives them.
@@ -332,6 +332,10 @@ struct Picture {
 Picture pictureOf(const Request& request, const std::string& bytes)
 {
     Picture picture;
+    if (request.type == "text") {
+        picture.image = testing::textPreviewImage(bytes);
+        return picture;
+    }
     if (request.type == "png") {
         const auto png = testing::decodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                                             testing::PngPixels::Rgb);

@@ -196,5 +196,41 @@ TEST(ParallelBarcodes, ThreadsWithTheirOwnObjectsMatchASerialRun)
     }
 }
 
+// The line under the symbol: the font found once for all threads, a
+// FreeType face per thread, the same PNG bytes as one after the other.
+TEST(ParallelBarcodes, LinesUnderSymbolsMatchASerialRun)
+{
+    const auto png = [](int n) {
+        SymbolOptions options;
+        options.data = "LABEL " + std::to_string(n);
+        RenderOptions render;
+        render.hriText = true;
+        PngOptions stamped;
+        stamped.time = 0;
+        Symbol symbol;
+        std::vector<std::uint8_t> bytes;
+        const bool written = encode(options, symbol).ok() && writePng(symbol, render, stamped, bufferSink(bytes)).ok();
+        return written ? bytes : std::vector<std::uint8_t>{};
+    };
+    constexpr int kThreads = 4;
+    constexpr int kLabels = 12;
+    std::vector<std::vector<std::uint8_t>> results(kThreads * kLabels);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int n = 0; n < kLabels; ++n) {
+                results[static_cast<std::size_t>(t * kLabels + n)] = png(n);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int n = 0; n < kThreads * kLabels; ++n) {
+        EXPECT_FALSE(results[static_cast<std::size_t>(n)].empty());
+        EXPECT_EQ(results[static_cast<std::size_t>(n)], png(n % kLabels)) << n;
+    }
+}
+
 }  // namespace
 }  // namespace korvel

@@ -60,4 +60,36 @@ Rendering renderWithPoppler(const std::string& pdf, int dotsPerInch)
                                                 " \"$0\" out"}));
 }
 
+std::unique_ptr<RasterImage> textPreviewImage(const std::string& text)
+{
+    std::vector<std::vector<bool>> rows(2);
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '\x1b') {
+            i = text.find('m', i) + 1;
+        } else if (text[i] == '\n') {
+            rows.resize(rows.size() + 2);
+            ++i;
+        } else {
+            const bool block = static_cast<unsigned char>(text[i]) >= 0x80;
+            const std::string_view glyph(text.data() + i, block ? 3 : 1);
+            rows[rows.size() - 2].push_back(glyph == "\u2588" || glyph == "\u2580");
+            rows[rows.size() - 1].push_back(glyph == "\u2588" || glyph == "\u2584");
+            i += glyph.size();
+        }
+    }
+    auto image = std::make_unique<RasterImage>(4 * static_cast<std::int32_t>(rows[0].size()) + 16,
+                                               4 * static_cast<std::int32_t>(rows.size()) + 16, kWhite);
+    if (!image->allocate()) {
+        return nullptr;
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            if (rows[r][c]) {
+                image->fillRect(8 + 4 * static_cast<std::int32_t>(c), 8 + 4 * static_cast<std::int32_t>(r), 4, 4, kBlack);
+            }
+        }
+    }
+    return image;
+}
+
 }  // namespace korvel::testing

@@ -39,4 +39,9 @@ struct Rendering {
 // A PDF rendered by poppler (pdftoppm) at `dotsPerInch`, anti-aliased.
 [[nodiscard]] Rendering renderWithPoppler(const std::string& pdf, int dotsPerInch);
 
+// The terminal preview as a screen shows it: colour sequences dropped, each
+// half block two modules of 4 x 4 pixels, black on white, in a white frame
+// of 8 pixels.
+[[nodiscard]] std::unique_ptr<RasterImage> textPreviewImage(const std::string& text);
+
 }  // namespace korvel::testing

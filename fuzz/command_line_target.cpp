@@ -361,6 +361,7 @@ bool isCompleteImage(const std::string& bytes, OutputType type)
     case OutputType::Svg: return bytes.starts_with("<?xml") && endsWith(bytes, "</svg>\n");
     case OutputType::Eps: return bytes.starts_with("%!PS-Adobe") && endsWith(bytes, "%%EOF\n");
     case OutputType::Pdf: return bytes.starts_with("%PDF-") && endsWith(bytes, "%%EOF\n");
+    case OutputType::Text: return endsWith(bytes, "\n");
     }
     return false;
 }
@@ -494,7 +495,7 @@ PlannedRun planRun(const Settings& settings, const std::vector<std::string>& pla
                                                                   : nullptr;
     run.outputPath = path != nullptr ? path : "";
     run.emptyOutputName = path != nullptr && run.outputPath.empty();
-    run.plan = planOutput(settings, path);
+    run.plan = planOutput(settings, path, false);
     if (settings.reportPath && *settings.reportPath != kStandardOutputName) {
         run.reportFile = *settings.reportPath;
     }

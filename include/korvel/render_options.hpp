@@ -55,6 +55,10 @@ struct ImageSize {
     friend constexpr bool operator==(const ImageSize&, const ImageSize&) = default;
 };
 
+// The highest print resolution a PNG's pHYs chunk or a vector grid is given
+// in, dots per inch.
+inline constexpr std::int32_t kMaxDotsPerInch = 100000;
+
 // The smallest dot and the largest ink spread, in modules.
 inline constexpr double kMinDotDiameter = 0.1;
 inline constexpr double kMaxInkSpread = 0.5;

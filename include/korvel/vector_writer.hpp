@@ -19,7 +19,6 @@
 namespace korvel {
 
 inline constexpr std::int32_t kDefaultDotsPerInch = 96;
-inline constexpr std::int32_t kMaxDotsPerInch = 100000;
 inline constexpr double kMaxModuleMillimetres = 100.0;
 
 // The physical size of vector output, by one of two rules.

@@ -1,6 +1,5 @@
 #include "encodation/encodation_driver.hpp"
 
-#include "ecc/reed_solomon.hpp"
 #include "encodation/automatic_selection.hpp"
 #include "encodation/codeword_randomizing.hpp"
 #include "encodation/data_preparation.hpp"
@@ -254,22 +253,21 @@ void padCodewords(std::uint16_t count, CodewordString& out)
     }
 }
 
-ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
-                      EncodationSummary* summary)
-{
-    codewords.clear();
-    codewords.reserve(kReservedCodewords);
+namespace {
 
-    DataItemList& items = input.items;
+// The structured append header and the leading ready codewords, which are
+// taken off the items; fails for an unknown mode and for reader programming
+// behind a header.
+ResultCode startCodewords(EncodationInput& input, CodewordString& codewords, std::size_t& leading)
+{
     const StructuredAppend& sequence = input.structuredAppend;
     if (sequence.enabled) {
         appendStructuredAppendHeader(sequence.position, sequence.total, sequence.id, codewords);
     }
-    const std::size_t leading = takeLeadingCodewords(items, codewords);
-    items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(leading));
+    leading = takeLeadingCodewords(input.items, codewords);
+    input.items.erase(input.items.begin(), input.items.begin() + static_cast<std::ptrdiff_t>(leading));
 
-    const EncodingMode mode = input.mode;
-    if (!encodingModeFromNumber(static_cast<std::int32_t>(mode))) {
+    if (!encodingModeFromNumber(static_cast<std::int32_t>(input.mode))) {
         return ResultCode::InvalidEncodingMode;
     }
     if (sequence.enabled && leading > 0 && codewords[kStructuredAppendHeaderLength] == kReaderProgramming) {
@@ -277,6 +275,45 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         // readers reject a symbol where the header comes before it.
         return ResultCode::InvalidData;
     }
+    return ResultCode::Ok;
+}
+
+// Marks the run endings the chosen capacity allows (unlatches left out, a
+// Base 256 run to the symbol's end) and writes the runs again after each.
+void fitEndingsToCapacity(const RunPlan& plan, std::size_t capacity, bool minimal, std::size_t headerLength,
+                          std::vector<RunEnding>& endings, std::vector<RunLayout>& layout, CodewordString& codewords)
+{
+    const auto encodeAgain = [&]() {
+        codewords.resize(headerLength);
+        encodeRuns(plan, endings, codewords, layout);
+    };
+    if (markLoneUnlatches(plan, layout, capacity, endings)) {
+        encodeAgain();
+    }
+    if (markExplicitFinalUnlatch(plan, layout, capacity, endings)) {
+        encodeAgain();
+    }
+    if (minimal) {
+        const bool tripleUnlatches = markImplicitTripleUnlatches(plan, layout, capacity, endings);
+        if (markBase256ToSymbolEnd(plan, codewords.size(), capacity, endings) || tripleUnlatches) {
+            encodeAgain();
+        }
+    }
+}
+
+}  // namespace
+
+ResultCode encodeDataCodewords(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+                               EncodationSummary* summary)
+{
+    codewords.clear();
+    codewords.reserve(kReservedCodewords);
+    std::size_t leading = 0;
+    if (const ResultCode started = startCodewords(input, codewords, leading); started != ResultCode::Ok) {
+        return started;
+    }
+    const DataItemList& items = input.items;
+    const EncodingMode mode = input.mode;
     if (mode == Automatic && items.size() > kMaxEncodableItems) {
         // No symbol could hold it; spare the quadratic look-ahead.
         return selectFormat(formatRequest(input), codewords.size() + items.size(), format);
@@ -305,31 +342,14 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
     if (!encodeRuns(plan, endings, codewords, layout)) {
         return ResultCode::InvalidData;
     }
-
     if (!minimal) {
         if (const ResultCode selected = selectFormat(formatRequest(input), codewords.size(), format);
             selected != ResultCode::Ok) {
             return selected;
         }
     }
-
     const std::size_t capacity = format.dataCodewords;
-    if (markLoneUnlatches(plan, layout, capacity, endings)) {
-        codewords.resize(headerLength);
-        encodeRuns(plan, endings, codewords, layout);
-    }
-    if (markExplicitFinalUnlatch(plan, layout, capacity, endings)) {
-        codewords.resize(headerLength);
-        encodeRuns(plan, endings, codewords, layout);
-    }
-    if (minimal) {
-        const bool tripleUnlatches = markImplicitTripleUnlatches(plan, layout, capacity, endings);
-        if (markBase256ToSymbolEnd(plan, codewords.size(), capacity, endings) || tripleUnlatches) {
-            codewords.resize(headerLength);
-            encodeRuns(plan, endings, codewords, layout);
-        }
-    }
-
+    fitEndingsToCapacity(plan, capacity, minimal, headerLength, endings, layout, codewords);
     if (codewords.size() > capacity) {
         // The endings chosen for this capacity never make the runs longer
         // than it; should they, nothing is padded past the symbol's end.
@@ -340,9 +360,6 @@ ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFo
         summary->dataCodewordsUsed = codewords.size();
     }
     padCodewords(static_cast<std::uint16_t>(capacity - codewords.size()), codewords);
-    if (!appendErrorCorrection(format, codewords)) {
-        return ResultCode::ReedSolomonFailed;
-    }
     return ResultCode::Ok;
 }
 

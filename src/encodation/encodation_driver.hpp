@@ -1,7 +1,7 @@
 #pragma once
-// The whole encodation of one symbol: data preparation, structured append
-// header, leading ready codewords, the scheme runs, format selection, pad
-// codewords and error correction.
+// The whole encodation of one symbol's data: structured append header,
+// leading ready codewords, the scheme runs, format selection and pad
+// codewords. Error correction is the symbol pipeline's next step.
 
 #include <cstdint>
 
@@ -33,10 +33,10 @@ struct EncodationSummary {
 };
 
 // Rebuilds `codewords` from empty. On 0 it holds the chosen format's data
-// codewords followed by its error codewords, `format` the chosen row and,
-// when given, `summary` how the data was encoded.
-[[nodiscard]] ResultCode encodeData(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
-                                    EncodationSummary* summary = nullptr);
+// codewords, padded to its capacity, `format` the chosen row and, when
+// given, `summary` how the data was encoded.
+[[nodiscard]] ResultCode encodeDataCodewords(EncodationInput input, CodewordString& codewords, SymbolFormat& format,
+                                             EncodationSummary* summary = nullptr);
 
 // The four header codewords of a symbol in a structured append sequence.
 void appendStructuredAppendHeader(std::int32_t position, std::int32_t total, std::int32_t id, CodewordString& out);

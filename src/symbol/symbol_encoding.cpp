@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "encodation/data_preparation.hpp"
-#include "encodation/encodation_driver.hpp"
+#include "symbol/symbol_codewords.hpp"
 #include "encodation/utf8_text.hpp"
 #include "gs1/gs1_data_items.hpp"
 #include "symbol/symbol_data.hpp"

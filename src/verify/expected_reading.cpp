@@ -4,12 +4,12 @@
 
 #include "korvel/expected_reading.hpp"
 
-#include "symbol/symbol_data.hpp"
-
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "common/byte_text.hpp"
+#include "korvel/gs1.hpp"
 
 namespace korvel {
 namespace {
@@ -115,55 +115,132 @@ std::string bytesDifference(const std::string& read, const std::string& meant)
     return text;
 }
 
-// The ECI number of the codewords after an ECI designator.
-std::uint32_t eciNumber(const DataItemList& items, std::size_t& k)
+void appendBytes(std::string_view text, std::vector<DataElement>& elements)
 {
-    const auto next = [&]() { return ++k < items.size() ? std::uint32_t{items[k].value} : 0U; };
-    const std::uint32_t c1 = next();
-    if (c1 <= 127) {
-        return c1 - 1;
+    for (const char c : text) {
+        elements.push_back({Kind::Byte, static_cast<std::uint8_t>(c)});
     }
-    const std::uint32_t c2 = next();
-    if (c1 <= 191) {
-        return (c1 - 128) * 254 + c2 - 1 + 127;
-    }
-    const std::uint32_t c3 = next();
-    return (c1 - 192) * 64516 + (c2 - 1) * 254 + c3 - 1 + 16383;
 }
 
-// The elements of data that the command prepares itself (GS1 and HIBC data
-// with their framing, UTF-8 text in the bytes it is written in).
-std::vector<DataElement> preparedElements(const DataItemList& items)
+// Two-digit AI prefixes of predefined length (GS1 General Specifications,
+// figure 7.8.5-2): their values are never followed by a separator.
+bool predefinedLength(std::string_view ai)
 {
+    constexpr std::array<std::string_view, 22> kPrefixes{"00", "01", "02", "03", "04", "11", "12", "13",
+                                                         "14", "15", "16", "17", "18", "19", "20", "31",
+                                                         "32", "33", "34", "35", "36", "41"};
+    return std::find(kPrefixes.begin(), kPrefixes.end(), ai.substr(0, 2)) != kPrefixes.end();
+}
+
+// GS1 data as a reader returns it: FNC1 first, then each AI and its value,
+// a separator after each value of variable length but the last; a Digital
+// Link URI as its plain characters.
+std::vector<DataElement> gs1Elements(const SymbolOptions& options)
+{
+    Gs1Data data;
+    if (!parseGs1(options.data, options.gs1, data).ok()) {
+        return resolveData(options.data, DataSyntax::Literal);
+    }
     std::vector<DataElement> elements;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        const DataItem& item = items[k];
-        if (!item.isCodeword) {
-            elements.push_back({Kind::Byte, item.value});
-            continue;
-        }
-        switch (item.value) {
-        case 232: elements.push_back({Kind::Fnc1, 0}); break;
-        case 234: elements.push_back({Kind::ReaderProgramming, 0}); break;
-        case 236: elements.push_back({Kind::Macro05, 0}); break;
-        case 237: elements.push_back({Kind::Macro06, 0}); break;
-        case 241: elements.push_back({Kind::Eci, eciNumber(items, k)}); break;
-        default: break;
+    if (data.digitalLink) {
+        appendBytes(data.uri, elements);
+        return elements;
+    }
+    elements.push_back({Kind::Fnc1, 0});
+    for (std::size_t i = 0; i < data.elements.size(); ++i) {
+        appendBytes(data.elements[i].ai, elements);
+        appendBytes(data.elements[i].value, elements);
+        if (i + 1 < data.elements.size() && !predefinedLength(data.elements[i].ai)) {
+            elements.push_back(options.gs1Separator == Gs1Separator::Fnc1 ? DataElement{Kind::Fnc1, 0}
+                                                                          : DataElement{Kind::Byte, 0x1D});
         }
     }
     return elements;
 }
 
+// A HIBC label: '+', the data and its check character, the sum of the
+// characters' values ('+' included) modulo 43.
+std::vector<DataElement> hibcElements(std::string_view data)
+{
+    constexpr std::string_view kCharacters = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+    const std::string label = "+" + std::string(data);
+    std::size_t sum = 0;
+    for (const char c : label) {
+        sum += kCharacters.find(c);
+    }
+    std::vector<DataElement> elements;
+    appendBytes(label, elements);
+    elements.push_back({Kind::Byte, static_cast<std::uint8_t>(kCharacters[sum % kCharacters.size()])});
+    return elements;
+}
+
+// The code point of well-formed UTF-8 at `at` and its length in bytes, or
+// nothing (the encoder refuses such data, so no reading is meant).
+std::optional<std::pair<std::uint32_t, std::size_t>> utf8CodePoint(const std::vector<DataElement>& elements,
+                                                                   std::size_t at)
+{
+    const std::uint32_t lead = elements[at].value;
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || at + length > elements.size()) {
+        return std::nullopt;
+    }
+    std::uint32_t codePoint = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const DataElement& next = elements[at + k];
+        if (next.kind != Kind::Byte || (next.value & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        codePoint = codePoint << 6 | (next.value & 0x3F);
+    }
+    return std::pair{codePoint, length};
+}
+
+// UTF-8 text as it is meant: in ISO 8859-1 bytes when every character has
+// one, else the UTF-8 bytes behind ECI 26 (after any leading FNC1 or macro).
+// Data that names its own ECI is taken as it is.
+std::vector<DataElement> utf8Elements(std::vector<DataElement> elements)
+{
+    const auto isEci = [](const DataElement& e) { return e.kind == Kind::Eci; };
+    if (std::any_of(elements.begin(), elements.end(), isEci)) {
+        return elements;
+    }
+    std::vector<DataElement> latin1;
+    bool fitsLatin1 = true;
+    for (std::size_t k = 0; k < elements.size();) {
+        if (elements[k].kind != Kind::Byte) {
+            latin1.push_back(elements[k++]);
+            continue;
+        }
+        const auto decoded = utf8CodePoint(elements, k);
+        if (!decoded) {
+            return elements;
+        }
+        fitsLatin1 = fitsLatin1 && decoded->first <= 0xFF;
+        latin1.push_back({Kind::Byte, decoded->first & 0xFF});
+        k += decoded->second;
+    }
+    if (fitsLatin1) {
+        return latin1;
+    }
+    constexpr std::uint32_t kUtf8Eci = 26;
+    const auto firstByte = std::find_if(elements.begin(), elements.end(),
+                                        [](const DataElement& e) { return e.kind == Kind::Byte; });
+    elements.insert(firstByte, {Kind::Eci, kUtf8Eci});
+    return elements;
+}
+
 // What the data means: its text with the escapes resolved, or, for data the
-// encoder frames or converts, the data as framed.
+// encoder frames or converts, the data as framed. Derived here from the text
+// and the options alone, so that a fault in the encoder's own framing shows.
 std::vector<DataElement> meantElements(const SymbolOptions& options)
 {
-    const bool framed = options.syntax == DataSyntax::Gs1 || options.syntax == DataSyntax::Hibc || options.utf8;
-    DataItemList items;
-    if (framed && prepareSymbolData(options, items).ok()) {
-        return preparedElements(items);
+    switch (options.syntax) {
+    case DataSyntax::Gs1: return gs1Elements(options);
+    case DataSyntax::Hibc: return hibcElements(options.data);
+    default: break;
     }
-    return resolveData(options.data, options.syntax);
+    std::vector<DataElement> elements = resolveData(options.data, options.syntax);
+    return options.utf8 ? utf8Elements(std::move(elements)) : elements;
 }
 
 }  // namespace

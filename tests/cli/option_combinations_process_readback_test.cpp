@@ -24,16 +24,6 @@ using testing::ScratchDirectory;
 
 const std::string kGs1Data = "(01)09501101530003(10)LOT";
 
-std::vector<std::string> fileNames(const ScratchDirectory& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Every combination of data source, image destination, report, --hri and
 // --verify ends by exit with 0, 1 or 11; a refused one writes nothing at
 // all: no file, no report, nothing on standard output.
@@ -72,7 +62,7 @@ TEST(OptionCombinations, EndCleanlyAndRefusedOnesWriteNothing)
                         if (run.exitStatus != 0) {
                             ++refused;
                             EXPECT_EQ(run.out, "") << shown;
-                            EXPECT_EQ(fileNames(dir), (std::vector<std::string>{"b.txt", "d.txt"})) << shown;
+                            EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"b.txt", "d.txt"})) << shown;
                         }
                     }
                 }

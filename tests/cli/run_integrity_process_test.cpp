@@ -30,16 +30,6 @@ using testing::ScratchDirectory;
 
 const std::string kGs1Data = "(01)09501101530003(10)LOT";
 
-std::vector<std::string> fileNames(const ScratchDirectory& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<nlohmann::json> jsonLines(const std::string& text)
 {
     std::vector<nlohmann::json> lines;
@@ -110,7 +100,7 @@ TEST(RefusedRun, LeavesAnEarlierReportAlone)
         const ProcessResult run = runKorvel(args, dir);
         EXPECT_EQ(run.exitStatus, 1) << args.back();
         EXPECT_EQ(dir.read("r.json"), "old\n") << args.back();
-        EXPECT_EQ(fileNames(dir), (std::vector<std::string>{"b.txt", "r.json"})) << args.back();
+        EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"b.txt", "r.json"})) << args.back();
     }
 }
 
@@ -316,7 +306,7 @@ TEST(Signals, LeaveNoPartialFile)
                               dir, limits);
                 ++runs;
                 interrupted += !run.exited && run.signal == signal ? 1 : 0;
-                for (const std::string& file : fileNames(dir)) {
+                for (const std::string& file : dir.fileNames()) {
                     const std::string bytes = dir.read(file);
                     if (file == "r.jsonl") {
                         partial += bytes == earlier ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "encodation/automatic_selection.hpp"
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "symbol/symbol_codewords.hpp"
 #include "encodation/scheme_encoders.hpp"
 
 namespace korvel {

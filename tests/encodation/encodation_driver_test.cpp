@@ -7,6 +7,7 @@
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "symbol/symbol_codewords.hpp"
 #include "korvel/encoding_mode.hpp"
 #include "korvel/symbol_options.hpp"
 

@@ -11,6 +11,7 @@
 
 #include "encodation/data_preparation.hpp"
 #include "encodation/encodation_driver.hpp"
+#include "symbol/symbol_codewords.hpp"
 #include "encodation/minimal_layouts.hpp"
 #include "korvel/symbol.hpp"
 #include "support/mixed_text.hpp"

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -186,6 +187,16 @@ std::size_t ScratchDirectory::entryCount() const
 {
     return static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator{}));
+}
+
+std::vector<std::string> ScratchDirectory::fileNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ScratchDirectory::read(const std::string& name) const

@@ -61,6 +61,8 @@ public:
     [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
     [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
     [[nodiscard]] std::size_t entryCount() const;
+    // The names of its entries, sorted.
+    [[nodiscard]] std::vector<std::string> fileNames() const;
     // The whole content of a file in it (empty when it cannot be read), and
     // a file written with `content`.
     [[nodiscard]] std::string read(const std::string& name) const;

@@ -143,7 +143,7 @@ TEST(ReportPath, NeverTheDataFile)
             EXPECT_EQ(run.err, testing::failureText("Error: Invalid argument: --report names the " +
                                                     std::string(source) + " file."));
             EXPECT_EQ(dir.read("d.txt"), "A\nB\n") << source << " " << report;
-            EXPECT_EQ(fileNames(dir), (std::vector<std::string>{"d.txt", "e.txt"})) << source << " " << report;
+            EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"d.txt", "e.txt"})) << source << " " << report;
         }
     }
 }
@@ -158,7 +158,7 @@ TEST(OutputName, EmptyNameOpensNothing)
          {std::vector<std::string>{"-d", "A", ""}, std::vector<std::string>{"--batch=b.txt", ""}}) {
         const ProcessResult run = runKorvel(args, dir);
         EXPECT_EQ(run.exitStatus, 12) << args[0];
-        EXPECT_EQ(fileNames(dir), std::vector<std::string>{"b.txt"}) << args[0];
+        EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"b.txt"}) << args[0];
     }
 }
 

@@ -9,8 +9,12 @@
 #
 #   BUILD_DIR/fuzz/barcode_fuzzer -max_total_time=600 -timeout=10 -rss_limit_mb=2048 \
 #       NEW_INPUTS_DIR fuzz/corpus/barcode
-#   BUILD_DIR/fuzz/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 \
-#       NEW_INPUTS_DIR fuzz/corpus/command_line
+#   BUILD_DIR/fuzz/command_line_fuzzer -close_fd_mask=3 -max_total_time=600 -timeout=10 -max_len=2048 \
+#       -dict=fuzz/command_line.dict NEW_INPUTS_DIR fuzz/corpus/command_line
+#
+# (the command-line target runs the whole program in a scratch directory
+# /tmp/korvel-fuzz-cli-*, removed at its end, and starts the korvel-verify of
+# BUILD_DIR for --verify: do not rebuild BUILD_DIR while it runs)
 #   BUILD_DIR/fuzz/readback_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/readback
 #   BUILD_DIR/fuzz/gs1_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/gs1
 #   BUILD_DIR/fuzz/png_raster_fuzzer -max_total_time=600 -timeout=10 NEW_INPUTS_DIR fuzz/corpus/png_raster

@@ -17,10 +17,13 @@ namespace korvel::fuzz {
 // rasters and writes small images as PNG into memory.
 [[nodiscard]] const char* fuzzBarcode(const std::uint8_t* data, std::size_t size);
 
-// Bytes -> argument vector (arguments separated by NUL bytes); scans it,
-// converts every option value and, when the image it asks for is small, runs
-// the whole program with the output file forced to /dev/null. The caller
-// should point stdout and stderr somewhere quiet.
+// Bytes -> argument vector (arguments separated by NUL bytes), then after an
+// argument "<<<" the content of the files the run reads; scans the vector,
+// converts every option value and, when the images it asks for are small,
+// runs the whole program with every file name moved into a scratch directory
+// under /tmp and standard input and output on files there, and checks the
+// status, the files and standard output. The caller should point stderr
+// somewhere quiet.
 [[nodiscard]] const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size);
 
 // Bytes -> mode, preferred format, orientation and data; every accepted

@@ -212,6 +212,15 @@ Outcome runLines(const Settings& settings, BatchRun& batch, BatchProgress& progr
 int runBatch(const Settings& settings, const char* outputPattern, const OutputPlan& plan)
 {
     ReportDestination reportDestination(settings.reportPath);
+    if (*outputPattern == '\0') {
+        // An empty name can be opened no more than a single run's empty name
+        // can; numbering it would write "-1", "-2", ... into the working
+        // directory.
+        const Outcome unnamed(ResultCode::CantOpenOutputFile, "the output file name is empty");
+        appendRunFailure(reportDestination, unnamed);
+        static_cast<void>(reportDestination.finish());
+        return printFailure(unnamed);
+    }
     std::unique_ptr<VerifierProcess> verifier;
     if (settings.verify) {
         if (Outcome started = startVerifier(verifier, nullptr, kProofBurst); !started.ok()) {

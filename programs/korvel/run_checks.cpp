@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "image_time.hpp"
@@ -32,6 +33,14 @@ bool reportIsTheImage(const Settings& settings, const char* path)
            sameFile(*settings.reportPath, path);
 }
 
+// The report would replace the file the data is read from (a batch file
+// would even be emptied before its first line is read).
+bool reportIsTheData(const Settings& settings, const std::optional<std::string>& dataPath)
+{
+    return settings.reportPath && *settings.reportPath != kStandardOutputName && dataPath &&
+           *dataPath != "-" && sameFile(*settings.reportPath, dataPath->c_str());
+}
+
 }  // namespace
 
 std::optional<int> planAndCheckRun(const Settings& settings, const char* path, OutputPlan& plan)
@@ -51,6 +60,12 @@ std::optional<int> planAndCheckRun(const Settings& settings, const char* path, O
     }
     if (reportIsTheImage(settings, path)) {
         return printFailure({ResultCode::InvalidArgument, "--report names the output file"});
+    }
+    if (reportIsTheData(settings, settings.source.inputPath)) {
+        return printFailure({ResultCode::InvalidArgument, "--report names the --input file"});
+    }
+    if (reportIsTheData(settings, settings.source.batchPath)) {
+        return printFailure({ResultCode::InvalidArgument, "--report names the --batch file"});
     }
     if (Outcome inRange = checkRanges(settings); !inRange.ok()) {
         return printFailure(inRange);

@@ -128,6 +128,40 @@ TEST(ReportPath, NeverTheOutputFile)
     EXPECT_TRUE(testing::isCompletePng(dir.read("x-2.png")));
 }
 
+// A report that names the file the data is read from is refused before
+// anything is opened: the data file stays as it was (a batch file was
+// emptied before its first line was read).
+TEST(ReportPath, NeverTheDataFile)
+{
+    ScratchDirectory dir;
+    dir.write("d.txt", "A\nB\n");
+    fs::create_hard_link(dir.path() / "d.txt", dir.path() / "e.txt");
+    for (const char* source : {"--input", "--batch"}) {
+        for (const char* report : {"--report=d.txt", "--report=e.txt"}) {
+            const ProcessResult run = runKorvel({std::string(source) + "=d.txt", report, "x.png"}, dir);
+            EXPECT_EQ(run.exitStatus, 1) << source << " " << report;
+            EXPECT_EQ(run.err, testing::failureText("Error: Invalid argument: --report names the " +
+                                                    std::string(source) + " file."));
+            EXPECT_EQ(dir.read("d.txt"), "A\nB\n") << source << " " << report;
+            EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"d.txt", "e.txt"})) << source << " " << report;
+        }
+    }
+}
+
+// An empty output name fails in a batch as it does for one symbol, instead
+// of writing "-1", "-2", ... into the working directory.
+TEST(OutputName, EmptyNameOpensNothing)
+{
+    ScratchDirectory dir;
+    dir.write("b.txt", "A\nB\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-d", "A", ""}, std::vector<std::string>{"--batch=b.txt", ""}}) {
+        const ProcessResult run = runKorvel(args, dir);
+        EXPECT_EQ(run.exitStatus, 12) << args[0];
+        EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"b.txt"}) << args[0];
+    }
+}
+
 // File names in messages are escaped as option values are: a message stays
 // one line and no control byte reaches the terminal.
 TEST(Messages, FileNamesAreEscaped)

@@ -572,7 +572,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
             expected = 1;
             break;
         }
-        const OptionSpec* option = optionForCode(letter);
+        const OptionDefinition* option = optionForCode(letter);
         if (option == nullptr ||
             (!option->fullNameOnly() && kLetters.find(option->letter) == std::string_view::npos)) {
             return "the option scanner returned something that is not an option";
@@ -642,7 +642,7 @@ const char* fuzzCommandLine(const std::uint8_t* data, std::size_t size)
         OptionScanner rescanner(kShortOptions, kLongOptions, quietStream());
         for (int code = rescanner.nextOption(argc, placedArgv.data()); code != OptionScanner::kEnd;
              code = rescanner.nextOption(argc, placedArgv.data())) {
-            const OptionSpec* option = optionForCode(code);
+            const OptionDefinition* option = optionForCode(code);
             std::optional<OptionValue> read;
             const std::string_view text = option->takesValue() ? rescanner.optionValue() : "";
             if (readOptionValue(*option, text, ValueReading::CommandLine, read).ok() && read) {

@@ -12,7 +12,7 @@ using Json = nlohmann::ordered_json;
 
 Json schemaOf(const ParameterInfo& p)
 {
-    const OptionSpec& option = p.spec();
+    const OptionDefinition& option = p.definition();
     if (p.form == ParameterForm::Flag) {
         return {{"type", "integer"}, {"enum", {0, 1}}};
     }

@@ -172,7 +172,7 @@ std::string listed(const Range& items, Text text)
 }
 
 // What the option's value may be, in words.
-std::string acceptedValues(const OptionSpec& option, ParameterForm form)
+std::string acceptedValues(const OptionDefinition& option, ParameterForm form)
 {
     if (form == ParameterForm::Flag) {
         return "0 or 1";
@@ -201,7 +201,7 @@ const std::array<ParameterInfo, kRowCount>& parameterInfos()
         std::array<ParameterInfo, kRowCount> all{};
         for (std::size_t i = 0; i < kRowCount; ++i) {
             const Row& row = kRows[i];
-            const OptionSpec& option = optionSpec(row.option);
+            const OptionDefinition& option = optionDefinition(row.option);
             all[i] = {option.name, row.option, row.form,
                       row.accepted.empty() ? acceptedValues(option, row.form) : std::string(row.accepted),
                       row.meaning};
@@ -215,7 +215,7 @@ const std::array<ParameterInfo, kRowCount>& parameterInfos()
 std::optional<std::size_t> findRow(std::string_view name)
 {
     for (std::size_t i = 0; i < kRowCount; ++i) {
-        if (optionSpec(kRows[i].option).name == name) {
+        if (optionDefinition(kRows[i].option).name == name) {
             return i;
         }
     }
@@ -309,7 +309,7 @@ std::optional<Value> readValue(const Row& row, std::string_view text)
     case ParameterForm::Option: break;
     }
     std::optional<OptionValue> option;
-    if (!readOptionValue(optionSpec(row.option), text, ValueReading::Strict, option).ok() || !option) {
+    if (!readOptionValue(optionDefinition(row.option), text, ValueReading::Strict, option).ok() || !option) {
         return std::nullopt;
     }
     value.option = *option;
@@ -341,7 +341,7 @@ std::optional<RequestRefusal> checkCombinations(const Gathered& g, std::optional
     const OutputType type = pathType.value_or(g.type.value_or(OutputType::Png));
     const RunFacts facts = runFacts(g, type);
     if (const CombinationRule* rule = firstBrokenRule(facts, RuleScope::Everywhere)) {
-        return refusal(optionSpec(ruleSubject(*rule, facts)).name, inCallerNames(rule->detail));
+        return refusal(optionDefinition(ruleSubject(*rule, facts)).name, inCallerNames(rule->detail));
     }
     if (Outcome marks = checkDotsAndSpread(g.request.render.dotDiameter, g.request.render.inkSpread); !marks.ok()) {
         return refusal("dots", inCallerNames(marks.detail));

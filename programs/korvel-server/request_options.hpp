@@ -89,7 +89,7 @@ struct ParameterInfo {
     std::string accepted;
     std::string_view meaning;
 
-    [[nodiscard]] const OptionSpec& spec() const noexcept { return optionSpec(option); }
+    [[nodiscard]] const OptionDefinition& definition() const noexcept { return optionDefinition(option); }
 };
 [[nodiscard]] std::span<const ParameterInfo> requestParameters() noexcept;
 

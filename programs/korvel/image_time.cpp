@@ -7,7 +7,7 @@ namespace korvel {
 std::optional<std::int64_t> parseImageTime(std::string_view text)
 {
     std::optional<OptionValue> value;
-    if (!readOptionValue(optionSpec(OptionId::Time), text, ValueReading::Strict, value).ok() || !value) {
+    if (!readOptionValue(optionDefinition(OptionId::Time), text, ValueReading::Strict, value).ok() || !value) {
         return std::nullopt;
     }
     return value->number;

@@ -35,7 +35,7 @@ ScanEnd scanOptions(int argc, const char* const* argv, Settings& settings)
     OptionScanner scanner(kShortOptions, kLongOptions);
     for (int code = scanner.nextOption(argc, argv); code != OptionScanner::kEnd;
          code = scanner.nextOption(argc, argv)) {
-        const OptionSpec* option = optionForCode(code);
+        const OptionDefinition* option = optionForCode(code);
         if (code == OptionScanner::kError || option == nullptr) {  // the scanner wrote its message
             static_cast<void>(printUsage(stderr));
             return {1};

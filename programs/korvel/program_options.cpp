@@ -6,7 +6,7 @@ namespace {
 std::string shortOptionLetters()
 {
     std::string letters;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionDefinition& option : optionTable()) {
         if (option.letter != '\0') {
             letters += option.letter;
             if (option.takesValue()) {
@@ -20,7 +20,7 @@ std::string shortOptionLetters()
 std::vector<LongOption> longOptionList()
 {
     std::vector<LongOption> options;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionDefinition& option : optionTable()) {
         options.push_back({option.name, option.takesValue(), scannerCode(option), option.fullNameOnly()});
     }
     return options;
@@ -31,13 +31,13 @@ std::vector<LongOption> longOptionList()
 const std::string kShortOptions = shortOptionLetters();
 const std::vector<LongOption> kLongOptions = longOptionList();
 
-int scannerCode(const OptionSpec& option) noexcept
+int scannerCode(const OptionDefinition& option) noexcept
 {
     return option.letter != '\0' ? static_cast<unsigned char>(option.letter)
                                  : kFirstLongOnlyCode + static_cast<int>(option.id);
 }
 
-const OptionSpec* optionForCode(int code) noexcept
+const OptionDefinition* optionForCode(int code) noexcept
 {
     if (code >= kFirstLongOnlyCode) {
         const auto index = static_cast<std::size_t>(code - kFirstLongOnlyCode);

@@ -15,10 +15,10 @@ namespace korvel {
 
 // What the scanner returns for an option: its letter, or for an option
 // without one kFirstLongOnlyCode plus its OptionId.
-[[nodiscard]] int scannerCode(const OptionSpec& option) noexcept;
+[[nodiscard]] int scannerCode(const OptionDefinition& option) noexcept;
 
 // The option behind a code the scanner returned, or null.
-[[nodiscard]] const OptionSpec* optionForCode(int code) noexcept;
+[[nodiscard]] const OptionDefinition* optionForCode(int code) noexcept;
 
 // "hx:y:n:d:f:m:o:b:r:q:z:v:s:p:t:i:e:"
 extern const std::string kShortOptions;

@@ -103,7 +103,7 @@ void applyRunOption(OptionId id, const OptionValue& value, Settings& s)
 
 }  // namespace
 
-void applyOption(const OptionSpec& option, const OptionValue& value, Settings& s)
+void applyOption(const OptionDefinition& option, const OptionValue& value, Settings& s)
 {
     applySymbolOption(option.id, value, s);
     applyImageOption(option.id, value, s);

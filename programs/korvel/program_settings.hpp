@@ -59,7 +59,7 @@ inline constexpr const char* kStandardOutputName = "-";
 
 // The effect of an option whose value was read and kept: stores it in the
 // settings (-h and --version act in the driver and store nothing).
-void applyOption(const OptionSpec& option, const OptionValue& value, Settings& settings);
+void applyOption(const OptionDefinition& option, const OptionValue& value, Settings& settings);
 
 // The options in effect and the conditions of the run, for the combination
 // rules (options/combination_rules.hpp).

@@ -8,7 +8,7 @@ namespace {
 constexpr std::size_t kDescriptionColumn = 20;  // descriptions start in column 21
 
 // "   -x --xsize       Barcode image width." and its example line.
-std::string originalEntry(const OptionSpec& option)
+std::string originalEntry(const OptionDefinition& option)
 {
     std::string line = std::string("   -") + option.letter + " --" + std::string(option.name);
     line.resize(kDescriptionColumn, ' ');
@@ -21,7 +21,7 @@ std::string originalEntry(const OptionSpec& option)
 
 // "   --gs1-separator  " and the description, whose further lines are
 // indented to the description column.
-std::string extendedEntry(const OptionSpec& option)
+std::string extendedEntry(const OptionDefinition& option)
 {
     std::string line = "   --" + std::string(option.name) + "  ";
     if (line.size() < kDescriptionColumn) {
@@ -45,13 +45,13 @@ std::string usageText()
     text += "\nUsage:  korvel [OPTIONS] filename\n";
     text += "Example:  korvel -x 120 -y 120 -d 1234567890 c:\\datamatrix.png\n";
     text += "Options:\n";
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionDefinition& option : optionTable()) {
         if (!option.fullNameOnly()) {
             text += originalEntry(option);
         }
     }
     text += "\nExtended options:\n";
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionDefinition& option : optionTable()) {
         if (option.fullNameOnly()) {
             text += extendedEntry(option);
         }

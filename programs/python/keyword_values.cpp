@@ -132,9 +132,9 @@ Color colorValue(std::string_view keyword, py::handle value)
 
 std::int64_t integerValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
 {
-    const OptionSpec& spec = optionSpec(option);
-    const std::int64_t number = integerValue(keyword, value, spec.integers.low, spec.integers.high, accepted);
-    if (!spec.allowed.empty() && std::find(spec.allowed.begin(), spec.allowed.end(), number) == spec.allowed.end()) {
+    const OptionDefinition& definition = optionDefinition(option);
+    const std::int64_t number = integerValue(keyword, value, definition.integers.low, definition.integers.high, accepted);
+    if (!definition.allowed.empty() && std::find(definition.allowed.begin(), definition.allowed.end(), number) == definition.allowed.end()) {
         raiseInvalidValue(keyword, value, accepted);
     }
     return number;
@@ -142,7 +142,7 @@ std::int64_t integerValue(std::string_view keyword, py::handle value, OptionId o
 
 double realValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
 {
-    const DecimalRange& range = optionSpec(option).decimals;
+    const DecimalRange& range = optionDefinition(option).decimals;
     const double number = realValue(keyword, value, accepted);
     const bool aboveLow = range.lowExcluded ? number > range.low : number >= range.low;
     if (!aboveLow || number > range.high) {
@@ -154,7 +154,7 @@ double realValue(std::string_view keyword, py::handle value, OptionId option, st
 std::int64_t wordValue(std::string_view keyword, py::handle value, OptionId option, std::string_view accepted)
 {
     const std::string word = wordValue(keyword, value, accepted);
-    for (const Keyword& known : optionSpec(option).keywords) {
+    for (const Keyword& known : optionDefinition(option).keywords) {
         if (known.name == word) {
             return known.value;
         }

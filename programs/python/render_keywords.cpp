@@ -59,7 +59,7 @@ void applyKeyword(RenderSettings& s, std::string_view name, py::handle value, Me
         // Above the row's range the library says why: the image would be too large.
         constexpr std::string_view kAccepted = "pixels per module, at least 0.5";
         r.moduleSize = realValue(name, value, kAccepted);
-        if (!(r.moduleSize >= optionSpec(OptionId::XDim).decimals.low)) {
+        if (!(r.moduleSize >= optionDefinition(OptionId::XDim).decimals.low)) {
             raiseInvalidValue(name, value, kAccepted);
         }
     } else if (name == "xsize" || name == "ysize") {

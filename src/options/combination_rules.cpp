@@ -95,7 +95,7 @@ bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 
 // The option an option reference at the start of `text` names ("--name" or
 // "-x"), and the length of the reference; null when there is none.
-const OptionSpec* optionReference(std::string_view text, std::size_t& length)
+const OptionDefinition* optionReference(std::string_view text, std::size_t& length)
 {
     if (text.starts_with("--")) {
         length = 2;
@@ -139,13 +139,13 @@ Outcome checkCombinations(const RunFacts& facts, RuleScope scope)
 
 OptionId ruleSubject(const CombinationRule& rule, const RunFacts& facts) noexcept
 {
-    const std::span<const OptionSpec> table = optionTable();
+    const std::span<const OptionDefinition> table = optionTable();
     for (auto option = table.rbegin(); option != table.rend(); ++option) {
         if (facts.has(option->id) && (rule.when.has(option->id) || rule.other.has(option->id))) {
             return option->id;
         }
     }
-    for (const OptionSpec& option : table) {
+    for (const OptionDefinition& option : table) {
         if (rule.when.has(option.id)) {
             return option.id;
         }
@@ -160,7 +160,7 @@ std::string inCallerNames(std::string_view detail, char separator)
     for (std::size_t at = 0; at < detail.size();) {
         const bool wordStart = at == 0 || detail[at - 1] == ' ' || detail[at - 1] == '(';
         std::size_t length = 0;
-        const OptionSpec* option = wordStart ? optionReference(detail.substr(at), length) : nullptr;
+        const OptionDefinition* option = wordStart ? optionReference(detail.substr(at), length) : nullptr;
         if (option == nullptr) {
             words += detail[at++];
             continue;

@@ -51,68 +51,68 @@ public:
     // One of the original options, with its one-letter form.
     constexpr Row(OptionId id, char letter, std::string_view name, ValueKind kind)
     {
-        spec_.id = id;
-        spec_.letter = letter;
-        spec_.name = name;
-        spec_.kind = kind;
+        definition_.id = id;
+        definition_.letter = letter;
+        definition_.name = name;
+        definition_.kind = kind;
     }
     // An option added later: a long name only.
     constexpr Row(OptionId id, std::string_view name, ValueKind kind) : Row(id, '\0', name, kind) {}
     [[nodiscard]] constexpr Row integers(IntegerRange range) const
     {
         Row row = *this;
-        row.spec_.integers = range;
+        row.definition_.integers = range;
         return row;
     }
     [[nodiscard]] constexpr Row decimals(DecimalRange range) const
     {
         Row row = *this;
-        row.spec_.decimals = range;
+        row.definition_.decimals = range;
         return row;
     }
     [[nodiscard]] constexpr Row allowed(std::span<const std::int64_t> values) const
     {
         Row row = *this;
-        row.spec_.allowed = values;
+        row.definition_.allowed = values;
         return row;
     }
     [[nodiscard]] constexpr Row keywords(std::span<const Keyword> words) const
     {
         Row row = *this;
-        row.spec_.keywords = words;
+        row.definition_.keywords = words;
         return row;
     }
     // The command line reads the value the original way and keeps it when in `accepted`.
     [[nodiscard]] constexpr Row lenient(IntegerRange accepted = {}) const
     {
         Row row = *this;
-        row.spec_.reading = CommandReading::Lenient;
-        row.spec_.accepted = accepted;
+        row.definition_.reading = CommandReading::Lenient;
+        row.definition_.accepted = accepted;
         return row;
     }
     // The command line reads the decimal the original way and keeps it when in `accepted`.
     [[nodiscard]] constexpr Row lenientDecimals(DecimalRange accepted) const
     {
         Row row = lenient();
-        row.spec_.acceptedDecimals = accepted;
+        row.definition_.acceptedDecimals = accepted;
         return row;
     }
-    [[nodiscard]] constexpr OptionSpec usage(std::string_view description, std::string_view example = {}) const
+    [[nodiscard]] constexpr OptionDefinition usage(std::string_view description, std::string_view example = {}) const
     {
-        OptionSpec spec = spec_;
-        spec.description = description;
-        spec.example = example;
-        return spec;
+        OptionDefinition definition = definition_;
+        definition.description = description;
+        definition.example = example;
+        return definition;
     }
 
 private:
-    OptionSpec spec_;
+    OptionDefinition definition_;
 };
 
 // One row per option. The eighteen original options come first, in the
 // order in which a prefix of a long name is matched and the usage text lists
 // them; the options added later follow in the order they were added.
-constexpr OptionSpec kOptions[] = {
+constexpr OptionDefinition kOptions[] = {
     Row(O::Help, 'h', "help", K::None)
         .usage("Display this usage information."),
     Row(O::XSize, 'x', "xsize", K::Integer).integers({1, kLargestImageSide}).lenient({1, kInt32Max})
@@ -239,24 +239,24 @@ static_assert(inIdOrder(), "the rows follow the order of OptionId");
 
 }  // namespace
 
-std::span<const OptionSpec> optionTable() noexcept { return kOptions; }
+std::span<const OptionDefinition> optionTable() noexcept { return kOptions; }
 
-const OptionSpec& optionSpec(OptionId id) noexcept { return kOptions[static_cast<std::size_t>(id)]; }
+const OptionDefinition& optionDefinition(OptionId id) noexcept { return kOptions[static_cast<std::size_t>(id)]; }
 
-const OptionSpec* findOption(std::string_view longName) noexcept
+const OptionDefinition* findOption(std::string_view longName) noexcept
 {
     const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                    [&](const OptionSpec& option) { return option.name == longName; });
+                                    [&](const OptionDefinition& option) { return option.name == longName; });
     return found != std::end(kOptions) ? &*found : nullptr;
 }
 
-const OptionSpec* findOptionByLetter(char letter) noexcept
+const OptionDefinition* findOptionByLetter(char letter) noexcept
 {
     if (letter == '\0') {
         return nullptr;
     }
     const auto found = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                    [&](const OptionSpec& option) { return option.letter == letter; });
+                                    [&](const OptionDefinition& option) { return option.letter == letter; });
     return found != std::end(kOptions) ? &*found : nullptr;
 }
 

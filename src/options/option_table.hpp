@@ -98,7 +98,7 @@ enum class CommandReading : std::uint8_t {
     Lenient,  // the original reading, values outside `accepted` dropped
 };
 
-struct OptionSpec {
+struct OptionDefinition {
     OptionId id{};
     char letter = '\0';      // the one-letter form, '\0' for options that have none
     std::string_view name;  // the long name, without "--"
@@ -122,14 +122,14 @@ struct OptionSpec {
 };
 
 // All rows, in OptionId order.
-[[nodiscard]] std::span<const OptionSpec> optionTable() noexcept;
+[[nodiscard]] std::span<const OptionDefinition> optionTable() noexcept;
 
-[[nodiscard]] const OptionSpec& optionSpec(OptionId id) noexcept;
+[[nodiscard]] const OptionDefinition& optionDefinition(OptionId id) noexcept;
 
 // The option with exactly this long name (no prefixes), or null.
-[[nodiscard]] const OptionSpec* findOption(std::string_view longName) noexcept;
+[[nodiscard]] const OptionDefinition* findOption(std::string_view longName) noexcept;
 
 // The option with this one-letter form, or null.
-[[nodiscard]] const OptionSpec* findOptionByLetter(char letter) noexcept;
+[[nodiscard]] const OptionDefinition* findOptionByLetter(char letter) noexcept;
 
 }  // namespace korvel

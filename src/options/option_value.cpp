@@ -25,7 +25,7 @@ const Keyword* findKeyword(std::span<const Keyword> keywords, std::string_view t
     return found != keywords.end() ? &*found : nullptr;
 }
 
-bool allowedInteger(const OptionSpec& option, std::int64_t value, IntegerRange range)
+bool allowedInteger(const OptionDefinition& option, std::int64_t value, IntegerRange range)
 {
     if (!option.allowed.empty()) {
         return std::find(option.allowed.begin(), option.allowed.end(), value) != option.allowed.end();
@@ -50,7 +50,7 @@ std::optional<Color> parseStrictColor(std::string_view text)
 }
 
 // The whole text as the option's value, or nothing.
-std::optional<OptionValue> readStrictly(const OptionSpec& option, std::string_view text)
+std::optional<OptionValue> readStrictly(const OptionDefinition& option, std::string_view text)
 {
     OptionValue value;
     switch (option.kind) {
@@ -99,7 +99,7 @@ std::optional<OptionValue> readStrictly(const OptionSpec& option, std::string_vi
 }
 
 // The original reading: never an error, a value outside `accepted` dropped.
-std::optional<OptionValue> readLeniently(const OptionSpec& option, std::string_view text)
+std::optional<OptionValue> readLeniently(const OptionDefinition& option, std::string_view text)
 {
     OptionValue value;
     switch (option.kind) {
@@ -116,7 +116,7 @@ std::optional<OptionValue> readLeniently(const OptionSpec& option, std::string_v
 
 }  // namespace
 
-Outcome readOptionValue(const OptionSpec& option, std::string_view text, ValueReading reading,
+Outcome readOptionValue(const OptionDefinition& option, std::string_view text, ValueReading reading,
                         std::optional<OptionValue>& value)
 {
     if (reading == ValueReading::CommandLine && option.reading == CommandReading::Lenient) {

@@ -34,7 +34,7 @@ enum class ValueReading {
 // command line's reading of an original option, with `value` empty when the
 // value is dropped. Fails with 1 and the detail "invalid value for --NAME:
 // TEXT" (describeInvalidValue) when the text is no valid value.
-[[nodiscard]] Outcome readOptionValue(const OptionSpec& option, std::string_view text, ValueReading reading,
+[[nodiscard]] Outcome readOptionValue(const OptionDefinition& option, std::string_view text, ValueReading reading,
                                       std::optional<OptionValue>& value);
 
 // "NAME: TEXT" with the text's control bytes and bytes beyond ASCII written

@@ -20,7 +20,7 @@ TEST(OptionTable, NamesAndLettersAreUniqueAndFoundOnlyWhole)
 {
     std::set<std::string_view> names;
     std::set<char> letters;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionDefinition& option : optionTable()) {
         EXPECT_TRUE(names.insert(option.name).second) << option.name;
         EXPECT_TRUE(option.fullNameOnly() || letters.insert(option.letter).second) << option.name;
         EXPECT_EQ(findOption(option.name), &option);
@@ -49,7 +49,7 @@ TEST(OptionValue, StrictAndCommandLineReadings)
         {"shape", "round", {}, {}},   {"xsize", "70000", {}, 70000},  // strict readings stop at 65535 pixels
     };
     for (const auto& c : cases) {
-        const OptionSpec& option = *findOption(c.option);
+        const OptionDefinition& option = *findOption(c.option);
         for (const ValueReading reading : {ValueReading::Strict, ValueReading::CommandLine}) {
             const auto expected = reading == ValueReading::Strict ? c.strict : c.commandLine;
             std::optional<OptionValue> value;

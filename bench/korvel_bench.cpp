@@ -10,6 +10,10 @@
 #include "korvel/data_matrix_barcode.hpp"
 #include "korvel/png_creator.hpp"
 #include "korvel/symbol.hpp"
+#include "korvel/verification.hpp"
+#if __has_include("korvel/zxing_decoder.hpp")
+#include "korvel/zxing_decoder.hpp"
+#endif
 #include "support/mixed_text.hpp"
 // The typed writer draws no raster; older libraries (measured side by side
 // with this file) do not have it.
@@ -268,6 +272,68 @@ void BM_EncodeWritePngSerial(benchmark::State& state)
     }
 }
 BENCHMARK(BM_EncodeWritePngSerial)->Unit(benchmark::kMicrosecond);
+#endif
+
+// The pieces --verify adds to one GS1 label of a batch: the exact check of
+// the written PNG, the plain raster handed to the decoder, and the decoder's
+// reading of it (in the helper, in a batch).
+korvel::Symbol symbolOf(const std::string& data)
+{
+    korvel::SymbolOptions options;
+    options.data = data;
+    korvel::Symbol symbol;
+    static_cast<void>(korvel::encode(options, symbol));
+    return symbol;
+}
+
+korvel::Symbol gs1Label() { return symbolOf("~101095011000000021727050510L00000X4~121000000031676"); }
+
+void checkPng(benchmark::State& state, const korvel::Symbol& symbol)
+{
+    std::vector<std::uint8_t> png;
+    korvel::PngOptions pngOptions;
+    pngOptions.time = 0;
+    if (!korvel::writePng(symbol, korvel::RenderOptions{}, pngOptions, korvel::bufferSink(png)).ok()) {
+        state.SkipWithError("writing failed");
+        return;
+    }
+    for (auto _ : state) {
+        const korvel::Outcome checked =
+            korvel::verifyOutput({korvel::OutputType::Png, png}, symbol, korvel::RenderOptions{});
+        if (!checked.ok()) {
+            state.SkipWithError(checked.detail.c_str());
+            return;
+        }
+    }
+}
+void BM_CheckLabelPng(benchmark::State& state) { checkPng(state, gs1Label()); }
+void BM_Check144Png(benchmark::State& state) { checkPng(state, symbolOf(randomText(1500, kCapitalsAndDigits, 5))); }
+BENCHMARK(BM_CheckLabelPng)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Check144Png)->Unit(benchmark::kMicrosecond);
+
+void BM_LabelPlainRaster(benchmark::State& state)
+{
+    const korvel::Symbol symbol = gs1Label();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(korvel::plainRaster(symbol, korvel::Orientation::Degrees0, 2, 1).pixels.data());
+    }
+}
+BENCHMARK(BM_LabelPlainRaster)->Unit(benchmark::kMicrosecond);
+
+#if __has_include("korvel/zxing_decoder.hpp")
+void BM_DecodeLabelRaster(benchmark::State& state)
+{
+    const korvel::GrayRaster raster = korvel::plainRaster(gs1Label(), korvel::Orientation::Degrees0, 2, 1);
+    korvel::ZxingDecoder decoder;
+    for (auto _ : state) {
+        std::optional<korvel::SymbolReading> reading;
+        if (!decoder.decode(raster, reading).ok() || !reading) {
+            state.SkipWithError("no reading");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_DecodeLabelRaster)->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace

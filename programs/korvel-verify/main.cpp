@@ -3,6 +3,7 @@
 // reads in them, in the frames described in korvel/verifier_process.hpp,
 // until its input ends.
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,11 +14,13 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "korvel/verifier_process.hpp"
 #include "korvel/zxing_decoder.hpp"
 #include "decoding/verifier_protocol.hpp"
+#include "decoder_pool.hpp"
 
 namespace {
 
@@ -93,6 +96,13 @@ public:
         return ReadResult::Complete;
     }
 
+    // Whether input is there to read without waiting.
+    bool ready() const
+    {
+        pollfd entry{STDIN_FILENO, POLLIN, 0};
+        return start_ < end_ || poll(&entry, 1, 0) > 0;
+    }
+
 private:
     std::size_t take(std::span<std::uint8_t> bytes)
     {
@@ -123,45 +133,85 @@ int refuse(Output& output, const std::string& what)
     return 2;
 }
 
+// Requests decoded together at most; a burst from korvel is several.
+constexpr std::size_t kMostAtOnce = 32;
+
+unsigned decodingThreads()
+{
+    return std::clamp(std::thread::hardware_concurrency(), 1U, 4U);
+}
+
+// A request read, or why there is none: the helper then answers what it
+// holds and ends with `status`, after refusing with `refusal` if it is set.
+struct Request {
+    bool read = false;
+    int status = 0;
+    std::string refusal;
+};
+
+Request readRequest(Input& input, std::vector<std::uint8_t>& payload, GrayRaster& raster)
+{
+    std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
+    const ReadResult got = input.readExactly(header);
+    if (got == ReadResult::EndOfInput) {
+        return {false, 0, {}};
+    }
+    if (got == ReadResult::OutputClosed) {
+        return {false, 1, {}};
+    }
+    verifier::Tag tag{};
+    const auto length = got == ReadResult::Complete ? verifier::payloadLength(header, tag) : std::nullopt;
+    if (!length || tag != verifier::kRequest) {
+        return {false, 2, "not a request frame"};
+    }
+    payload.resize(*length);
+    const ReadResult body = input.readExactly(payload);
+    if (body == ReadResult::OutputClosed) {
+        return {false, 1, {}};
+    }
+    if (body != ReadResult::Complete && *length > 0) {
+        return {false, 2, "the request ends early"};
+    }
+    if (std::string wrong = verifier::parseRequest(payload, raster); !wrong.empty()) {
+        return {false, 2, std::move(wrong)};
+    }
+    return {true, 0, {}};
+}
+
+// The requests that have come in are read together (waiting only for the
+// first), decoded on all threads and answered in their order.
 int serve()
 {
-    ZxingDecoder decoder;
-    const std::string name = decoder.name();
+    DecoderPool decoders(decodingThreads());
+    const std::string name = ZxingDecoder().name();
     if (!sendFrame(verifier::kHello, {reinterpret_cast<const std::uint8_t*>(name.data()), name.size()})) {
         return 1;
     }
     std::vector<std::uint8_t> payload;
-    GrayRaster raster;
+    std::vector<GrayRaster> rasters(kMostAtOnce);
+    std::vector<std::optional<SymbolReading>> readings(kMostAtOnce);
     Output output;
     Input input(output);
     for (;;) {
-        std::array<std::uint8_t, verifier::kFrameHeaderSize> header{};
-        const ReadResult got = input.readExactly(header);
-        if (got == ReadResult::EndOfInput) {
-            return 0;
+        std::size_t count = 0;
+        Request request{true, 0, {}};
+        while (count < kMostAtOnce && (count == 0 || input.ready())) {
+            request = readRequest(input, payload, rasters[count]);
+            if (!request.read) {
+                break;
+            }
+            ++count;
         }
-        if (got == ReadResult::OutputClosed) {
-            return 1;
+        decoders.decodeAll(std::span(rasters.data(), count), std::span(readings.data(), count));
+        for (std::size_t k = 0; k < count; ++k) {
+            output.add(verifier::kAnswer, verifier::answerPayload(readings[k]));
         }
-        verifier::Tag tag{};
-        const auto length = got == ReadResult::Complete ? verifier::payloadLength(header, tag) : std::nullopt;
-        if (!length || tag != verifier::kRequest) {
-            return refuse(output, "not a request frame");
+        if (!request.refusal.empty()) {
+            return refuse(output, request.refusal);
         }
-        payload.resize(*length);
-        const ReadResult body = input.readExactly(payload);
-        if (body == ReadResult::OutputClosed) {
-            return 1;
+        if (!request.read) {
+            return output.flush() || request.status != 0 ? request.status : 1;
         }
-        if (body != ReadResult::Complete && *length > 0) {
-            return refuse(output, "the request ends early");
-        }
-        if (const std::string wrong = verifier::parseRequest(payload, raster); !wrong.empty()) {
-            return refuse(output, wrong);
-        }
-        std::optional<SymbolReading> reading;
-        static_cast<void>(decoder.decode(raster, reading));
-        output.add(verifier::kAnswer, verifier::answerPayload(reading));
     }
 }
 

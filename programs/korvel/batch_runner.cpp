@@ -33,9 +33,12 @@ constexpr std::size_t kLinesPerWorker = 4;
 constexpr std::size_t kExtraLines = 16;
 // With --verify, the lines whose proof a worker has handed to the helper
 // and not yet taken back: the worker makes the next symbols while the helper
-// reads, and the helper gets requests in bursts rather than one by one.
-constexpr std::size_t kProofsPerWorker = 8;
-constexpr int kProofBurst = 4;
+// reads, and the helper gets requests in bursts rather than one by one. A
+// worker waits for an answer only when the helper is a whole window behind;
+// with 8 lines and bursts of 4 the two sides woke each other about once a
+// symbol, and that switching cost more than a fifth of the run.
+constexpr std::size_t kProofsPerWorker = 128;
+constexpr int kProofBurst = 32;
 
 // Every symbol allocates and frees the same few hundred kilobytes of
 // compression state and raster. By default the C library hands freed memory
@@ -164,7 +167,9 @@ void makeSymbols(const Settings& settings, InputFile& file, BatchRun& batch)
     const unsigned workers = workerCount(settings.source);
     const std::size_t proofs = settings.verify ? kProofsPerWorker : 0;
     OrderedWorkers pool(
-        workers, workers * (kLinesPerWorker + proofs) + kExtraLines, proofs,
+        // Twice the proofs: lines done behind a line still in proof wait for
+        // it without stopping the reader.
+        workers, workers * (kLinesPerWorker + 2 * proofs) + kExtraLines, proofs,
         [&](const BatchLine& line, OrderedWorkers::Rest& rest) { return batch.startLine(line, rest); },
         [&](std::uint64_t number, const Outcome& outcome) { batch.deliverLine(number, outcome); });
     LineReader reader(file);

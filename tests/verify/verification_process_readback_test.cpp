@@ -16,6 +16,7 @@
 #include "korvel/vector_writer.hpp"
 #include "korvel/verification.hpp"
 #include "korvel/verifier_process.hpp"
+#include "decoding/verifier_protocol.hpp"
 #include "support/process_runner.hpp"
 
 namespace korvel {
@@ -405,6 +406,52 @@ TEST(VerifyOption, FollowsEveryPrintOption)
             EXPECT_EQ(result.exitStatus, 0) << type << " " << option[0] << ": " << result.err;
         }
     }
+}
+
+// The helper takes the requests that came in together and decodes them on
+// several threads: its answers still come one per request, in the order of
+// the requests, and a malformed frame after them is refused after them.
+TEST(VerifierHelper, AnswersRequestsReadTogetherInTheirOrderThenRefusesAMalformedFrame)
+{
+    const ScratchDirectory dir;
+    constexpr int kRequests = 40;
+    std::string input;
+    for (int n = 0; n < kRequests; ++n) {
+        Symbol symbol;
+        ASSERT_TRUE(encode(dataOnly(("HELPER " + std::to_string(n)).c_str()), symbol).ok());
+        const std::vector<std::uint8_t> request =
+            verifier::requestFrame(plainRaster(symbol, Orientation::Degrees0, 2, 1));
+        input.append(request.begin(), request.end());
+    }
+    input += "XXXX";
+    input.append(4, '\0');
+    dir.write("requests.bin", input);
+    testing::RunLimits limits;
+    limits.standardInput = dir.file("requests.bin");
+    const testing::ProcessResult run = testing::runProcess(testing::verifierProgram(), {}, dir.path(), limits);
+    EXPECT_TRUE(run.exited && run.exitStatus == 2) << run.err;
+    std::span<const std::uint8_t> out(reinterpret_cast<const std::uint8_t*>(run.out.data()), run.out.size());
+    std::vector<std::pair<verifier::Tag, std::string>> frames;
+    while (out.size() >= verifier::kFrameHeaderSize) {
+        verifier::Tag tag{};
+        const auto length = verifier::payloadLength(out.first<verifier::kFrameHeaderSize>(), tag);
+        ASSERT_TRUE(length && out.size() >= verifier::kFrameHeaderSize + *length);
+        const auto payload = out.subspan(verifier::kFrameHeaderSize, *length);
+        std::string text(payload.begin(), payload.end());
+        if (tag == verifier::kAnswer) {
+            std::optional<SymbolReading> reading;
+            ASSERT_TRUE(verifier::parseAnswer(payload, reading) && reading);
+            text.assign(reading->bytes.begin(), reading->bytes.end());
+        }
+        frames.emplace_back(tag, text);
+        out = out.subspan(verifier::kFrameHeaderSize + *length);
+    }
+    ASSERT_EQ(frames.size(), std::size_t{kRequests} + 2) << run.err;
+    EXPECT_EQ(frames.front().first, verifier::kHello);
+    for (int n = 0; n < kRequests; ++n) {
+        EXPECT_EQ(frames[static_cast<std::size_t>(n) + 1].second, "HELPER " + std::to_string(n));
+    }
+    EXPECT_EQ(frames.back(), std::make_pair(verifier::kError, std::string("not a request frame")));
 }
 
 }  // namespace

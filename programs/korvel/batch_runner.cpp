@@ -39,6 +39,10 @@ constexpr std::size_t kExtraLines = 16;
 // symbol, and that switching cost more than a fifth of the run.
 constexpr std::size_t kProofsPerWorker = 128;
 constexpr int kProofBurst = 32;
+// A line whose output is larger than this waits for its proof at once
+// instead of staying in flight: the lines in flight hold their outputs, and
+// a few hundred large images would hold gigabytes.
+constexpr std::size_t kLargestOutputInFlight = 256 * 1024;
 
 // Every symbol allocates and frees the same few hundred kilobytes of
 // compression state and raster. By default the C library hands freed memory
@@ -89,7 +93,7 @@ public:
             work->report->line = line.number;
         }
         const Outcome started = startImage(lineSettings, work->plan, work->extras(decoder_), work->image, work->proof);
-        if (started.ok() && work->proof) {
+        if (started.ok() && work->proof && work->image.bytes.size() <= kLargestOutputInFlight) {
             rest = [this, work, number = line.number] { return endLine(number, *work, ResultCode::Ok); };
             return ResultCode::Ok;
         }

@@ -210,7 +210,8 @@ int serve()
             return refuse(output, request.refusal);
         }
         if (!request.read) {
-            return output.flush() || request.status != 0 ? request.status : 1;
+            const bool answered = output.flush();
+            return request.status != 0 ? request.status : (answered ? 0 : 1);
         }
     }
 }

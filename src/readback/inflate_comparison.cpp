@@ -96,9 +96,10 @@ public:
     {
         count_.fill(0);
         for (const std::uint8_t length : lengths) {
-            ++count_[length];
+            if (length != 0) {  // most symbols are unused: counting them would chain every increment through one slot
+                ++count_[length];
+            }
         }
-        count_[0] = 0;
         int left = 1;
         int longest = 0;
         for (int length = 1; length <= kMaxCodeLength; ++length) {

@@ -172,8 +172,12 @@ private:
     // colour (a symbol has two).
     bool repeatRgb(Color colour, std::size_t x, std::size_t length)
     {
-        const std::vector<std::uint8_t>& pattern = patternOf(colour);
         std::uint8_t* out = raw_.data() + 3 * x;
+        if (colour.red() == colour.green() && colour.green() == colour.blue()) {
+            std::memset(out, colour.red(), 3 * length);  // grey, black and white: one byte repeated
+            return true;
+        }
+        const std::vector<std::uint8_t>& pattern = patternOf(colour);
         for (std::size_t left = 3 * length; left > 0;) {
             const std::size_t n = std::min(left, pattern.size());
             std::memcpy(out, pattern.data(), n);

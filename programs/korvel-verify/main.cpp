@@ -19,8 +19,8 @@
 
 #include "korvel/verifier_process.hpp"
 #include "korvel/zxing_decoder.hpp"
+#include "decoding/decoder_pool.hpp"
 #include "decoding/verifier_protocol.hpp"
-#include "decoder_pool.hpp"
 
 namespace {
 

@@ -1,6 +1,7 @@
-# Builds the library with the parallel barcode test, and the batch worker
-# pool with its test, with ThreadSanitizer in BUILD_DIR (kept between runs,
-# so later runs rebuild only what changed) and runs the tests; any race
+# Builds the library with the parallel barcode test, the batch worker pool
+# and the verifier's decoder pool with their tests, with ThreadSanitizer in
+# BUILD_DIR (kept between runs, so later runs rebuild only what changed) and
+# runs the tests; any race
 # report fails it. Prints "ThreadSanitizer check skipped" and succeeds when
 # the compiler cannot build or run a ThreadSanitizer program here.
 cmake_minimum_required(VERSION 3.25)
@@ -32,7 +33,11 @@ if(NOT rc EQUAL 0)
 endif()
 
 set(ENV{TSAN_OPTIONS} "halt_on_error=1 second_deadlock_stack=1")
-foreach(program parallel_barcodes_tsan ordered_workers_tsan)
+set(programs parallel_barcodes_tsan ordered_workers_tsan)
+if(EXISTS "${BUILD_DIR}/decoder_pool_tsan")
+  list(APPEND programs decoder_pool_tsan)  # built where zxing-cpp is installed
+endif()
+foreach(program ${programs})
   execute_process(COMMAND "${BUILD_DIR}/${program}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   message("${out}")
   if(NOT rc EQUAL 0)

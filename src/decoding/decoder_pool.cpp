@@ -1,4 +1,4 @@
-#include "decoder_pool.hpp"
+#include "decoding/decoder_pool.hpp"
 
 #include <system_error>
 

@@ -16,28 +16,23 @@ namespace {
 
 TEST(DecoderPool, EveryReadingLandsAtItsRastersIndex)
 {
-    constexpr int kRasters = 40;
     std::vector<GrayRaster> rasters;
-    std::vector<std::string> meant;
-    for (int n = 0; n < kRasters; ++n) {
+    for (int n = 0; n < 40; ++n) {
         SymbolOptions options;
         options.data = "POOL " + std::to_string(n);
         Symbol symbol;
         ASSERT_TRUE(encode(options, symbol).ok());
         rasters.push_back(plainRaster(symbol, Orientation::Degrees0, 2, 1));
-        meant.push_back(options.data);
     }
-    // A blank raster reads as nothing, and must not shift the others.
-    rasters[5].pixels.assign(rasters[5].pixels.size(), 255);
-    meant[5].clear();
-
+    rasters[5].pixels.assign(rasters[5].pixels.size(), 255);  // a blank raster reads as nothing, in its place
     DecoderPool pool(4);
-    for (const std::size_t count : {std::size_t{1}, std::size_t{7}, std::size_t{0}, std::size_t{kRasters}}) {
+    for (const std::size_t count : {1, 7, 0, 40}) {
         std::vector<std::optional<SymbolReading>> readings(count);
         pool.decodeAll(std::span(rasters.data(), count), readings);
         for (std::size_t k = 0; k < count; ++k) {
-            const std::string read = readings[k] ? std::string(readings[k]->bytes.begin(), readings[k]->bytes.end()) : "";
-            EXPECT_EQ(read, meant[k]) << "raster " << k << " of a round of " << count;
+            EXPECT_EQ(readings[k] ? std::string(readings[k]->bytes.begin(), readings[k]->bytes.end()) : "",
+                      k == 5 ? "" : "POOL " + std::to_string(k))
+                << "raster " << k << " of a round of " << count;
         }
     }
 }
